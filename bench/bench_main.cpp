@@ -1,0 +1,2 @@
+// PLACEHOLDER: replaced by the header-extraction work.
+int main() { return 0; }

@@ -1,0 +1,18 @@
+// Wildcard matching: the exclusion matcher and the directory-search meaning of
+// name patterns.
+#pragma once
+
+#include <string_view>
+
+namespace mailsift {
+
+// The exclusion matcher ("*", "?", "[...]" sets, backslash escapes), on
+// characters (a UTF-8 sequence or one invalid byte). Exact comparison; callers
+// upper-case both sides.
+bool match_pattern(std::string_view pattern, std::string_view text);
+
+// A name pattern as a directory search reads it: "*" any run, "?" one
+// character, ASCII letters without regard to case, "*.*" like "*".
+bool match_name_pattern(std::string_view pattern, std::string_view name);
+
+}  // namespace mailsift

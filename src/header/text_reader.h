@@ -1,0 +1,95 @@
+// Text-mode line reading for message, list and INI files.
+//
+// Reads as a Windows text-mode stream does: a CR immediately followed by LF
+// reads as LF, a lone CR is kept, and a byte 26 (Ctrl-Z) ends the file. Lines
+// arrive like fgets delivers them: at most max_len - 1 bytes, the LF included
+// when it fits. NUL bytes are passed through; callers that treat a line as text
+// stop at the first NUL. One line can be pushed back. The buffer is allocated
+// once and reused for every file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mailsift::platform {
+class FileSystem;
+}
+
+namespace mailsift {
+
+// Where the reader's bytes come from.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to n bytes into buffer; 0 at the end (or on a read error).
+  virtual std::size_t read(char* buffer, std::size_t n) = 0;
+};
+
+// Bytes held in memory (tests, benchmarks).
+class StringSource : public ByteSource {
+ public:
+  explicit StringSource(std::string_view data) : data_(data) {}
+  std::size_t read(char* buffer, std::size_t n) override;
+
+ private:
+  std::string_view data_;
+  std::size_t pos_ = 0;
+};
+
+// A raw platform handle (INI and list files).
+class HandleSource : public ByteSource {
+ public:
+  explicit HandleSource(int handle) : handle_(handle) {}
+  std::size_t read(char* buffer, std::size_t n) override;
+
+ private:
+  int handle_;
+};
+
+// A file opened through the file-system interface (message files).
+class FileSystemSource : public ByteSource {
+ public:
+  FileSystemSource(platform::FileSystem& fs, int file) : fs_(fs), file_(file) {}
+  std::size_t read(char* buffer, std::size_t n) override;
+
+ private:
+  platform::FileSystem& fs_;
+  int file_;
+};
+
+class TextReader {
+ public:
+  static constexpr std::size_t kDefaultBufferSize = 1 << 17;
+  explicit TextReader(std::size_t buffer_size = kDefaultBufferSize);
+
+  // Starts reading a new source; drops any pushed-back line.
+  void reset(ByteSource* source);
+
+  // Replaces `line` with the next piece of at most max_len - 1 bytes (max_len
+  // at least 2). False at the end of the file, with `line` empty.
+  bool read_line(std::string& line, std::size_t max_len);
+
+  // The next read_line returns this line again. Only one line is held.
+  void push_back(std::string_view line);
+
+  // True once the end of the file (or a Ctrl-Z) has been met and nothing is
+  // pushed back.
+  bool at_end();
+
+ private:
+  // Next translated byte, or -1 at the end.
+  int next_byte();
+  bool fill(std::size_t keep);
+
+  ByteSource* source_ = nullptr;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  bool eof_ = false;
+  bool has_pushed_ = false;
+  std::string pushed_;
+};
+
+}  // namespace mailsift

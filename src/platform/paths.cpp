@@ -1,0 +1,84 @@
+// Path handling that needs no OS call: lexical absolute paths, splitting and
+// the entry order of directory listings.
+#include <algorithm>
+
+#include "platform/platform.h"
+
+namespace mailsift::platform {
+
+namespace {
+unsigned char upper_byte(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+}  // namespace
+
+bool entry_name_less(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char x = upper_byte(static_cast<unsigned char>(a[i]));
+    unsigned char y = upper_byte(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;  // equal keys: raw bytes
+}
+
+void sort_entry_names(std::vector<std::string>& names) {
+  std::sort(names.begin(), names.end(), entry_name_less);
+}
+
+bool make_absolute_from(const std::string& cwd, const std::string& path, std::string& out) {
+  std::string joined;
+  if (!path.empty() && path[0] == '/') {
+    joined = path;
+  } else {
+    joined = cwd;
+    joined.push_back('/');
+    joined += path;
+  }
+  // Collapse "//", "." and ".." lexically.
+  std::vector<std::string_view> parts;
+  std::string_view rest(joined);
+  std::size_t i = 0;
+  while (i < rest.size()) {
+    while (i < rest.size() && rest[i] == '/') ++i;
+    std::size_t start = i;
+    while (i < rest.size() && rest[i] != '/') ++i;
+    std::string_view part = rest.substr(start, i - start);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string result;
+  for (std::string_view part : parts) {
+    result.push_back('/');
+    result.append(part);
+  }
+  if (result.empty()) result = "/";
+  // A path that ended in a separator keeps one (like the full-path operation).
+  if (result.size() > 1 && !path.empty() && (path.back() == '/')) result.push_back('/');
+  if (result.size() >= kMaxPath) return false;
+  out = std::move(result);
+  return true;
+}
+
+bool make_absolute(const std::string& path, std::string& out) {
+  if (!path.empty() && path[0] == '/') return make_absolute_from("/", path, out);
+  std::string cwd;
+  if (!current_directory(cwd)) return false;
+  return make_absolute_from(cwd, path, out);
+}
+
+void split_path(const std::string& path, std::string& dir, std::string& name) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    dir.clear();
+    name = path;
+    return;
+  }
+  dir = path.substr(0, slash + 1);
+  name = path.substr(slash + 1);
+}
+
+}  // namespace mailsift::platform

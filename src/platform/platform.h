@@ -1,0 +1,219 @@
+// The one narrow interface between mailsift and the operating system.
+//
+// Everything the program does through the OS (directories, file facts, opening
+// and writing files, the clock, machine facts, the terminal and signals) is
+// declared here. src/platform/posix/ implements it for POSIX; a Windows
+// implementation can sit behind the same declarations later. Nothing outside
+// src/platform/ includes an OS header or reads errno.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mailsift::platform {
+
+// ---------------------------------------------------------------------------
+// Files and directories
+// ---------------------------------------------------------------------------
+
+// 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+using FileTime = std::uint64_t;
+
+// Seconds between 1601-01-01 and 1970-01-01.
+inline constexpr std::int64_t kFileTimeEpochOffset = 11644473600LL;
+
+enum class EntryType { kRegular, kDirectory, kDangling, kOther };
+
+// Attribute bits as the report's attribute option names them.
+inline constexpr std::uint32_t kAttrReadOnly = 0x1;
+inline constexpr std::uint32_t kAttrHidden = 0x2;
+inline constexpr std::uint32_t kAttrSystem = 0x4;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrEncrypted = 0x4000;
+
+// The facts of one directory entry (links followed; a dangling link is an
+// entry of its own).
+struct EntryInfo {
+  EntryType type = EntryType::kOther;
+  std::int64_t size = 0;
+  FileTime write_time = 0;
+  FileTime access_time = 0;
+  FileTime creation_time = 0;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::uint32_t attributes = 0;  // kAttr* bits derived from the mode
+};
+
+// Identity of a file, for the skip set and the link-loop guard.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// Directory and file access the walk and the dispatch go through. Virtual so
+// that tests can walk an in-memory tree; the real one is real_file_system().
+// Handles are small non-negative integers; -1 means failure.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Opens a directory by absolute path. Paths longer than the OS limit are
+  // opened one component at a time.
+  virtual int open_directory(const std::string& absolute_path) = 0;
+  // Opens the subdirectory `name` of an open directory (links followed).
+  virtual int open_subdirectory(int dir, const std::string& name) = 0;
+  virtual void close_directory(int dir) = 0;
+  // The entry names of an open directory without "." and "..", sorted by name
+  // with ASCII letters upper-cased, byte by byte, ties by raw bytes.
+  virtual bool list_directory(int dir, std::vector<std::string>& names) = 0;
+  // Entry facts of `name` in an open directory: stat, and lstat when that fails.
+  virtual bool stat_entry(int dir, const std::string& name, EntryInfo& info) = 0;
+  // Identity of an open directory.
+  virtual bool directory_identity(int dir, FileIdentity& id) = 0;
+  // Opens a regular file for reading (non-blocking, no controlling tty);
+  // -1 when it cannot be opened or is not a regular file.
+  virtual int open_file(int dir, const std::string& name) = 0;
+  // Reads up to n bytes; 0 at end of file; a read error counts as the end.
+  virtual std::size_t read_file(int file, char* buffer, std::size_t n) = 0;
+  virtual void close_file(int file) = 0;
+  // Read-only on: clear every write bit; off: set the owner's write bit.
+  // One chmod when the mode changes, none otherwise.
+  virtual bool set_attributes(int dir, const std::string& name, std::uint32_t attributes) = 0;
+};
+
+FileSystem& real_file_system();
+
+// Sort order of directory entries (exposed for tests and fakes).
+bool entry_name_less(const std::string& a, const std::string& b);
+void sort_entry_names(std::vector<std::string>& names);
+
+// Plain path-level operations (no descriptors kept).
+bool stat_path(const std::string& path, EntryInfo& info);
+bool is_directory(const std::string& path);
+bool path_exists(const std::string& path);
+bool make_directory(const std::string& path);
+bool current_directory(std::string& out);
+// Full path of the running executable (/proc/self/exe, else argv0 resolved).
+std::string executable_path(const std::string& argv0);
+// Lexical absolute path: join with the current directory, collapse "//", "."
+// and "..", never resolve links. False when the result exceeds kMaxPath.
+inline constexpr std::size_t kMaxPath = 32768;
+bool make_absolute(const std::string& path, std::string& out);
+// Same, against an explicit current directory (for tests).
+bool make_absolute_from(const std::string& cwd, const std::string& path, std::string& out);
+// Splits at the last "/": dir keeps its trailing "/" ("" when there is none),
+// name is the rest.
+void split_path(const std::string& path, std::string& dir, std::string& name);
+
+// Raw file handles for the report, the log, the INI and list files.
+// The three standard streams are 0, 1 and 2.
+inline constexpr int kStdin = 0;
+inline constexpr int kStdout = 1;
+inline constexpr int kStderr = 2;
+enum class OpenMode { kRead, kWriteTruncate, kAppend, kReadWriteCreate };
+int open_path(const std::string& path, OpenMode mode);  // -1 on failure
+std::size_t read_handle(int handle, char* buffer, std::size_t n);  // 0 at end or error
+// Writes all n bytes; false on any failure (disk full, broken pipe).
+bool write_handle(int handle, const char* data, std::size_t n);
+void close_handle(int handle);
+bool handle_identity(int handle, FileIdentity& id);
+bool handle_is_regular_file(int handle);
+std::int64_t handle_size(int handle);  // -1 on failure
+bool seek_handle(int handle, std::int64_t offset);
+bool truncate_handle(int handle, std::int64_t length);
+// Describes the last failed call, for messages.
+std::string last_error_text();
+
+// ---------------------------------------------------------------------------
+// Clock and calendar
+// ---------------------------------------------------------------------------
+
+struct CalendarTime {
+  int year = 0;
+  int month = 0;  // 1..12
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int millisecond = 0;
+  int weekday = 0;  // 0 = Sunday
+};
+
+// The source of "now". Tests install a fixed clock in the run context.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Seconds since 1970-01-01 00:00 UTC.
+  virtual std::int64_t now() const;
+};
+Clock& system_clock();
+
+// Breaks a file time into calendar fields, local (the zone rules in force at
+// that time) or UTC. False when it cannot be converted.
+bool file_time_to_calendar(FileTime time, bool utc, CalendarTime& out);
+bool seconds_to_calendar(std::int64_t seconds, bool utc, CalendarTime& out);
+// Local calendar fields taken as standard time (daylight flag cleared);
+// out-of-range fields carry over. -1 before 1970 or after 3000.
+std::int64_t local_standard_to_seconds(int year, int month, int day, int hour, int minute,
+                                       int second);
+// Seconds since the process started (process clock).
+double process_seconds();
+
+// ---------------------------------------------------------------------------
+// Machine facts
+// ---------------------------------------------------------------------------
+
+bool computer_name(std::string& out);
+// -1: no registry on this platform.
+int last_access_setting();
+struct TimeZoneNames {
+  std::string standard_name;
+  std::string daylight_name;  // empty when the zone has no daylight time
+  int offset_hours = 0;       // positive west of Greenwich, fraction dropped
+};
+// Refreshes the zone rules from the environment, then reports them.
+TimeZoneNames read_time_zone_names();
+void refresh_time_zone();
+// True when the locale's character set is UTF-8 (asked once; the "C" locale
+// is restored afterwards).
+bool console_is_utf8();
+bool get_environment(const char* name, std::string& value);
+
+// ---------------------------------------------------------------------------
+// Terminal
+// ---------------------------------------------------------------------------
+
+bool is_terminal(int handle);
+// Standard input is a terminal and we are in its foreground process group.
+bool in_foreground();
+// Zero-timeout poll of standard input (terminal, foreground only): true when a
+// lone Esc or Ctrl-C was typed. Other keys are consumed and ignored.
+bool abort_key_pressed();
+// Reads one key in raw mode (no echo, no line buffering, no signal keys);
+// -1 at end of input. Terminal settings are restored before it returns.
+int read_raw_key();
+// Restores any terminal settings changed by read_raw_key (safe to call twice).
+void restore_terminal();
+void sleep_seconds(int seconds);
+// Discards pending input on a terminal.
+void flush_terminal_input();
+
+// ---------------------------------------------------------------------------
+// Signals
+// ---------------------------------------------------------------------------
+
+// SIGINT, SIGTERM and SIGHUP set the interrupt flag (a second SIGINT gets the
+// default action); SIGPIPE is ignored.
+void install_signal_handlers();
+bool interrupted();
+// For tests and for the abort key.
+void set_interrupted(bool value);
+
+// Ends the process with the given status without unwinding.
+[[noreturn]] void exit_process(int status);
+
+}  // namespace mailsift::platform

@@ -1,0 +1,107 @@
+// Directory walking and message opening relative to open directories, so that
+// paths longer than PATH_MAX work like any other.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_util.h"
+
+namespace mailsift::platform {
+
+namespace {
+
+int open_dir_at(int parent, const char* name) {
+  int fd;
+  do {
+    fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+class PosixFileSystem : public FileSystem {
+ public:
+  int open_directory(const std::string& path) override { return posix::open_long_directory(path); }
+
+  int open_subdirectory(int dir, const std::string& name) override {
+    return open_dir_at(dir, name.c_str());
+  }
+
+  void close_directory(int dir) override {
+    if (dir >= 0) ::close(dir);
+  }
+
+  bool list_directory(int dir, std::vector<std::string>& names) override {
+    names.clear();
+    int copy = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (copy < 0) return false;
+    DIR* d = ::fdopendir(copy);
+    if (d == nullptr) {
+      ::close(copy);
+      return false;
+    }
+    while (dirent* e = ::readdir(d)) {
+      const char* n = e->d_name;
+      if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+      names.emplace_back(n);
+    }
+    ::closedir(d);
+    sort_entry_names(names);
+    return true;
+  }
+
+  bool stat_entry(int dir, const std::string& name, EntryInfo& info) override {
+    return posix::stat_at(dir, name.c_str(), info);
+  }
+
+  bool directory_identity(int dir, FileIdentity& id) override { return handle_identity(dir, id); }
+
+  int open_file(int dir, const std::string& name) override {
+    int fd;
+    do {
+      fd = ::openat(dir, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return -1;
+    }
+    return fd;
+  }
+
+  std::size_t read_file(int file, char* buffer, std::size_t n) override {
+    return read_handle(file, buffer, n);
+  }
+
+  void close_file(int file) override {
+    if (file >= 0) ::close(file);
+  }
+
+  bool set_attributes(int dir, const std::string& name, std::uint32_t attributes) override {
+    struct stat st;
+    if (::fstatat(dir, name.c_str(), &st, 0) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    mode_t wanted = mode;
+    if (attributes & kAttrReadOnly) {
+      wanted = mode & ~static_cast<mode_t>(0222);
+    } else if ((mode & 0222) == 0) {
+      wanted = mode | S_IWUSR;
+    }
+    if (wanted == mode) return true;
+    return ::fchmodat(dir, name.c_str(), wanted, 0) == 0;
+  }
+};
+
+}  // namespace
+
+FileSystem& real_file_system() {
+  static PosixFileSystem fs;
+  return fs;
+}
+
+}  // namespace mailsift::platform

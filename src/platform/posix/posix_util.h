@@ -1,0 +1,16 @@
+// Helpers shared by the POSIX implementation files.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace mailsift::platform::posix {
+
+// stat (links followed), lstat when that fails; birth time when reported.
+bool stat_at(int dir, const char* name, EntryInfo& info);
+// Opens a directory by absolute path, one component at a time when the path
+// is too long for a single open.
+int open_long_directory(const std::string& path);
+
+}  // namespace mailsift::platform::posix

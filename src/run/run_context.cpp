@@ -1,0 +1,36 @@
+#include "run/run_context.h"
+
+#include "header/scan_workspace.h"
+
+namespace mailsift {
+
+RunContext::RunContext()
+    : fs(&platform::real_file_system()), clock(&platform::system_clock()) {}
+
+RunContext::~RunContext() = default;
+
+OutStream& RunContext::message_stream() {
+  if (!stdout_is_terminal) return console_err;
+  if (report_on_stdout()) report.flush();
+  return console_out;
+}
+
+void RunContext::attach_process_streams() {
+  stdout_is_terminal = platform::is_terminal(platform::kStdout);
+  stderr_is_terminal = platform::is_terminal(platform::kStderr);
+  stdin_is_terminal = platform::is_terminal(platform::kStdin);
+  console_out.attach_handle(platform::kStdout, 0, false);
+  console_err.attach_handle(platform::kStderr, 0, false);
+  report.attach_handle(platform::kStdout, OutStream::kReportBufferSize, false);
+}
+
+void RunContext::attach_test_streams(std::string* out, std::string* err, std::string* report_text) {
+  stdout_is_terminal = false;
+  stderr_is_terminal = false;
+  stdin_is_terminal = false;
+  console_out.attach_string(out);
+  console_err.attach_string(err);
+  report.attach_string(report_text);
+}
+
+}  // namespace mailsift

@@ -1,0 +1,85 @@
+// Everything one run holds besides its settings: the lists, the counters, the
+// streams and the platform services. Made once at start-up and passed by
+// reference; nothing here is global.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "platform/platform.h"
+#include "report/out_stream.h"
+
+namespace mailsift {
+
+struct ScanWorkspace;  // the message scanner's reused buffers (header/)
+
+struct RunContext {
+  RunContext();
+  ~RunContext();
+  RunContext(const RunContext&) = delete;
+  RunContext& operator=(const RunContext&) = delete;
+
+  Settings settings;
+
+  // The argument vector as the option parser leaves it; args[0] is the
+  // executable's full path. The accounting log echoes this same vector.
+  std::vector<std::string> args;
+
+  // Search roots (absolute, no trailing "/" except the root "/"), name
+  // patterns (as given) and exclusions (upper-cased), in order of addition.
+  std::vector<std::string> root_list;
+  std::vector<std::string> name_patterns;
+  std::vector<std::string> exclusion_list;
+
+  // Counters.
+  bool counting_flag = true;
+  std::uint32_t pre_count = 0;
+  std::int64_t pre_bytes = 0;
+  std::uint32_t longest_path = 0;
+  std::int32_t dir_count = 0;
+  std::int32_t file_count = 0;
+  std::int32_t walk_depth = 0;
+  std::int64_t start_time = 0;
+  int last_access_setting = -1;
+
+  // Streams. The report starts on standard output; the console streams are
+  // unbuffered. accounting_log is open when a log is in use.
+  OutStream report;
+  OutStream console_out;  // standard output, for messages
+  OutStream console_err;  // standard error
+  OutStream accounting_log;
+  bool stdout_is_terminal = false;
+  bool stderr_is_terminal = false;
+  bool stdin_is_terminal = false;
+  int file_list = -1;  // open list file of file-list mode
+
+  // Files the walk and the file list never report: the open report, the open
+  // log, standard output when the report goes there and it is a regular file.
+  std::vector<platform::FileIdentity> skip_set;
+
+  // The usage pager's page counter (survives between showings).
+  int usage_pages = 0;
+
+  platform::FileSystem* fs = nullptr;
+  const platform::Clock* clock = nullptr;
+
+  std::unique_ptr<ScanWorkspace> scan_workspace;
+
+  // Messages the description sends to standard output go to standard error
+  // when standard output is not a terminal (it then carries the report). When
+  // both share the terminal, the report is flushed first to keep the order.
+  OutStream& message_stream();
+
+  // The report is on standard output (no file opened).
+  bool report_on_stdout() const { return report.handle() == platform::kStdout; }
+
+  // Attaches the real standard streams and platform services.
+  void attach_process_streams();
+  // Points every console stream and the report at strings (tests).
+  void attach_test_streams(std::string* out, std::string* err, std::string* report_text);
+};
+
+}  // namespace mailsift

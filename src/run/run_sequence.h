@@ -1,0 +1,25 @@
+// The program's entry and the order of a run.
+#pragma once
+
+namespace mailsift {
+
+struct RunContext;
+
+// Runs the whole program on the process's streams; returns the exit status.
+int run_main(int argc, char** argv);
+
+// The run sequence on an already prepared context (ctx.args holds the
+// arguments). Always ends by throwing RunExit.
+[[noreturn]] void run_sequence(RunContext& ctx);
+
+// One blank before each argument ("|" in double quotes), then "\n".
+void echo_command_line(RunContext& ctx);
+
+// The optional counting pass and its announcement.
+void run_counting_pass(RunContext& ctx);
+
+// Files the walk must pass over: the open report, the open log, standard
+// output when the report goes there and it is a regular file.
+void collect_skip_set(RunContext& ctx);
+
+}  // namespace mailsift

@@ -1,0 +1,161 @@
+#include "e2e/process_runner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace mailsift::test {
+
+std::string mailsift_binary() { return MAILSIFT_BINARY; }
+
+RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& options) {
+  int in_pipe[2], out_pipe[2], err_pipe[2];
+  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  std::vector<std::string> argv_store;
+  argv_store.push_back(mailsift_binary());
+  argv_store.insert(argv_store.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv_store) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env_store = options.env;
+  std::vector<char*> envp;
+  for (auto& e : env_store) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    setpgid(0, 0);
+    dup2(in_pipe[0], 0);
+    dup2(out_pipe[1], 1);
+    dup2(err_pipe[1], 2);
+    for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+      close(fd);
+    }
+    if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(127);
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  close(in_pipe[0]);
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  signal(SIGPIPE, SIG_IGN);
+  if (!options.stdin_text.empty()) {
+    ssize_t ignored = write(in_pipe[1], options.stdin_text.data(), options.stdin_text.size());
+    (void)ignored;
+  }
+  close(in_pipe[1]);
+
+  RunResult result;
+  bool interrupted = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
+  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  int open_count = 2;
+  char buffer[65536];
+  while (open_count > 0) {
+    int ready = poll(fds, 2, 200);
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      break;
+    }
+    if (ready <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) continue;
+      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_count;
+        continue;
+      }
+      (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
+      if (i == 1 && !interrupted && options.interrupt_when && options.interrupt_when(result.err)) {
+        kill(pid, SIGINT);
+        interrupted = true;
+      }
+    }
+  }
+  for (auto& f : fds) {
+    if (f.fd >= 0) close(f.fd);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  if (WIFEXITED(wstatus)) {
+    result.status = WEXITSTATUS(wstatus);
+  } else if (WIFSIGNALED(wstatus)) {
+    result.status = 128 + WTERMSIG(wstatus);
+  }
+  return result;
+}
+
+std::string make_scratch_dir() {
+  std::string base = std::filesystem::temp_directory_path().string() + "/mailsift-e2e-XXXXXX";
+  if (mkdtemp(base.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  return base;
+}
+
+void remove_tree(const std::string& path) {
+  std::error_code ec;
+  // Make everything writable again so that removal cannot fail on modes.
+  std::filesystem::recursive_directory_iterator it(
+      path, std::filesystem::directory_options::skip_permission_denied, ec);
+  for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (!it->is_symlink(ec)) chmod(it->path().c_str(), 0700);
+  }
+  std::filesystem::remove_all(path, ec);
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void make_dirs(const std::string& path) { std::filesystem::create_directories(path); }
+
+void set_mtime_local(const std::string& path, int year, int month, int day, int hour, int minute,
+                     int second) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  time_t t = mktime(&tm);
+  timespec times[2] = {{t, 0}, {t, 0}};
+  if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    throw std::runtime_error("utimensat failed for " + path);
+  }
+}
+
+std::vector<std::string> clean_env(const std::string& home) {
+  return {"TZ=UTC", "LANG=C", "LC_ALL=C", "HOME=" + home, "PATH=/usr/bin:/bin",
+          "XDG_CONFIG_HOME=" + home + "/.config"};
+}
+
+}  // namespace mailsift::test

@@ -1,0 +1,43 @@
+// Runs the real mailsift binary without a shell, in a chosen directory, with a
+// clean environment, and captures what it writes.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mailsift::test {
+
+struct RunResult {
+  int status = -1;       // exit status, or 128 + signal
+  std::string out;       // standard output
+  std::string err;       // standard error
+};
+
+struct RunOptions {
+  std::string cwd;                       // empty: the test's own
+  std::vector<std::string> env;          // "NAME=value"; nothing else is passed
+  std::string stdin_text;                // written to standard input, then closed
+  // Called with the stderr text seen so far; returning true sends SIGINT once.
+  std::function<bool(const std::string&)> interrupt_when;
+  int timeout_seconds = 60;
+};
+
+// The binary under test.
+std::string mailsift_binary();
+
+RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Scratch directory helpers.
+std::string make_scratch_dir();
+void remove_tree(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+void make_dirs(const std::string& path);
+// Sets a file's modification (and access) time to a local date-time.
+void set_mtime_local(const std::string& path, int year, int month, int day, int hour, int minute,
+                     int second = 0);
+// The default clean environment: TZ=UTC, LANG=C, HOME pointing at the scratch dir.
+std::vector<std::string> clean_env(const std::string& home);
+
+}  // namespace mailsift::test
