@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 #include "run/run_context.h"
+#include "run/terminate.h"
 
 namespace mailsift {
 
@@ -33,7 +34,7 @@ std::string format_bytes(std::int64_t value) {
   return group_digits(static_cast<std::uint64_t>(value));
 }
 
-void wait_seconds(const RunContext& ctx, const OutStream& warned_on, int seconds) {
+void wait_seconds(RunContext& ctx, const OutStream& warned_on, int seconds) {
   if (seconds <= 0) return;
   bool terminal = false;
   if (&warned_on == &ctx.console_err) {
@@ -41,7 +42,9 @@ void wait_seconds(const RunContext& ctx, const OutStream& warned_on, int seconds
   } else if (&warned_on == &ctx.console_out) {
     terminal = ctx.stdout_is_terminal;
   }
-  if (terminal) platform::sleep_seconds(seconds);
+  if (!terminal) return;
+  platform::sleep_seconds(seconds);
+  check_interrupt(ctx);
 }
 
 }  // namespace mailsift
