@@ -37,13 +37,16 @@ class PosixFileSystem : public FileSystem {
 
   bool list_directory(int dir, std::vector<std::string>& names) override {
     names.clear();
-    int copy = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A duplicate of the handle, not a new open of ".": listing a directory
+    // needs read permission only, as on the handle itself.
+    int copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
     if (copy < 0) return false;
     DIR* d = ::fdopendir(copy);
     if (d == nullptr) {
       ::close(copy);
       return false;
     }
+    ::rewinddir(d);  // the duplicate shares the handle's position
     while (dirent* e = ::readdir(d)) {
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
