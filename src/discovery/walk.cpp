@@ -57,10 +57,16 @@ bool read_entries(RunContext& ctx, int dir, std::vector<Entry>& entries) {
   return true;
 }
 
-// Ends the run when the user asked for it: an interrupt signal, or Esc or
-// Ctrl-C typed at the terminal.
-void check_abort(RunContext& ctx) {
-  if (platform::interrupted() || platform::abort_key_pressed()) terminate_run(ctx, kUserAborted);
+// An interrupt signal only sets a flag; the walk looks at it before every
+// entry so that a run over a huge tree still stops at once.
+void check_interrupt_flag(RunContext& ctx) {
+  if (platform::interrupted()) terminate_run(ctx, kUserAborted);
+}
+
+// Esc or Ctrl-C typed at the terminal ends the run like an interrupt. The
+// terminal is polled for each entry a file search hands out.
+void check_abort_key(RunContext& ctx) {
+  if (platform::abort_key_pressed()) terminate_run(ctx, kUserAborted);
 }
 
 void count_file(RunContext& ctx, const std::string& dir_path, const Entry& entry) {
@@ -79,8 +85,9 @@ void scan_directory_files(RunContext& ctx, int dir, const std::string& dir_path,
     // A pattern beginning with "-" ends the list, as an empty slot does.
     if (pattern.empty() || pattern[0] == '-') break;
     for (const Entry& entry : entries) {
+      check_interrupt_flag(ctx);
       if (!match_name_pattern(pattern, entry.name)) continue;
-      check_abort(ctx);
+      check_abort_key(ctx);
       if (entry.info.type == platform::EntryType::kDirectory) continue;
       if (in_skip_set(ctx, entry.info)) continue;
       if (counting) {
@@ -139,6 +146,7 @@ void walk_open_directory(RunContext& ctx, int handle, const std::string& dir_pat
     if (!ctx.counting_flag) ++ctx.dir_count;
   } else {
     for (const Entry& entry : entries) {
+      check_interrupt_flag(ctx);
       if (entry.info.type != platform::EntryType::kDirectory) continue;
       if (!ctx.counting_flag) ++ctx.dir_count;
       ++ctx.walk_depth;

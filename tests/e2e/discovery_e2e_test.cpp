@@ -4,10 +4,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +53,52 @@ void remove_at(int parent, const char* name) {
   } else {
     ::unlinkat(parent, name, 0);
   }
+}
+
+// Runs a program with standard error and input on /dev/null, after `setup`
+// ran in the child, and gives its standard output; nullopt when it could not
+// run or did not end with status 0.
+std::optional<std::string> run_child(const std::string& cwd, Strings args,
+                                     const std::function<void()>& setup) {
+  int out[2];
+  if (::pipe(out) != 0) return std::nullopt;
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) return std::nullopt;
+  if (pid == 0) {
+    ::dup2(out[1], 1);
+    ::close(out[0]);
+    ::close(out[1]);
+    const int null_fd = ::open("/dev/null", O_RDWR);
+    ::dup2(null_fd, 0);
+    ::dup2(null_fd, 2);
+    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+    setup();
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  std::string text;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, n);
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return text;
+}
+
+// Runs mailsift as the unprivileged user "nobody" (the caller is root, for
+// whom permissions deny nothing); nullopt when that cannot be arranged here.
+std::optional<std::string> run_as_nobody(const std::string& cwd, const Strings& args) {
+  const char* runuser = "/usr/sbin/runuser";
+  if (::access(runuser, X_OK) != 0 || ::getpwnam("nobody") == nullptr) return std::nullopt;
+  Strings all = {runuser, "-u", "nobody", "--", mailsift_binary()};
+  all.insert(all.end(), args.begin(), args.end());
+  return run_child(cwd, all, [] {});
 }
 
 class DiscoveryE2E : public ::testing::Test {
@@ -141,69 +189,49 @@ TEST_F(DiscoveryE2E, NamesAreTheBytesOnDisk) {
   EXPECT_NE(r.out.find(root_ + "/new\nline.eml"), std::string::npos);
 }
 
-TEST_F(DiscoveryE2E, PathsBeyondTheSystemLimit) {
-  // 31 levels of 200-character names: over 6,000 bytes below the root.
-  const std::string name(200, 'd');
-  int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(fd, 0);
-  std::string deep = root_;
-  for (int level = 0; level < 31; ++level) {
-    ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0);
+// Makes `levels` nested directories named `name` below the root and a
+// message in the deepest; gives the message's path.
+std::string make_deep_tree(const std::string& root, const std::string& name, int levels) {
+  int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY);
+  std::string deep = root;
+  for (int level = 0; level < levels && fd >= 0; ++level) {
+    ::mkdirat(fd, name.c_str(), 0755);
     const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
     ::close(fd);
-    ASSERT_GE(child, 0);
     fd = child;
     deep += "/" + name;
   }
   const int msg = ::openat(fd, "deep.eml", O_WRONLY | O_CREAT, 0644);
-  ASSERT_GE(msg, 0);
-  ASSERT_EQ(::write(msg, "Subject: deep\n", 14), 14);
-  ::close(msg);
-  ::close(fd);
+  const bool written = msg >= 0 && ::write(msg, "Subject: deep\n", 14) == 14;
+  if (msg >= 0) ::close(msg);
+  if (fd >= 0) ::close(fd);
+  return written ? deep + "/deep.eml" : "";
+}
+
+TEST_F(DiscoveryE2E, TreesDeeperThanTheDescriptorLimit) {
+  const std::string expected = make_deep_tree(root_, "d", 200);
+  ASSERT_FALSE(expected.empty());
+  // One descriptor per level: a soft limit of 64 must not cut the walk short.
+  const std::optional<std::string> report = run_child(dir_, {mailsift_binary(), root_}, [] {
+    rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_max < 1024) ::_exit(126);
+    limit.rlim_cur = 64;
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) ::_exit(126);
+  });
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(first_columns(*report), (Strings{expected}));
+}
+
+TEST_F(DiscoveryE2E, PathsBeyondTheSystemLimit) {
+  // 31 levels of 200-character names: over 6,000 bytes below the root.
+  const std::string deep_file = make_deep_tree(root_, std::string(200, 'd'), 31);
+  ASSERT_FALSE(deep_file.empty());
   file("top.eml");
   const RunResult r = run_mailsift({root_}, opts());
   EXPECT_EQ(r.status, 0) << r.err;
-  const std::string expected = deep + "/deep.eml";
+  const std::string& expected = deep_file;
   ASSERT_GT(expected.size(), 6000u);
   EXPECT_EQ(first_columns(r.out), (Strings{expected, root_ + "/top.eml"}));
-}
-
-// Runs mailsift as the unprivileged user "nobody" (the caller is root, for
-// whom permissions deny nothing) and gives its standard output, or nullopt
-// when that cannot be arranged here.
-std::optional<std::string> run_as_nobody(const std::string& cwd, const Strings& args) {
-  const char* runuser = "/usr/sbin/runuser";
-  if (::access(runuser, X_OK) != 0 || ::getpwnam("nobody") == nullptr) return std::nullopt;
-  int out[2];
-  if (::pipe(out) != 0) return std::nullopt;
-  Strings store = {runuser, "-u", "nobody", "--", mailsift_binary()};
-  store.insert(store.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : store) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid < 0) return std::nullopt;
-  if (pid == 0) {
-    ::dup2(out[1], 1);
-    ::close(out[0]);
-    ::close(out[1]);
-    const int null_fd = ::open("/dev/null", O_RDWR);
-    ::dup2(null_fd, 0);
-    ::dup2(null_fd, 2);
-    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
-    ::execv(runuser, argv.data());
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  std::string text;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, n);
-  ::close(out[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return text;
 }
 
 TEST_F(DiscoveryE2E, UnreadableDirectoriesAndFiles) {
