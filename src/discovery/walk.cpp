@@ -69,6 +69,11 @@ void check_abort_key(RunContext& ctx) {
   if (platform::abort_key_pressed()) terminate_run(ctx, kUserAborted);
 }
 
+// max_level is the depth limit plus one; 0 means no limit.
+bool within_depth_limit(const RunContext& ctx) {
+  return ctx.settings.max_level == 0 || ctx.walk_depth < ctx.settings.max_level;
+}
+
 void count_file(RunContext& ctx, const std::string& dir_path, const Entry& entry) {
   ++ctx.pre_count;
   ctx.pre_bytes += entry.info.size;
@@ -150,7 +155,7 @@ void walk_open_directory(RunContext& ctx, int handle, const std::string& dir_pat
       if (entry.info.type != platform::EntryType::kDirectory) continue;
       if (!ctx.counting_flag) ++ctx.dir_count;
       ++ctx.walk_depth;
-      if (ctx.settings.max_level == 0 || ctx.walk_depth <= ctx.settings.max_level - 1) {
+      if (within_depth_limit(ctx)) {
         const int child = ctx.fs->open_subdirectory(dir, entry.name);
         if (child >= 0) walk_open_directory(ctx, child, dir_path + entry.name + "/", descent);
       }
@@ -164,7 +169,7 @@ void walk_open_directory(RunContext& ctx, int handle, const std::string& dir_pat
 
 void walk_directory(RunContext& ctx, const std::string& dir_path) {
   ++ctx.walk_depth;
-  if (ctx.settings.max_level == 0 || ctx.walk_depth <= ctx.settings.max_level - 1) {
+  if (within_depth_limit(ctx)) {
     const int dir = ctx.fs->open_directory(dir_path);
     if (dir >= 0) {
       DescentPath descent;

@@ -44,6 +44,11 @@ TEST(FillFileTimes, BreaksDownEachTimeAndKeepsTheRawValues) {
   EXPECT_EQ(t.write_raw, kAugust2013);
   EXPECT_EQ(t.access_raw, 0u);
   EXPECT_EQ(t.creation_raw, 0x8000000000000000ULL);
+  // Also in local time, whichever side of Greenwich the zone lies.
+  const FileTimes local = fill_file_times(entry, false);
+  EXPECT_EQ(local.last_access.year, 1980);
+  EXPECT_EQ(local.last_access.month, 0);
+  EXPECT_EQ(local.last_access.hour, 0);
   // Any time inside 1601 is the zero time as well.
   entry.write_time = 36000000000ULL;  // 1601-01-01 01:00 UTC
   const FileTimes early = fill_file_times(entry, true);
