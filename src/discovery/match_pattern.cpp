@@ -178,16 +178,16 @@ bool match_tokens(std::string_view pattern, std::string_view text, bool upper_te
           break;
         }
         // The rest must match from some position at or after the run's "?"s,
-        // before the end of the text. any[t] = the rest matches somewhere in
-        // [t, length); computed in place from the back.
+        // before the end of the text. First current[t] = the rest matches
+        // somewhere in [t, length), then the shift by the "?"s (it reads at
+        // or ahead of where it writes, so it can work in place).
         std::uint8_t any = 0;
-        Scratch<std::uint8_t, 520>& from = current;
         for (std::size_t t = length; t-- > 0;) {
           any = any || next[t];
-          from[t] = any;
+          current[t] = any;
         }
         for (std::size_t t = 0; t < length; ++t) {
-          current[t] = t + need < length ? from[t + need] : 0;
+          current[t] = t + need < length ? current[t + need] : 0;
         }
         break;
       }
