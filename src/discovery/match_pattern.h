@@ -11,6 +11,10 @@ namespace mailsift {
 // upper-case both sides.
 bool match_pattern(std::string_view pattern, std::string_view text);
 
+// The same with the text's ASCII letters taken as upper case, so that the
+// exclusion test needs no upper-cased copy of every name.
+bool match_pattern_upper_text(std::string_view pattern, std::string_view text);
+
 // A name pattern as a directory search reads it: "*" any run, "?" one
 // character, ASCII letters without regard to case, "*.*" like "*".
 bool match_name_pattern(std::string_view pattern, std::string_view name);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 namespace mailsift {
 
 struct ScanWorkspace;  // the message scanner's reused buffers (header/)
+struct FileTimes;      // discovery/file_times.h
 
 struct RunContext {
   RunContext();
@@ -67,6 +69,11 @@ struct RunContext {
   const platform::Clock* clock = nullptr;
 
   std::unique_ptr<ScanWorkspace> scan_workspace;
+
+  // Unit tests only: when set, the dispatch hands every selected file here
+  // instead of to the message scanner.
+  std::function<void(const std::string& path, std::int64_t size, const FileTimes& times)>
+      dispatch_hook;
 
   // Messages the description sends to standard output go to standard error
   // when standard output is not a terminal (it then carries the report). When

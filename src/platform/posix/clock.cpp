@@ -40,6 +40,9 @@ bool seconds_to_calendar(std::int64_t seconds, bool utc, CalendarTime& out) {
 }
 
 bool file_time_to_calendar(FileTime time, bool utc, CalendarTime& out) {
+  // File times are signed on the system that defines them: values with the
+  // top bit set have no calendar date.
+  if (time > 0x7FFFFFFFFFFFFFFFULL) return false;
   std::int64_t seconds = static_cast<std::int64_t>(time / 10000000ULL) - kFileTimeEpochOffset;
   if (!seconds_to_calendar(seconds, utc, out)) return false;
   out.millisecond = static_cast<int>((time % 10000000ULL) / 10000ULL);

@@ -2,6 +2,7 @@
 // paths longer than PATH_MAX work like any other.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,11 +16,20 @@ namespace mailsift::platform {
 
 namespace {
 
+// The walk holds one descriptor per level of the tree; a tree deeper than
+// the soft descriptor limit raises that limit up to the hard one.
+bool raise_descriptor_limit() {
+  rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
+  limit.rlim_cur = limit.rlim_max;
+  return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
 int open_dir_at(int parent, const char* name) {
   int fd;
   do {
     fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-  } while (fd < 0 && errno == EINTR);
+  } while (fd < 0 && (errno == EINTR || (errno == EMFILE && raise_descriptor_limit())));
   return fd;
 }
 
@@ -37,13 +47,19 @@ class PosixFileSystem : public FileSystem {
 
   bool list_directory(int dir, std::vector<std::string>& names) override {
     names.clear();
-    int copy = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A duplicate of the handle, not a new open of ".": listing a directory
+    // needs read permission only, as on the handle itself.
+    int copy;
+    do {
+      copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+    } while (copy < 0 && errno == EMFILE && raise_descriptor_limit());
     if (copy < 0) return false;
     DIR* d = ::fdopendir(copy);
     if (d == nullptr) {
       ::close(copy);
       return false;
     }
+    ::rewinddir(d);  // the duplicate shares the handle's position
     while (dirent* e = ::readdir(d)) {
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
@@ -64,7 +80,7 @@ class PosixFileSystem : public FileSystem {
     int fd;
     do {
       fd = ::openat(dir, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    } while (fd < 0 && (errno == EINTR || (errno == EMFILE && raise_descriptor_limit())));
     if (fd < 0) return -1;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

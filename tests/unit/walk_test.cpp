@@ -1,0 +1,223 @@
+#include "discovery/walk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "discovery/file_times.h"
+#include "discovery/roots.h"
+#include "platform/platform.h"
+#include "run/run_context.h"
+#include "run/terminate.h"
+#include "unit/fake_file_system.h"
+
+namespace mailsift {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+class WalkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ctx_.attach_test_streams(&out_, &err_, &report_);
+    ctx_.fs = &fs_;
+    apply_program_defaults(ctx_.settings);
+    ctx_.counting_flag = false;
+    ctx_.dispatch_hook = [this](const std::string& path, std::int64_t, const FileTimes&) {
+      seen_.push_back(path);
+    };
+  }
+  void TearDown() override { platform::set_interrupted(false); }
+
+  // Walks every root of the list as the run sequence does.
+  void walk(const Paths& roots) {
+    for (const std::string& root : roots) walk_directory(ctx_, root == "/" ? root : root + "/");
+    EXPECT_EQ(ctx_.walk_depth, 0);
+    EXPECT_EQ(fs_.open_handles(), 0);
+  }
+  void patterns(const Paths& list) { ctx_.name_patterns = list; }
+
+  test::FakeFileSystem fs_;
+  RunContext ctx_;
+  std::string out_, err_, report_;
+  Paths seen_;
+};
+
+TEST_F(WalkTest, SubdirectoriesBeforeFilesInNameOrder) {
+  fs_.add_file("/r/y.eml");
+  fs_.add_file("/r/a/x.eml");
+  fs_.add_file("/r/B.eml");
+  fs_.add_file("/r/_c.eml");
+  fs_.add_file("/r/a/deep/z.eml");
+  fs_.add_file("/r/Z/w.eml");
+  patterns({"*.*"});
+  walk({"/r"});
+  EXPECT_EQ(seen_, (Paths{"/r/a/deep/z.eml", "/r/a/x.eml", "/r/Z/w.eml", "/r/B.eml", "/r/y.eml",
+                          "/r/_c.eml"}));
+  EXPECT_EQ(ctx_.dir_count, 3);
+  EXPECT_EQ(ctx_.file_count, 6);
+}
+
+TEST_F(WalkTest, DirectoryCounts) {
+  // Three subdirectories, one holding two more: five.
+  fs_.add_dir("/r/one");
+  fs_.add_dir("/r/two/x");
+  fs_.add_dir("/r/two/y");
+  fs_.add_dir("/r/three");
+  fs_.add_file("/bare/m.eml");
+  patterns({"*.*"});
+  walk({"/r"});
+  EXPECT_EQ(ctx_.dir_count, 5);
+  ctx_.dir_count = 0;
+  walk({"/bare"});
+  EXPECT_EQ(ctx_.dir_count, 0);
+
+  // Recursion off: the files of each root only, one directory per root.
+  ctx_.dir_count = 0;
+  seen_.clear();
+  fs_.add_file("/r/top.eml");
+  fs_.add_file("/r/one/inner.eml");
+  ctx_.settings.recurse = 0;
+  walk({"/r", "/bare"});
+  EXPECT_EQ(seen_, (Paths{"/r/top.eml", "/bare/m.eml"}));
+  EXPECT_EQ(ctx_.dir_count, 2);
+}
+
+TEST_F(WalkTest, EveryPatternIsItsOwnPass) {
+  fs_.add_file("/r/a.eml");
+  fs_.add_file("/r/b.txt");
+  fs_.add_file("/r/README");
+  fs_.add_file("/r/C.EML");
+  fs_.add_file("/r/old.eml/kept.eml");
+  patterns({"*.eml", "*.*", "-stop", "*.txt"});
+  walk({"/r"});
+  // old.eml is a directory: walked, never dispatched itself.
+  EXPECT_EQ(seen_, (Paths{"/r/old.eml/kept.eml", "/r/old.eml/kept.eml", "/r/a.eml", "/r/C.EML",
+                          "/r/a.eml", "/r/b.txt", "/r/C.EML", "/r/README"}));
+  EXPECT_EQ(ctx_.dir_count, 1);
+  EXPECT_EQ(ctx_.file_count, 8);
+}
+
+TEST_F(WalkTest, DepthLimit) {
+  fs_.add_file("/r/1.eml");
+  fs_.add_file("/r/a/2.eml");
+  fs_.add_file("/r/a/b/3.eml");
+  fs_.add_file("/r/a/b/c/4.eml");
+  patterns({"*.*"});
+  ctx_.settings.max_level = 3;  // depths 1 and 2
+  walk({"/r"});
+  EXPECT_EQ(seen_, (Paths{"/r/a/2.eml", "/r/1.eml"}));
+  // b was found, so it counts, though the limit kept the walk out of it.
+  EXPECT_EQ(ctx_.dir_count, 2);
+
+  seen_.clear();
+  ctx_.dir_count = 0;
+  ctx_.settings.max_level = 1;  // a limit of 0 walks nothing
+  walk({"/r"});
+  EXPECT_TRUE(seen_.empty());
+  EXPECT_EQ(ctx_.dir_count, 0);
+}
+
+TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
+  fs_.add_file("/r/a.tmp");
+  fs_.add_file("/r/b.TMP");
+  fs_.add_file("/r/c.eml");
+  patterns({"*.*"});
+  add_exclusion(ctx_, "*.tmp");
+  walk({"/r"});
+  EXPECT_EQ(seen_.size(), 3u);
+  seen_.clear();
+  ctx_.settings.exclusions_on = 1;
+  walk({"/r"});
+  EXPECT_EQ(seen_, (Paths{"/r/c.eml"}));
+}
+
+TEST_F(WalkTest, LinksDanglingEntriesAndSpecialFiles) {
+  fs_.add_file("/r/a/m.eml");
+  fs_.add_link("/r/a/loop", "/r");  // leads back up: counted, not entered
+  fs_.add_link("/r/b", "/r/a");     // a second way into a: entered
+  fs_.add_dangling("/r/gone.eml");
+  fs_.add_other("/r/fifo.eml");
+  fs_.add_other("/dev/null");
+  fs_.add_link("/r/null.eml", "/dev/null");
+  fs_.add_link("/r/self", "/r/self");  // a link to itself never resolves
+  fs_.add_dir("/r/locked");
+  fs_.add_file("/r/locked/hidden.eml");
+  fs_.set_unreadable("/r/locked");
+  fs_.add_file("/r/z.eml");
+  patterns({"*.*"});
+  walk({"/r"});
+  EXPECT_EQ(seen_, (Paths{"/r/a/m.eml", "/r/b/m.eml", "/r/gone.eml", "/r/self", "/r/z.eml"}));
+  // a, a/loop, b, b/loop and the locked directory.
+  EXPECT_EQ(ctx_.dir_count, 5);
+}
+
+TEST_F(WalkTest, CountingPassTotals) {
+  fs_.add_file("/r/a.eml", 100);
+  fs_.add_file("/r/sub/caf\xC3\xA9.eml", 23);
+  fs_.add_file("/r/x.tmp", 1000);
+  patterns({"*.eml", "*.*"});
+  add_exclusion(ctx_, "*.TMP");
+  ctx_.settings.exclusions_on = 1;
+  ctx_.settings.output_mode = 1;
+  ctx_.settings.auto_width = 1;
+  ctx_.counting_flag = true;
+  walk({"/r"});
+  EXPECT_TRUE(seen_.empty());
+  EXPECT_EQ(ctx_.dir_count, 0);
+  // Each pattern counts its matches; exclusions do not apply here.
+  EXPECT_EQ(ctx_.pre_count, 5u);
+  EXPECT_EQ(ctx_.pre_bytes, 100 + 23 + 100 + 23 + 1000);
+  // "/r/sub/" and "café.eml": 7 + 8 characters.
+  EXPECT_EQ(ctx_.longest_path, 15u);
+
+  ctx_.counting_flag = false;
+  walk({"/r"});
+  EXPECT_EQ(seen_,
+            (Paths{"/r/sub/caf\xC3\xA9.eml", "/r/sub/caf\xC3\xA9.eml", "/r/a.eml", "/r/a.eml"}));
+  EXPECT_EQ(ctx_.pre_count, 5u);
+}
+
+TEST_F(WalkTest, OwnOutputFilesAreNeverListed) {
+  fs_.add_file("/r/report.txt", 10);
+  fs_.add_file("/r/m.eml", 20);
+  const platform::EntryInfo& report = fs_.facts("/r/report.txt");
+  ctx_.skip_set.push_back({report.device, report.inode});
+  patterns({"*.*"});
+  walk({"/r"});
+  EXPECT_EQ(seen_, (Paths{"/r/m.eml"}));
+  ctx_.counting_flag = true;
+  ctx_.settings.output_mode = 1;
+  walk({"/r"});
+  EXPECT_EQ(ctx_.pre_count, 1u);
+  EXPECT_EQ(ctx_.pre_bytes, 20);
+}
+
+TEST_F(WalkTest, RootsThatCannotBeOpenedAreSkipped) {
+  fs_.add_file("/r/m.eml");
+  fs_.add_file("/plainfile");
+  patterns({"*.*"});
+  walk({"/missing", "/plainfile", "/", "/r"});
+  // The file-system root is walked like any directory, with no doubled "/".
+  EXPECT_EQ(seen_, (Paths{"/r/m.eml", "/plainfile", "/r/m.eml"}));
+  EXPECT_EQ(ctx_.dir_count, 1);
+}
+
+TEST_F(WalkTest, InterruptEndsTheRunWithHandlesClosed) {
+  fs_.add_file("/r/a/b/m.eml");
+  patterns({"*.*"});
+  platform::set_interrupted(true);
+  try {
+    walk_directory(ctx_, "/r/");
+    ADD_FAILURE() << "the walk went on after an interrupt";
+  } catch (const RunExit& exit) {
+    EXPECT_EQ(exit.code, kUserAborted);
+  }
+  EXPECT_TRUE(seen_.empty());
+  EXPECT_EQ(fs_.open_handles(), 0);
+}
+
+}  // namespace
+}  // namespace mailsift
