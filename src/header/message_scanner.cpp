@@ -1,0 +1,45 @@
+#include "header/message_scanner.h"
+
+#include "header/capture_rules.h"
+#include "header/line_cleaning.h"
+#include "header/recognisers.h"
+
+namespace mailsift {
+
+namespace {
+
+// A "Mapi-Hasattach:" line that is not exactly "True" switches on the
+// Content-type name rule for the rest of the message.
+void note_attachment_flag(HeaderRecord& rec, std::string_view line) {
+  if (rec.attach_by_content_type) return;
+  if (find_text(line, "Mapi-Hasattach:") == kNotFound) return;
+  if (line.find("True") != std::string_view::npos) return;
+  rec.attach_by_content_type = true;
+}
+
+}  // namespace
+
+bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
+  HeaderRecord& rec = ws.record;
+  rec.clear();
+  RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
+  for (;;) {
+    if (interrupted != nullptr && interrupted()) return false;
+    if (!ws.reader.read_line(ws.line, kLineBufferSize)) return true;
+    clean_line(ws.line);
+    note_attachment_flag(rec, ws.line);
+    offer_line(ctx, ws.line);
+  }
+}
+
+bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
+                       InterruptCheck interrupted, std::string& out) {
+  ws.reader.reset(source);
+  bool complete = scan_lines(ws, format.delimiter, interrupted);
+  write_row_end(out, format, ws.record);
+  ws.record.parsed.clear();
+  ws.reader.reset(nullptr);
+  return complete;
+}
+
+}  // namespace mailsift

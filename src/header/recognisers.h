@@ -1,0 +1,32 @@
+// The fifteen recognisers, in the order they are tried. The first that accepts
+// a cleaned line runs its capture rule; the order is part of the report's
+// behaviour ("To: Attachment: x" is a To line).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "header/capture_rules.h"
+#include "header/header_record.h"
+
+namespace mailsift {
+
+struct Recogniser {
+  const char* name;
+  bool (*accepts)(const HeaderRecord& record, std::string_view line);
+  void (*capture)(RuleContext& ctx, std::string& line);
+};
+
+inline constexpr std::size_t kRecogniserCount = 15;
+extern const Recogniser kRecognisers[kRecogniserCount];
+
+// Offers the line to recognisers [first, last) in order; true when one took it.
+bool offer_line(RuleContext& ctx, std::string& line, std::size_t first = 0,
+                std::size_t last = kRecogniserCount);
+
+// The relay recognisers (13 to 15), for a line read ahead by the Content-type
+// name rule.
+bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line);
+
+}  // namespace mailsift
