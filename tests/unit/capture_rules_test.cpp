@@ -87,8 +87,7 @@ TEST(AttachmentRules, KeywordsForwardedAndContentTypeNames) {
             "(#1:) Attachment info: See Attachment: yes  ");
   EXPECT_EQ(record_of("\tfilename=\"a b.txt\"; size=3\n").attachment_info,
             "(#1:) Attachment info: filename=\"a b.txt\"  ");
-  EXPECT_EQ(record_of("x;\tname=Attachment1 y\n").attachment_info,
-            "(#1:) Attachment info: x  ");
+  EXPECT_EQ(record_of("x;\tname=Attachment1 y\n").attachment_info, "(#1:) Attachment info: x  ");
   // The order decides: a To line first.
   HeaderRecord to = record_of("To: Attachment: x\n");
   EXPECT_EQ(to.to, "(#1:) To: Attachment: x  ");
@@ -140,9 +139,9 @@ TEST(RelayRules, BracketedAddressesAndReceivingHosts) {
                 .recent_ip,
             "(#1:) [192.0.2.7][198.51.100.2]  ");
   // A consumed Received line makes no entry of its own.
-  EXPECT_EQ(record_of("X-Originating-IP: [203.0.113.9]\nReceived: from relay1 ([192.0.2.1])\n")
-                .recent_ip,
-            "(#1:) [203.0.113.9][192.0.2.1]  ");
+  EXPECT_EQ(
+      record_of("X-Originating-IP: [203.0.113.9]\nReceived: from relay1 ([192.0.2.1])\n").recent_ip,
+      "(#1:) [203.0.113.9][192.0.2.1]  ");
   // No "[": no entry, and the bracketed continuation is ignored.
   EXPECT_EQ(record_of("Received: from relay1 by relay2\n\t[10.0.0.1] with SMTP\n").recent_ip, "");
   // No "]": the line stays whole; the next line's text without its line end.
@@ -159,9 +158,9 @@ TEST(RelayRules, BracketedAddressesAndReceivingHosts) {
                 .recent_ip,
             "(#1:) [1.1.1.1]  (#2:) mxhost  ");
   // A next line holding "[" is consumed, even a "Received: by" line.
-  EXPECT_EQ(record_of("Received: from a [1.1.1.1]\nReceived: by mxhost id x [10.0.0.1]\n")
-                .recent_ip,
-            "(#1:) [1.1.1.1][10.0.0.1]  ");
+  EXPECT_EQ(
+      record_of("Received: from a [1.1.1.1]\nReceived: by mxhost id x [10.0.0.1]\n").recent_ip,
+      "(#1:) [1.1.1.1][10.0.0.1]  ");
   EXPECT_EQ(record_of("Received: by mxhost with SMTP id x\n").recent_ip, "");
   EXPECT_EQ(record_of("Received: by  [x\n").recent_ip, "(#1:)  [x  ");
   EXPECT_EQ(record_of("received: BY h[1]\n").recent_ip, "(#1:) h[1]  ");

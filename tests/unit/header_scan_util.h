@@ -11,8 +11,7 @@
 namespace mailsift::test {
 
 // Columns 4 to 14 of the row for `message`.
-inline std::string row_end_of(std::string_view message, char delimiter = '|',
-                              bool quoted = false) {
+inline std::string row_end_of(std::string_view message, char delimiter = '|', bool quoted = false) {
   ScanWorkspace ws;
   StringSource source(message);
   std::string out;

@@ -72,8 +72,7 @@ TEST(CleanLine, MapiHasattachSwitchesContentTypeNames) {
   // "Mapi-Hasattach:" ending the cleaned line is not found.
   EXPECT_FALSE(record_of("Mapi-Hasattach:\n").attach_by_content_type);
   // Once set it stays, even after a "True" line.
-  EXPECT_TRUE(
-      record_of("Mapi-Hasattach: 1\nMapi-Hasattach: True\n").attach_by_content_type);
+  EXPECT_TRUE(record_of("Mapi-Hasattach: 1\nMapi-Hasattach: True\n").attach_by_content_type);
   EXPECT_FALSE(record_of("Mapi-Hasattach: Truer\n").attach_by_content_type);
 }
 

@@ -50,10 +50,11 @@ TEST(ReportRow, WorkedExampleRows) {
       "X-Mozilla-Status: 0001\n"
       "\n"
       "Hello Bob,\nthe report is attached.\n";
-  EXPECT_EQ(full_row("/mail/a.eml", 2345, message),
-            "\n/mail/a.eml|2345|'2013-08-06 09:15|(#1:) From: Jane Doe  |(#1:) To: Bob Smith Carol "
-            "Jones  |||(#1:) Date: Mon, 5 Aug 2013 10:22:33 -0400  |'2013-08-05 10:22:33 -0400||(#1:) "
-            "Subject: Quarterly report  |(#1:)  YES ||(#1:) [192.0.2.7]  ");
+  EXPECT_EQ(
+      full_row("/mail/a.eml", 2345, message),
+      "\n/mail/a.eml|2345|'2013-08-06 09:15|(#1:) From: Jane Doe  |(#1:) To: Bob Smith Carol "
+      "Jones  |||(#1:) Date: Mon, 5 Aug 2013 10:22:33 -0400  |'2013-08-05 10:22:33 -0400||(#1:) "
+      "Subject: Quarterly report  |(#1:)  YES ||(#1:) [192.0.2.7]  ");
   EXPECT_EQ(full_row("/mail/b.eml", 0, ""),
             "\n/mail/b.eml|0|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
   EXPECT_EQ(full_row("/mail/b.eml", 0, "", ',', true),
@@ -79,7 +80,8 @@ TEST(ReportRow, DoubleQuotesOnlyWithCommaAndOnlyOnFreeText) {
   std::string pipe = row_end_of(subject, '|', true);
   EXPECT_NE(pipe.find("\"(#1:) Subject: He said \"hi\"  \""), std::string::npos) << pipe;
   // Forward dates, Date and Recent IP are never doubled.
-  std::string fwd = row_end_of("Date: \"x\" 2001\nSent: \"q\" 2002\nFrom: \"A B\" <a@b>\n", ',', true);
+  std::string fwd =
+      row_end_of("Date: \"x\" 2001\nSent: \"q\" 2002\nFrom: \"A B\" <a@b>\n", ',', true);
   EXPECT_EQ(fwd,
             "\"(#1:) From: \"\"A B\"\" <a@b>  \",\"\",\"\",\"\",\"(#1:) Date: \"x\" 2001  \","
             "\"'2001-00-00 \",\"(#1:) Sent: \"q\" 2002  \",\"\",\" Unknown  \",\"\",\"\"");

@@ -48,10 +48,15 @@ TEST(ScanReading, LineEndsNulAndCtrlZ) {
   // In a read-ahead line too.
   EXPECT_EQ(record_of(std::string("To: a,\n\tbcd\0ef\n", 15)).to, "(#1:) To: a bc  ");
   // Ctrl-Z ends the file, also in the middle of a line.
-  HeaderRecord z = record_of("Subject: a\n\x1A" "From: Jane Doe\n");
+  HeaderRecord z = record_of(
+      "Subject: a\n\x1A"
+      "From: Jane Doe\n");
   EXPECT_EQ(z.subject, "(#1:) Subject: a  ");
   EXPECT_EQ(z.from, "");
-  EXPECT_EQ(record_of("Subject: abc\x1A" "def\n").subject, "(#1:) Subject: ab  ");
+  EXPECT_EQ(record_of("Subject: abc\x1A"
+                      "def\n")
+                .subject,
+            "(#1:) Subject: ab  ");
   // Other bytes, invalid UTF-8 included, are carried through.
   EXPECT_EQ(record_of("Subject: \xFF\xFE\x80\x01\n").subject, "(#1:) Subject: \xFF\xFE\x80\x01  ");
 }
@@ -68,7 +73,9 @@ TEST(ScanReading, ReadAheadAtEndOfFile) {
 }
 
 int checks_left = 0;
-bool stop_when_counted_down() { return --checks_left < 0; }
+bool stop_when_counted_down() {
+  return --checks_left < 0;
+}
 
 TEST(ScanReading, InterruptStopsBeforeTheNextLineAndCompletesTheRow) {
   const std::string message = "Subject: one\nFrom: Jane Doe\nTo: x\n";
@@ -82,14 +89,16 @@ TEST(ScanReading, InterruptStopsBeforeTheNextLineAndCompletesTheRow) {
   StringSource again(message);
   out.clear();
   EXPECT_TRUE(scan_message_text(ws, &again, RowFormat{}, nullptr, out));
-  EXPECT_EQ(out,
-            "(#1:) From: Jane Doe  |(#1:) To: x  ||||'0000-00-00 ||(#1:) Subject: one  | Unknown  ||");
+  EXPECT_EQ(
+      out,
+      "(#1:) From: Jane Doe  |(#1:) To: x  ||||'0000-00-00 ||(#1:) Subject: one  | Unknown  ||");
 }
 
 TEST(ScanReading, WorkspaceReuseStartsEachMessageAfresh) {
   ScanWorkspace ws;
   std::string first_out, second_out;
-  StringSource first("Date: 5 Aug 2013 10:22\nMapi-Hasattach: x\nSubject: s\nX-Mozilla-Status: 1\n");
+  StringSource first(
+      "Date: 5 Aug 2013 10:22\nMapi-Hasattach: x\nSubject: s\nX-Mozilla-Status: 1\n");
   scan_message_text(ws, &first, RowFormat{}, nullptr, first_out);
   StringSource second("Cc: c\nContent-Type: t; name=n.txt\n");
   scan_message_text(ws, &second, RowFormat{}, nullptr, second_out);
