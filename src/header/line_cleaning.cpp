@@ -11,8 +11,12 @@ inline unsigned char lower(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
+inline bool is_letter(unsigned char c) {
+  return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
+
 inline bool same_text_at(const char* at, std::string_view text) {
-  for (std::size_t k = 1; k < text.size(); ++k) {
+  for (std::size_t k = 0; k < text.size(); ++k) {
     if (lower(static_cast<unsigned char>(at[k])) != lower(static_cast<unsigned char>(text[k]))) {
       return false;
     }
@@ -41,20 +45,24 @@ std::size_t find_text(std::string_view line, std::string_view text) {
   if (text.empty()) return line.empty() ? kNotFound : 0;
   if (line.size() <= text.size()) return kNotFound;
   const std::size_t starts = line.size() - text.size();  // positions 0 .. starts - 1
-  const unsigned char first = lower(static_cast<unsigned char>(text[0]));
   const char* data = line.data();
-  if (first < 'a' || first > 'z') {
-    // No case to fold on the first byte: let memchr find the candidates.
-    const char* p = data;
-    const char* end = data + starts;
+
+  // Most search texts hold a byte without case (":", "=", "-", a space): let
+  // memchr find the candidates for that byte, which is fast on long lines.
+  std::size_t anchor = 0;
+  while (anchor < text.size() && is_letter(static_cast<unsigned char>(text[anchor]))) ++anchor;
+  if (anchor < text.size()) {
+    const char* p = data + anchor;
+    const char* end = data + starts + anchor;
     while (p < end) {
-      p = static_cast<const char*>(std::memchr(p, static_cast<char>(first), end - p));
+      p = static_cast<const char*>(std::memchr(p, text[anchor], static_cast<std::size_t>(end - p)));
       if (p == nullptr) return kNotFound;
-      if (same_text_at(p, text)) return static_cast<std::size_t>(p - data);
+      if (same_text_at(p - anchor, text)) return static_cast<std::size_t>(p - anchor - data);
       ++p;
     }
     return kNotFound;
   }
+  const unsigned char first = lower(static_cast<unsigned char>(text[0]));
   for (std::size_t i = 0; i < starts; ++i) {
     if ((static_cast<unsigned char>(data[i]) | 0x20) == first && same_text_at(data + i, text)) {
       return i;

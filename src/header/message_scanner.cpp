@@ -10,10 +10,10 @@ namespace {
 
 // A "Mapi-Hasattach:" line that is not exactly "True" switches on the
 // Content-type name rule for the rest of the message.
-void note_attachment_flag(HeaderRecord& rec, std::string_view line) {
-  if (rec.attach_by_content_type) return;
-  if (find_text(line, "Mapi-Hasattach:") == kNotFound) return;
-  if (line.find("True") != std::string_view::npos) return;
+void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
+  if (rec.attach_by_content_type || !line.has_colon) return;
+  if (find_text(line.text, "Mapi-Hasattach:") == kNotFound) return;
+  if (line.text.find("True") != std::string_view::npos) return;
   rec.attach_by_content_type = true;
 }
 
@@ -27,8 +27,9 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
     if (interrupted != nullptr && interrupted()) return false;
     if (!ws.reader.read_line(ws.line, kLineBufferSize)) return true;
     clean_line(ws.line);
-    note_attachment_flag(rec, ws.line);
-    offer_line(ctx, ws.line);
+    const LineFacts facts(ws.line);
+    note_attachment_flag(rec, facts);
+    offer_line(ctx, ws.line, facts);
   }
 }
 

@@ -1,6 +1,5 @@
 #include "header/recognisers.h"
 
-#include "config/numbers.h"
 #include "header/line_cleaning.h"
 
 namespace mailsift {
@@ -9,97 +8,126 @@ namespace {
 
 using Record = HeaderRecord;
 
-bool starts_exact(std::string_view line, std::string_view prefix) {
-  return line.substr(0, prefix.size()) == prefix;
+inline char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-bool is_from(const Record&, std::string_view line) {
-  return istarts_with(line, "From:");
+inline bool same_any_case(std::string_view a, std::string_view b) {
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
 }
-bool is_to(const Record&, std::string_view line) {
-  return istarts_with(line, "To:");
+
+bool starts_exact(const LineFacts& line, std::string_view prefix) {
+  return line.text.size() >= prefix.size() && line.text[0] == prefix[0] &&
+         line.text.substr(0, prefix.size()) == prefix;
 }
-bool is_cc(const Record&, std::string_view line) {
-  return istarts_with(line, "Cc:");
+
+// Any case.
+bool starts_any_case(const LineFacts& line, std::string_view prefix) {
+  return line.text.size() >= prefix.size() &&
+         same_any_case(line.text.substr(0, prefix.size()), prefix);
 }
-bool is_bcc(const Record&, std::string_view line) {
-  return istarts_with(line, "Bcc:");
+
+bool contains(const LineFacts& line, std::string_view text) {
+  return find_text(line.text, text) != kNotFound;
 }
-bool is_date(const Record&, std::string_view line) {
+
+bool is_from(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "From:");
+}
+bool is_to(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "To:");
+}
+bool is_cc(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Cc:");
+}
+bool is_bcc(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Bcc:");
+}
+bool is_date(const Record&, const LineFacts& line) {
   return starts_exact(line, "Date:");
 }
-bool is_sent(const Record&, std::string_view line) {
+bool is_sent(const Record&, const LineFacts& line) {
   return starts_exact(line, "Sent:");
 }
-bool is_subject(const Record&, std::string_view line) {
-  return istarts_with(line, "Subject:");
+bool is_subject(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Subject:");
 }
 
-bool is_read_flags(const Record&, std::string_view line) {
-  return find_text(line, "Mapi-Message-Flags:") != kNotFound;
+bool is_read_flags(const Record&, const LineFacts& line) {
+  return line.has_colon && contains(line, "Mapi-Message-Flags:");
 }
 
-bool is_mozilla_status(const Record&, std::string_view line) {
+bool is_mozilla_status(const Record&, const LineFacts& line) {
   return starts_exact(line, "X-Mozilla-Status:");
 }
 
-bool is_attachment_keyword(const Record&, std::string_view line) {
-  return find_text(line, "Attachment:") != kNotFound ||
-         find_text(line, "name=Attach") != kNotFound ||
-         find_text(line, "filename=\"") != kNotFound ||
-         find_text(line, "Attachment Converted:") != kNotFound ||
-         find_text(line, "X-Attachments:") != kNotFound;
+bool is_attachment_keyword(const Record&, const LineFacts& line) {
+  if (!line.has_colon && !line.has_equals) return false;
+  return contains(line, "Attachment:") || contains(line, "name=Attach") ||
+         contains(line, "filename=\"") || contains(line, "Attachment Converted:") ||
+         contains(line, "X-Attachments:");
 }
 
-bool is_forwarded_message(const Record&, std::string_view line) {
-  return find_text(line, "Content-Type: message") != kNotFound;
+bool is_forwarded_message(const Record&, const LineFacts& line) {
+  return line.has_colon && contains(line, "Content-Type: message");
 }
 
 // Only after a Mapi-Hasattach line that is not "True", and only when some text
 // follows the keyword.
-bool is_content_type_name(const Record& record, std::string_view line) {
+bool is_content_type_name(const Record& record, const LineFacts& line) {
   return record.attach_by_content_type && starts_exact(line, "Content-Type:") &&
-         find_text(line, "Content-Type:") != kNotFound;
+         contains(line, "Content-Type:");
 }
 
-bool is_received_from(const Record&, std::string_view line) {
-  return istarts_with(line, "Received: from");
+bool is_received_from(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Received: from");
 }
 
-bool is_originating_ip(const Record&, std::string_view line) {
-  return istarts_with(line, "X-Originating-IP:");
+bool is_originating_ip(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "X-Originating-IP:");
 }
 
-bool is_received_by(const Record&, std::string_view line) {
-  return istarts_with(line, "Received: by ");
+bool is_received_by(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Received: by ");
 }
 
 constexpr std::size_t kFirstRelayRecogniser = 12;
 
 }  // namespace
 
+LineFacts::LineFacts(std::string_view line)
+    : text(line),
+      has_colon(line.find(':') != std::string_view::npos),
+      has_equals(line.find('=') != std::string_view::npos) {}
+
 const Recogniser kRecognisers[kRecogniserCount] = {
-    {"From", is_from, capture_from},
-    {"To", is_to, capture_to},
-    {"CC", is_cc, capture_cc},
-    {"Bcc", is_bcc, capture_bcc},
-    {"Date", is_date, capture_date},
-    {"Sent", is_sent, capture_sent},
-    {"Subject", is_subject, capture_subject},
-    {"Read flags", is_read_flags, capture_read_flags},
-    {"Mozilla status", is_mozilla_status, capture_mozilla_status},
-    {"Attachment keyword", is_attachment_keyword, capture_attachment_keyword},
-    {"Forwarded message", is_forwarded_message, capture_forwarded_message},
-    {"Content-type name", is_content_type_name, capture_content_type_name},
-    {"Bracketed address", is_received_from, capture_bracketed_address},
-    {"Bracketed address", is_originating_ip, capture_bracketed_address},
-    {"Receiving host", is_received_by, capture_receiving_host},
+    {"From", 'f', is_from, capture_from},
+    {"To", 't', is_to, capture_to},
+    {"CC", 'c', is_cc, capture_cc},
+    {"Bcc", 'b', is_bcc, capture_bcc},
+    {"Date", 'd', is_date, capture_date},
+    {"Sent", 's', is_sent, capture_sent},
+    {"Subject", 's', is_subject, capture_subject},
+    {"Read flags", 0, is_read_flags, capture_read_flags},
+    {"Mozilla status", 'x', is_mozilla_status, capture_mozilla_status},
+    {"Attachment keyword", 0, is_attachment_keyword, capture_attachment_keyword},
+    {"Forwarded message", 0, is_forwarded_message, capture_forwarded_message},
+    {"Content-type name", 'c', is_content_type_name, capture_content_type_name},
+    {"Bracketed address", 'r', is_received_from, capture_bracketed_address},
+    {"Bracketed address", 'x', is_originating_ip, capture_bracketed_address},
+    {"Receiving host", 'r', is_received_by, capture_receiving_host},
 };
 
-bool offer_line(RuleContext& ctx, std::string& line, std::size_t first, std::size_t last) {
+bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first,
+                std::size_t last) {
+  const char lead = facts.text.empty() ? '\0' : lower(facts.text[0]);
   for (std::size_t i = first; i < last; ++i) {
     const Recogniser& r = kRecognisers[i];
-    if (r.accepts(ctx.record, line)) {
+    if (r.first != 0 && r.first != lead) continue;
+    if (r.accepts(ctx.record, facts)) {
       r.capture(ctx, line);
       return true;
     }
@@ -108,7 +136,7 @@ bool offer_line(RuleContext& ctx, std::string& line, std::size_t first, std::siz
 }
 
 bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line) {
-  return offer_line(ctx, line, kFirstRelayRecogniser, kRecogniserCount);
+  return offer_line(ctx, line, LineFacts(line), kFirstRelayRecogniser, kRecogniserCount);
 }
 
 }  // namespace mailsift

@@ -12,9 +12,22 @@
 
 namespace mailsift {
 
+// A cleaned line and the facts several recognisers test. Every "contains"
+// text the recognisers look for holds a ":" or a "=", so a line without
+// either (most body text) is passed over without searching it.
+struct LineFacts {
+  explicit LineFacts(std::string_view line);
+  std::string_view text;
+  bool has_colon;
+  bool has_equals;
+};
+
 struct Recogniser {
   const char* name;
-  bool (*accepts)(const HeaderRecord& record, std::string_view line);
+  // For a "starts with" recogniser the lower-case first byte of its text, so
+  // that most lines are passed over without a call; 0 for the others.
+  char first;
+  bool (*accepts)(const HeaderRecord& record, const LineFacts& line);
   void (*capture)(RuleContext& ctx, std::string& line);
 };
 
@@ -22,7 +35,8 @@ inline constexpr std::size_t kRecogniserCount = 15;
 extern const Recogniser kRecognisers[kRecogniserCount];
 
 // Offers the line to recognisers [first, last) in order; true when one took it.
-bool offer_line(RuleContext& ctx, std::string& line, std::size_t first = 0,
+// `facts` must describe `line`.
+bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first = 0,
                 std::size_t last = kRecogniserCount);
 
 // The relay recognisers (13 to 15), for a line read ahead by the Content-type

@@ -80,11 +80,18 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
     if (pos_ < end_) {
       const char* start = buffer_.data() + pos_;
       std::size_t avail = std::min(end_ - pos_, limit - line.size());
-      std::size_t i = 0;
-      while (i < avail) {
-        char ch = start[i];
-        if (ch == '\n' || ch == '\r' || ch == 26) break;
-        ++i;
+      // The bytes up to the first LF, CR or Ctrl-Z need no translation.
+      const void* lf = std::memchr(start, '\n', avail);
+      std::size_t i = lf != nullptr ? static_cast<const char*>(lf) - start : avail;
+      const void* cr = std::memchr(start, '\r', i);
+      if (cr != nullptr) i = static_cast<const char*>(cr) - start;
+      const void* eof = std::memchr(start, 26, i);
+      if (eof != nullptr) i = static_cast<const char*>(eof) - start;
+      if (lf != nullptr && start + i == lf) {
+        // A whole plain line ending in LF.
+        line.append(start, i + 1);
+        pos_ += i + 1;
+        break;
       }
       if (i > 0) {
         line.append(start, i);
