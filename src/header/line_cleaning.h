@@ -46,8 +46,19 @@ inline void remove_last_char(std::string& line) {
 // Every TAB becomes a space.
 void tabs_to_spaces(std::string& line);
 
+// Which of the bytes that cleaning and the recognisers look for a line holds.
+struct ByteCensus {
+  bool nul = false;
+  bool tag_open = false;  // "<"
+  bool colon = false;
+  bool equals = false;
+};
+ByteCensus take_census(std::string_view line);
+
 // The per-line cleaning of the main loop, in order: NUL cut, tags, the last
-// character (normally the line end), then the quoting marks.
-void clean_line(std::string& line);
+// character (normally the line end), then the quoting marks. Returns the
+// census of the cleaned line, where colon and equals may be set for a byte
+// that cleaning removed (never the other way round).
+ByteCensus clean_line(std::string& line);
 
 }  // namespace mailsift

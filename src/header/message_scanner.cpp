@@ -26,8 +26,8 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   for (;;) {
     if (interrupted != nullptr && interrupted()) return false;
     if (!ws.reader.read_line(ws.line, kLineBufferSize)) return true;
-    clean_line(ws.line);
-    const LineFacts facts(ws.line);
+    const ByteCensus census = clean_line(ws.line);
+    const LineFacts facts(ws.line, census);
     note_attachment_flag(rec, facts);
     offer_line(ctx, ws.line, facts);
   }

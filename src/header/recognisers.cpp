@@ -1,5 +1,8 @@
 #include "header/recognisers.h"
 
+#include <bit>
+#include <cstdint>
+
 #include "header/line_cleaning.h"
 
 namespace mailsift {
@@ -98,10 +101,7 @@ constexpr std::size_t kFirstRelayRecogniser = 12;
 
 }  // namespace
 
-LineFacts::LineFacts(std::string_view line)
-    : text(line),
-      has_colon(line.find(':') != std::string_view::npos),
-      has_equals(line.find('=') != std::string_view::npos) {}
+LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
 
 const Recogniser kRecognisers[kRecogniserCount] = {
     {"From", 'f', is_from, capture_from},
@@ -121,12 +121,38 @@ const Recogniser kRecognisers[kRecogniserCount] = {
     {"Receiving host", 'r', is_received_by, capture_receiving_host},
 };
 
+namespace {
+
+// For every first byte of a line, the recognisers (one bit each, in table
+// order) that can accept a line starting with it.
+struct LeadTable {
+  std::uint16_t candidates[256];
+  LeadTable() {
+    for (int b = 0; b < 256; ++b) {
+      const char lead = lower(static_cast<char>(b));
+      std::uint16_t mask = 0;
+      for (std::size_t i = 0; i < kRecogniserCount; ++i) {
+        const char first = kRecognisers[i].first;
+        if (first == 0 || first == lead) mask = static_cast<std::uint16_t>(mask | (1u << i));
+      }
+      candidates[b] = mask;
+    }
+  }
+};
+
+}  // namespace
+
 bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first,
                 std::size_t last) {
-  const char lead = facts.text.empty() ? '\0' : lower(facts.text[0]);
-  for (std::size_t i = first; i < last; ++i) {
+  static const LeadTable table;
+  const unsigned char lead = facts.text.empty() ? 0 : static_cast<unsigned char>(facts.text[0]);
+  // An empty line can only meet the "contains" recognisers, which need text.
+  unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
+  mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
+  while (mask != 0) {
+    const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
+    mask &= mask - 1;
     const Recogniser& r = kRecognisers[i];
-    if (r.first != 0 && r.first != lead) continue;
     if (r.accepts(ctx.record, facts)) {
       r.capture(ctx, line);
       return true;

@@ -9,6 +9,7 @@
 
 #include "header/capture_rules.h"
 #include "header/header_record.h"
+#include "header/line_cleaning.h"
 
 namespace mailsift {
 
@@ -17,6 +18,8 @@ namespace mailsift {
 // either (most body text) is passed over without searching it.
 struct LineFacts {
   explicit LineFacts(std::string_view line);
+  LineFacts(std::string_view line, const ByteCensus& census)
+      : text(line), has_colon(census.colon), has_equals(census.equals) {}
   std::string_view text;
   bool has_colon;
   bool has_equals;

@@ -30,11 +30,13 @@ void TextReader::reset(ByteSource* source) {
   eof_ = source == nullptr;
   has_pushed_ = false;
   pushed_.clear();
+  next_cr_ = next_sub_ = kStale;
 }
 
 // Moves the `keep` unread bytes to the front and reads more behind them.
 bool TextReader::fill(std::size_t keep) {
   if (eof_) return false;
+  next_cr_ = next_sub_ = kStale;
   if (keep > 0 && pos_ != 0) std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
   pos_ = 0;
   end_ = keep;
@@ -76,26 +78,27 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
   if (max_len < 2) max_len = 2;
   const std::size_t limit = max_len - 1;
   while (line.size() < limit) {
-    // Fast path: copy plain bytes straight out of the buffer.
+    // Fast path: copy plain bytes straight out of the buffer. The bytes
+    // before the next CR or Ctrl-Z need no translation; where those stand is
+    // looked up once per buffer rather than once per line.
     if (pos_ < end_) {
       const char* start = buffer_.data() + pos_;
-      std::size_t avail = std::min(end_ - pos_, limit - line.size());
-      // The bytes up to the first LF, CR or Ctrl-Z need no translation.
-      const void* lf = std::memchr(start, '\n', avail);
-      std::size_t i = lf != nullptr ? static_cast<const char*>(lf) - start : avail;
-      const void* cr = std::memchr(start, '\r', i);
-      if (cr != nullptr) i = static_cast<const char*>(cr) - start;
-      const void* eof = std::memchr(start, 26, i);
-      if (eof != nullptr) i = static_cast<const char*>(eof) - start;
-      if (lf != nullptr && start + i == lf) {
+      std::size_t stop = pos_ + std::min(end_ - pos_, limit - line.size());
+      if (next_cr_ == kStale || next_cr_ < pos_) next_in_buffer('\r', next_cr_);
+      if (next_sub_ == kStale || next_sub_ < pos_) next_in_buffer(26, next_sub_);
+      stop = std::min({stop, next_cr_, next_sub_});
+      const std::size_t n = stop - pos_;
+      const void* lf = std::memchr(start, '\n', n);
+      if (lf != nullptr) {
         // A whole plain line ending in LF.
-        line.append(start, i + 1);
-        pos_ += i + 1;
+        const std::size_t with_lf = static_cast<const char*>(lf) - start + 1;
+        line.append(start, with_lf);
+        pos_ += with_lf;
         break;
       }
-      if (i > 0) {
-        line.append(start, i);
-        pos_ += i;
+      if (n > 0) {
+        line.append(start, n);
+        pos_ += n;
         continue;
       }
     }
@@ -105,6 +108,15 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
     if (c == '\n') break;
   }
   return !line.empty();
+}
+
+std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
+  if (cached == kStale || cached < pos_) {
+    const void* at = std::memchr(buffer_.data() + pos_, c, end_ - pos_);
+    cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - buffer_.data())
+                           : end_;
+  }
+  return cached;
 }
 
 void TextReader::push_back(std::string_view line) {

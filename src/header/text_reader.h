@@ -82,6 +82,9 @@ class TextReader {
   // Next translated byte, or -1 at the end.
   int next_byte();
   bool fill(std::size_t keep);
+  // Position of the next `c` in the buffer at or after pos_ (end_ if none),
+  // remembered in `cached` until pos_ passes it.
+  std::size_t next_in_buffer(char c, std::size_t& cached);
 
   ByteSource* source_ = nullptr;
   std::vector<char> buffer_;
@@ -90,6 +93,10 @@ class TextReader {
   bool eof_ = false;
   bool has_pushed_ = false;
   std::string pushed_;
+  // Where the next CR and Ctrl-Z stand in the buffer; kStale after a refill.
+  static constexpr std::size_t kStale = static_cast<std::size_t>(-1);
+  std::size_t next_cr_ = kStale;
+  std::size_t next_sub_ = kStale;
 };
 
 }  // namespace mailsift
