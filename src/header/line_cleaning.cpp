@@ -113,8 +113,8 @@ ByteCensus take_census(std::string_view line) {
   return ByteCensus{holds('\0'), holds('<'), holds(':'), holds('=')};
 }
 
-ByteCensus clean_line(std::string& line) {
-  ByteCensus census = take_census(line);
+ByteCensus clean_line(std::string& line, ByteCensus raw) {
+  ByteCensus census = raw;
   if (census.nul) {
     cut_at_nul(line);
     census = take_census(line);

@@ -58,7 +58,11 @@ ByteCensus take_census(std::string_view line);
 // The per-line cleaning of the main loop, in order: NUL cut, tags, the last
 // character (normally the line end), then the quoting marks. Returns the
 // census of the cleaned line, where colon and equals may be set for a byte
-// that cleaning removed (never the other way round).
-ByteCensus clean_line(std::string& line);
+// that cleaning removed (never the other way round). `raw` is the census of
+// the line as read.
+ByteCensus clean_line(std::string& line, ByteCensus raw);
+inline ByteCensus clean_line(std::string& line) {
+  return clean_line(line, take_census(line));
+}
 
 }  // namespace mailsift

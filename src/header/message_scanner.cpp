@@ -23,10 +23,15 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   HeaderRecord& rec = ws.record;
   rec.clear();
   RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
+  // The reader tells which of these a line holds without searching it again.
+  ws.reader.watch_bytes(std::string_view("\0<:=", 4));
   for (;;) {
     if (interrupted != nullptr && interrupted()) return false;
     if (!ws.reader.read_line(ws.line, kLineBufferSize)) return true;
-    const ByteCensus census = clean_line(ws.line);
+    const unsigned holds = ws.reader.line_holds(ws.line);
+    const ByteCensus raw{(holds & 1u) != 0, (holds & 2u) != 0, (holds & 4u) != 0,
+                         (holds & 8u) != 0};
+    const ByteCensus census = clean_line(ws.line, raw);
     const LineFacts facts(ws.line, census);
     note_attachment_flag(rec, facts);
     offer_line(ctx, ws.line, facts);

@@ -31,12 +31,16 @@ void TextReader::reset(ByteSource* source) {
   has_pushed_ = false;
   pushed_.clear();
   next_cr_ = next_sub_ = kStale;
+  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
+  line_in_buffer_ = false;
 }
 
 // Moves the `keep` unread bytes to the front and reads more behind them.
 bool TextReader::fill(std::size_t keep) {
   if (eof_) return false;
   next_cr_ = next_sub_ = kStale;
+  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
+  line_in_buffer_ = false;
   if (keep > 0 && pos_ != 0) std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
   pos_ = 0;
   end_ = keep;
@@ -70,6 +74,7 @@ int TextReader::next_byte() {
 
 bool TextReader::read_line(std::string& line, std::size_t max_len) {
   line.clear();
+  line_in_buffer_ = false;
   if (has_pushed_) {
     has_pushed_ = false;
     line.assign(pushed_);
@@ -92,6 +97,9 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
       if (lf != nullptr) {
         // A whole plain line ending in LF.
         const std::size_t with_lf = static_cast<const char*>(lf) - start + 1;
+        line_in_buffer_ = line.empty();
+        line_begin_ = pos_;
+        line_end_ = pos_ + with_lf;
         line.append(start, with_lf);
         pos_ += with_lf;
         break;
@@ -117,6 +125,33 @@ std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
                            : end_;
   }
   return cached;
+}
+
+void TextReader::watch_bytes(std::string_view bytes) {
+  watched_.assign(bytes.substr(0, kMaxWatched));
+  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
+}
+
+unsigned TextReader::line_holds(std::string_view line) {
+  unsigned holds = 0;
+  for (std::size_t i = 0; i < watched_.size(); ++i) {
+    const char c = watched_[i];
+    bool found;
+    if (line_in_buffer_) {
+      std::size_t& next = next_watched_[i];
+      if (next == kStale || next < line_begin_) {
+        const void* at = std::memchr(buffer_.data() + line_begin_, c, end_ - line_begin_);
+        next = at != nullptr
+                   ? static_cast<std::size_t>(static_cast<const char*>(at) - buffer_.data())
+                   : end_;
+      }
+      found = next < line_end_;
+    } else {
+      found = std::memchr(line.data(), c, line.size()) != nullptr;
+    }
+    if (found) holds |= 1u << i;
+  }
+  return holds;
 }
 
 void TextReader::push_back(std::string_view line) {
