@@ -127,7 +127,11 @@ namespace {
 // order) that can accept a line starting with it.
 struct LeadTable {
   std::uint16_t candidates[256];
+  std::uint16_t searching = 0;  // the "contains" recognisers
   LeadTable() {
+    for (std::size_t i = 0; i < kRecogniserCount; ++i) {
+      if (kRecognisers[i].first == 0) searching = static_cast<std::uint16_t>(searching | (1u << i));
+    }
     for (int b = 0; b < 256; ++b) {
       const char lead = lower(static_cast<char>(b));
       std::uint16_t mask = 0;
@@ -149,6 +153,8 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
   // An empty line can only meet the "contains" recognisers, which need text.
   unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
   mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
+  // Every text they search for holds a ":" or a "=".
+  if (!facts.has_colon && !facts.has_equals) mask &= ~static_cast<unsigned>(table.searching);
   while (mask != 0) {
     const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
     mask &= mask - 1;
