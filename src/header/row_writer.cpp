@@ -37,7 +37,7 @@ void append_format(std::string& out, const char* fmt, Args... args) {
 void append_column(std::string& out, std::string_view text, bool quoted, bool doubled) {
   if (quoted) out.push_back('"');
   if (doubled) {
-    append_double_quoted(out, text);
+    double_quotes(out, text);
   } else {
     out.append(text);
   }
@@ -46,7 +46,7 @@ void append_column(std::string& out, std::string_view text, bool quoted, bool do
 
 }  // namespace
 
-void append_double_quoted(std::string& out, std::string_view field) {
+void double_quotes(std::string& out, std::string_view field) {
   std::size_t from = 0;
   while (from < field.size()) {
     std::size_t quote = field.find('"', from);

@@ -35,7 +35,8 @@ void write_row_start(std::string& out, RowFormat format, std::string_view displa
 // Columns 4 to 14, a delimiter between each two and nothing after the last.
 void write_row_end(std::string& out, RowFormat format, const HeaderRecord& record);
 
-// Appends `field` with every double quote doubled.
-void append_double_quoted(std::string& out, std::string_view field);
+// Appends `field` to `out` with every double quote doubled (the quoted
+// report with a comma delimiter).
+void double_quotes(std::string& out, std::string_view field);
 
 }  // namespace mailsift
