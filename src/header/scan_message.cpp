@@ -48,8 +48,15 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
   write_row_start(ws.row, format, shown, size,
                   ModTime{mod.year, mod.month, mod.day, mod.hour, mod.minute});
 
-  ctx.console_err.format("\n%.*s   %11s Bytes", static_cast<int>(shown.size()), shown.data(),
-                         format_bytes(size).c_str());
+  // "\n%s   %11s Bytes", built in a reused buffer and written at once.
+  const std::string bytes = format_bytes(size);
+  ws.progress.assign("\n");
+  ws.progress.append(shown);
+  ws.progress.append("   ");
+  if (bytes.size() < 11) ws.progress.append(11 - bytes.size(), ' ');
+  ws.progress.append(bytes);
+  ws.progress.append(" Bytes");
+  ctx.console_err.write(ws.progress);
 
   // A file that cannot be opened still gets its whole row, from the empty
   // record.

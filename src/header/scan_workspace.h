@@ -11,9 +11,10 @@ namespace mailsift {
 
 struct ScanWorkspace {
   TextReader reader;
-  std::string row;    // the row being built, written to the report whole
-  std::string line;   // the line in hand
-  std::string ahead;  // a line read ahead by a capture rule
+  std::string row;       // the row being built, written to the report whole
+  std::string progress;  // the progress line
+  std::string line;      // the line in hand
+  std::string ahead;     // a line read ahead by a capture rule
   HeaderRecord record;
 };
 

@@ -107,11 +107,15 @@ TEST_F(ScanMessageFiles, DisplayNameDropsLongPathPrefix) {
   scan_message(ctx_, dir, "c.eml", "\\\\?\\C:\\mail\\c.eml", 11, times_);
   scan_message(ctx_, dir, "c.eml", "\\\\server\\share\\c.eml", -1234, times_);
   scan_message(ctx_, dir, "c.eml", "\\\\??", 1, times_);
+  const std::string long_path = "/" + std::string(700, 'p') + "/c.eml";
+  scan_message(ctx_, dir, "c.eml", long_path, 1234567890123LL, times_);
   fs.close_directory(dir);
   EXPECT_EQ(report_.find("\nC:\\mail\\c.eml|11|"), 0u) << report_;
   EXPECT_NE(report_.find("\nserver\\share\\c.eml|-1234|"), std::string::npos);
   EXPECT_NE(report_.find("\n\\\\??|1|"), std::string::npos);
   EXPECT_NE(err_.find("\nserver\\share\\c.eml        -1,234 Bytes"), std::string::npos) << err_;
+  EXPECT_NE(err_.find("\n" + long_path + "   1,234,567,890,123 Bytes"), std::string::npos);
+  EXPECT_NE(report_.find("\n" + long_path + "|1234567890123|'2013-08-06 09:15|"), std::string::npos);
 }
 
 TEST_F(ScanMessageFiles, InterruptCompletesTheRow) {
