@@ -104,6 +104,17 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
         pos_ += with_lf;
         break;
       }
+      if (stop == next_cr_ && line.empty() && next_cr_ + 1 < end_ &&
+          buffer_[next_cr_ + 1] == '\n' && limit > n + 1) {
+        // A whole plain line ending in CR LF: it reads with LF alone.
+        line_in_buffer_ = true;
+        line_begin_ = pos_;
+        line_end_ = next_cr_ + 2;
+        line.append(start, n);
+        line.push_back('\n');
+        pos_ = next_cr_ + 2;
+        break;
+      }
       if (n > 0) {
         line.append(start, n);
         pos_ += n;

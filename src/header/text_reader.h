@@ -78,8 +78,8 @@ class TextReader {
   // pushed back.
   bool at_end();
 
-  // Bytes (at most kMaxWatched) whose presence in each line a caller asks
-  // about with line_holds(). Kept across reset().
+  // Bytes (at most kMaxWatched; never CR) whose presence in each line a
+  // caller asks about with line_holds(). Kept across reset().
   static constexpr std::size_t kMaxWatched = 8;
   void watch_bytes(std::string_view bytes);
   // Bit i set when `line`, the line the last read_line returned, holds the
