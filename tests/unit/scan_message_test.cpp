@@ -115,7 +115,8 @@ TEST_F(ScanMessageFiles, DisplayNameDropsLongPathPrefix) {
   EXPECT_NE(report_.find("\n\\\\??|1|"), std::string::npos);
   EXPECT_NE(err_.find("\nserver\\share\\c.eml        -1,234 Bytes"), std::string::npos) << err_;
   EXPECT_NE(err_.find("\n" + long_path + "   1,234,567,890,123 Bytes"), std::string::npos);
-  EXPECT_NE(report_.find("\n" + long_path + "|1234567890123|'2013-08-06 09:15|"), std::string::npos);
+  EXPECT_NE(report_.find("\n" + long_path + "|1234567890123|'2013-08-06 09:15|"),
+            std::string::npos);
 }
 
 TEST_F(ScanMessageFiles, InterruptCompletesTheRow) {
