@@ -30,11 +30,17 @@ void TextReader::reset(ByteSource* source) {
   eof_ = source == nullptr;
   has_pushed_ = false;
   pushed_.clear();
+  next_cr_ = next_sub_ = kStale;
+  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
+  line_in_buffer_ = false;
 }
 
 // Moves the `keep` unread bytes to the front and reads more behind them.
 bool TextReader::fill(std::size_t keep) {
   if (eof_) return false;
+  next_cr_ = next_sub_ = kStale;
+  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
+  line_in_buffer_ = false;
   if (keep > 0 && pos_ != 0) std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
   pos_ = 0;
   end_ = keep;
@@ -68,6 +74,7 @@ int TextReader::next_byte() {
 
 bool TextReader::read_line(std::string& line, std::size_t max_len) {
   line.clear();
+  line_in_buffer_ = false;
   if (has_pushed_) {
     has_pushed_ = false;
     line.assign(pushed_);
@@ -76,19 +83,41 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
   if (max_len < 2) max_len = 2;
   const std::size_t limit = max_len - 1;
   while (line.size() < limit) {
-    // Fast path: copy plain bytes straight out of the buffer.
+    // Fast path: copy plain bytes straight out of the buffer. The bytes
+    // before the next CR or Ctrl-Z need no translation; where those stand is
+    // looked up once per buffer rather than once per line.
     if (pos_ < end_) {
       const char* start = buffer_.data() + pos_;
-      std::size_t avail = std::min(end_ - pos_, limit - line.size());
-      std::size_t i = 0;
-      while (i < avail) {
-        char ch = start[i];
-        if (ch == '\n' || ch == '\r' || ch == 26) break;
-        ++i;
+      std::size_t stop = pos_ + std::min(end_ - pos_, limit - line.size());
+      if (next_cr_ == kStale || next_cr_ < pos_) next_in_buffer('\r', next_cr_);
+      if (next_sub_ == kStale || next_sub_ < pos_) next_in_buffer(26, next_sub_);
+      stop = std::min({stop, next_cr_, next_sub_});
+      const std::size_t n = stop - pos_;
+      const void* lf = std::memchr(start, '\n', n);
+      if (lf != nullptr) {
+        // A whole plain line ending in LF.
+        const std::size_t with_lf = static_cast<const char*>(lf) - start + 1;
+        line_in_buffer_ = line.empty();
+        line_begin_ = pos_;
+        line_end_ = pos_ + with_lf;
+        line.append(start, with_lf);
+        pos_ += with_lf;
+        break;
       }
-      if (i > 0) {
-        line.append(start, i);
-        pos_ += i;
+      if (stop == next_cr_ && line.empty() && next_cr_ + 1 < end_ &&
+          buffer_[next_cr_ + 1] == '\n' && limit > n + 1) {
+        // A whole plain line ending in CR LF: it reads with LF alone.
+        line_in_buffer_ = true;
+        line_begin_ = pos_;
+        line_end_ = next_cr_ + 2;
+        line.append(start, n);
+        line.push_back('\n');
+        pos_ = next_cr_ + 2;
+        break;
+      }
+      if (n > 0) {
+        line.append(start, n);
+        pos_ += n;
         continue;
       }
     }
@@ -98,6 +127,42 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
     if (c == '\n') break;
   }
   return !line.empty();
+}
+
+std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
+  if (cached == kStale || cached < pos_) {
+    const void* at = std::memchr(buffer_.data() + pos_, c, end_ - pos_);
+    cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - buffer_.data())
+                           : end_;
+  }
+  return cached;
+}
+
+void TextReader::watch_bytes(std::string_view bytes) {
+  watched_.assign(bytes.substr(0, kMaxWatched));
+  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
+}
+
+unsigned TextReader::line_holds(std::string_view line) {
+  unsigned holds = 0;
+  for (std::size_t i = 0; i < watched_.size(); ++i) {
+    const char c = watched_[i];
+    bool found;
+    if (line_in_buffer_) {
+      std::size_t& next = next_watched_[i];
+      if (next == kStale || next < line_begin_) {
+        const void* at = std::memchr(buffer_.data() + line_begin_, c, end_ - line_begin_);
+        next = at != nullptr
+                   ? static_cast<std::size_t>(static_cast<const char*>(at) - buffer_.data())
+                   : end_;
+      }
+      found = next < line_end_;
+    } else {
+      found = std::memchr(line.data(), c, line.size()) != nullptr;
+    }
+    if (found) holds |= 1u << i;
+  }
+  return holds;
 }
 
 void TextReader::push_back(std::string_view line) {

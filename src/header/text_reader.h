@@ -78,10 +78,22 @@ class TextReader {
   // pushed back.
   bool at_end();
 
+  // Bytes (at most kMaxWatched; never CR) whose presence in each line a
+  // caller asks about with line_holds(). Kept across reset().
+  static constexpr std::size_t kMaxWatched = 8;
+  void watch_bytes(std::string_view bytes);
+  // Bit i set when `line`, the line the last read_line returned, holds the
+  // i-th watched byte. For a line taken whole from the buffer the answer
+  // comes from positions looked up once per buffer, not from a new search.
+  unsigned line_holds(std::string_view line);
+
  private:
   // Next translated byte, or -1 at the end.
   int next_byte();
   bool fill(std::size_t keep);
+  // Position of the next `c` in the buffer at or after pos_ (end_ if none),
+  // remembered in `cached` until pos_ passes it.
+  std::size_t next_in_buffer(char c, std::size_t& cached);
 
   ByteSource* source_ = nullptr;
   std::vector<char> buffer_;
@@ -90,6 +102,16 @@ class TextReader {
   bool eof_ = false;
   bool has_pushed_ = false;
   std::string pushed_;
+  // Where the next CR and Ctrl-Z stand in the buffer; kStale after a refill.
+  static constexpr std::size_t kStale = static_cast<std::size_t>(-1);
+  std::size_t next_cr_ = kStale;
+  std::size_t next_sub_ = kStale;
+  // The buffer span the last line was copied from whole, if it was.
+  bool line_in_buffer_ = false;
+  std::size_t line_begin_ = 0;
+  std::size_t line_end_ = 0;
+  std::string watched_;
+  std::size_t next_watched_[kMaxWatched] = {};
 };
 
 }  // namespace mailsift

@@ -1,0 +1,68 @@
+// Searches and cleaning steps applied to message lines.
+//
+// Lines are byte strings as read; nothing is decoded. Every "contains" test of
+// the recognisers and capture rules goes through find_text, whose end-of-line
+// rule is part of the report's behaviour: a match that ends on the line's last
+// character is not found.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace mailsift {
+
+inline constexpr std::size_t kNotFound = std::string_view::npos;
+
+// Case-insensitive (ASCII) search for `text` in `line`. Start positions from 0
+// up to size(line) - size(text) - 1 are tried; the leftmost match wins.
+std::size_t find_text(std::string_view line, std::string_view text);
+
+// Plain byte search from `from` on (exact case, no end-of-line rule).
+inline std::size_t find_byte(std::string_view line, char c, std::size_t from = 0) {
+  return line.find(c, from);
+}
+
+// White space as the C library's isspace sees it in the "C" locale.
+inline bool is_c_space(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The line's text ends at its first NUL byte.
+void cut_at_nul(std::string& line);
+
+// Removes "<br>", "<b>" and "</b>" in any case, left to right; a tag formed by
+// a removal is not looked for again.
+void strip_tags(std::string& line);
+
+// For a line starting with "*" or ">" of at least 10 characters: removes all
+// leading "*" and ">" and then one white-space character.
+void strip_quote_marks(std::string& line);
+
+inline void remove_last_char(std::string& line) {
+  if (!line.empty()) line.pop_back();
+}
+
+// Every TAB becomes a space.
+void tabs_to_spaces(std::string& line);
+
+// Which of the bytes that cleaning and the recognisers look for a line holds.
+struct ByteCensus {
+  bool nul = false;
+  bool tag_open = false;  // "<"
+  bool colon = false;
+  bool equals = false;
+};
+ByteCensus take_census(std::string_view line);
+
+// The per-line cleaning of the main loop, in order: NUL cut, tags, the last
+// character (normally the line end), then the quoting marks. Returns the
+// census of the cleaned line, where colon and equals may be set for a byte
+// that cleaning removed (never the other way round). `raw` is the census of
+// the line as read.
+ByteCensus clean_line(std::string& line, ByteCensus raw);
+inline ByteCensus clean_line(std::string& line) {
+  return clean_line(line, take_census(line));
+}
+
+}  // namespace mailsift

@@ -1,0 +1,51 @@
+#include "header/message_scanner.h"
+
+#include "header/capture_rules.h"
+#include "header/line_cleaning.h"
+#include "header/recognisers.h"
+
+namespace mailsift {
+
+namespace {
+
+// A "Mapi-Hasattach:" line that is not exactly "True" switches on the
+// Content-type name rule for the rest of the message.
+void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
+  if (rec.attach_by_content_type || !line.has_colon) return;
+  if (find_text(line.text, "Mapi-Hasattach:") == kNotFound) return;
+  if (line.text.find("True") != std::string_view::npos) return;
+  rec.attach_by_content_type = true;
+}
+
+}  // namespace
+
+bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
+  HeaderRecord& rec = ws.record;
+  rec.clear();
+  RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
+  // The reader tells which of these a line holds without searching it again.
+  ws.reader.watch_bytes(std::string_view("\0<:=", 4));
+  for (;;) {
+    if (interrupted != nullptr && interrupted()) return false;
+    if (!ws.reader.read_line(ws.line, kLineBufferSize)) return true;
+    const unsigned holds = ws.reader.line_holds(ws.line);
+    const ByteCensus raw{(holds & 1u) != 0, (holds & 2u) != 0, (holds & 4u) != 0,
+                         (holds & 8u) != 0};
+    const ByteCensus census = clean_line(ws.line, raw);
+    const LineFacts facts(ws.line, census);
+    note_attachment_flag(rec, facts);
+    offer_line(ctx, ws.line, facts);
+  }
+}
+
+bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
+                       InterruptCheck interrupted, std::string& out) {
+  ws.reader.reset(source);
+  bool complete = scan_lines(ws, format.delimiter, interrupted);
+  write_row_end(out, format, ws.record);
+  ws.record.parsed.clear();
+  ws.reader.reset(nullptr);
+  return complete;
+}
+
+}  // namespace mailsift

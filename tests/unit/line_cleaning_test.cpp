@@ -1,0 +1,80 @@
+#include "header/line_cleaning.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "header_scan_util.h"
+
+namespace mailsift {
+namespace {
+
+std::string cleaned(std::string line) {
+  clean_line(line);
+  return line;
+}
+
+TEST(FindText, CaseInsensitiveLeftmostWithEndOfLineRule) {
+  EXPECT_EQ(find_text("see ATTACHMENT: yes", "Attachment:"), 4u);
+  EXPECT_EQ(find_text("a name= b name= c", "name="), 2u);
+  // A match that ends on the last character is not found.
+  EXPECT_EQ(find_text("foo X-Attachments:", "X-Attachments:"), kNotFound);
+  EXPECT_EQ(find_text("foo X-Attachments: ", "X-Attachments:"), 4u);
+  // A search text as long as the line is never found.
+  EXPECT_EQ(find_text("Content-Type:", "Content-Type:"), kNotFound);
+  EXPECT_EQ(find_text("Content-Type:x", "Content-Type:"), 0u);
+  EXPECT_EQ(find_text("", "["), kNotFound);
+  EXPECT_EQ(find_text("[", "["), kNotFound);
+  EXPECT_EQ(find_text("[x", "["), 0u);
+  EXPECT_EQ(find_text("ab]", "]"), kNotFound);
+  // Only ASCII letters fold; other bytes compare exactly.
+  EXPECT_EQ(find_text("\xC1\xE1x", "\xE1"), 1u);
+  EXPECT_EQ(find_text("@x", "`"), kNotFound);
+}
+
+TEST(StripTags, RemovesBrAndBoldInAnyCaseWithoutRescanning) {
+  EXPECT_EQ(cleaned("<b>From:</b> Jane Doe<br>\n"), "From: Jane Doe");
+  EXPECT_EQ(cleaned("<B>x</B><BR><bR>y\n"), "xy");
+  // A tag formed by a removal stays.
+  EXPECT_EQ(cleaned("<<b>br>z\n"), "<br>z");
+  EXPECT_EQ(cleaned("<b<b>>\n"), "<b>");
+  // A tag at the very end of the line goes too.
+  std::string line = "a<br>";
+  strip_tags(line);
+  EXPECT_EQ(line, "a");
+  EXPECT_EQ(cleaned("<bx> <br <i>\n"), "<bx> <br <i>");
+}
+
+TEST(CleanLine, LastCharacterQuoteMarksAndNul) {
+  EXPECT_EQ(cleaned(""), "");
+  EXPECT_EQ(cleaned("\n"), "");
+  // The last line without a line end loses its last character.
+  EXPECT_EQ(cleaned("Subject: Hello"), "Subject: Hell");
+  EXPECT_EQ(cleaned("> From: Jane Doe\n"), "From: Jane Doe");
+  EXPECT_EQ(cleaned(">From: a\n"), ">From: a");  // 8 characters: unchanged
+  EXPECT_EQ(cleaned("**Subject: hi there\n"), "Subject: hi there");
+  EXPECT_EQ(cleaned(">> >\tquoted text\n"), ">\tquoted text");
+  EXPECT_EQ(cleaned("*>*>*\tab cd ef\n"), "ab cd ef");
+  EXPECT_EQ(cleaned("123456789\n"), "123456789");
+  // Exactly 10 characters after the line end is gone: stripped.
+  EXPECT_EQ(cleaned(">123456789\n"), "123456789");
+  // A NUL ends the text; the character before it is removed instead of the line end.
+  EXPECT_EQ(cleaned(std::string("Subject: ab\0cd\n", 15)), "Subject: a");
+  EXPECT_EQ(cleaned(std::string("\0x\n", 3)), "");
+}
+
+TEST(CleanLine, MapiHasattachSwitchesContentTypeNames) {
+  using test::record_of;
+  EXPECT_FALSE(record_of("Mapi-Hasattach: True\n").attach_by_content_type);
+  EXPECT_TRUE(record_of("Mapi-Hasattach: False\n").attach_by_content_type);
+  EXPECT_TRUE(record_of("Mapi-Hasattach: true\n").attach_by_content_type);
+  EXPECT_TRUE(record_of("x-mapi-hasattach: yes\n").attach_by_content_type);
+  // "Mapi-Hasattach:" ending the cleaned line is not found.
+  EXPECT_FALSE(record_of("Mapi-Hasattach:\n").attach_by_content_type);
+  // Once set it stays, even after a "True" line.
+  EXPECT_TRUE(record_of("Mapi-Hasattach: 1\nMapi-Hasattach: True\n").attach_by_content_type);
+  EXPECT_FALSE(record_of("Mapi-Hasattach: Truer\n").attach_by_content_type);
+}
+
+}  // namespace
+}  // namespace mailsift
