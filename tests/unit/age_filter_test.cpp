@@ -16,20 +16,20 @@ void expect_date(std::string_view text, int year, int month, int day) {
 }
 
 TEST(DateText, EveryLayoutRow) {
-  expect_date("12-05-05", 1905, 12, 5);     // separated, 8, up to 12: mm-dd-yy
-  expect_date("13-05-12", 1913, 5, 12);     // separated, 8, above 12: yy-mm-dd
-  expect_date("12/5/2005", 1900, 12, 5);    // separated, 9: mm-dd-yy
-  expect_date("13-05-1999", 1999, 13, 5);   // separated, 10, up to 13: mm-dd-yyyy
-  expect_date("2005-12-05", 2005, 12, 5);   // separated, 10, above 13: yyyy-mm-dd
-  expect_date("120505", 1905, 12, 5);       // 6, up to 12: mmddyy
-  expect_date("131205", 1913, 12, 5);       // 6, above 12: yymmdd
-  expect_date("12050 5", 1900, 12, 5);      // a blank at 5 makes 6
-  expect_date("12052005", 2005, 12, 5);     // 8, up to 13: mmddyyyy
-  expect_date("20051205", 2005, 12, 5);     // 8, 14 to 20: yyyymmdd
-  expect_date("21120501", 1921, 12, 5);     // 8, above 20: yymmdd
-  expect_date("12055", 1905, 12, 5);        // 5: mmddyy
-  expect_date("1205051", 1905, 12, 5);      // 7: mmddyy
-  expect_date("1-5-2005", 2005, 1, 5);      // unseparated after all: mmddyyyy
+  expect_date("12-05-05", 1905, 12, 5);    // separated, 8, up to 12: mm-dd-yy
+  expect_date("13-05-12", 1913, 5, 12);    // separated, 8, above 12: yy-mm-dd
+  expect_date("12/5/2005", 1900, 12, 5);   // separated, 9: mm-dd-yy
+  expect_date("13-05-1999", 1999, 13, 5);  // separated, 10, up to 13: mm-dd-yyyy
+  expect_date("2005-12-05", 2005, 12, 5);  // separated, 10, above 13: yyyy-mm-dd
+  expect_date("120505", 1905, 12, 5);      // 6, up to 12: mmddyy
+  expect_date("131205", 1913, 12, 5);      // 6, above 12: yymmdd
+  expect_date("12050 5", 1900, 12, 5);     // a blank at 5 makes 6
+  expect_date("12052005", 2005, 12, 5);    // 8, up to 13: mmddyyyy
+  expect_date("20051205", 2005, 12, 5);    // 8, 14 to 20: yyyymmdd
+  expect_date("21120501", 1921, 12, 5);    // 8, above 20: yymmdd
+  expect_date("12055", 1905, 12, 5);       // 5: mmddyy
+  expect_date("1205051", 1905, 12, 5);     // 7: mmddyy
+  expect_date("1-5-2005", 2005, 1, 5);     // unseparated after all: mmddyyyy
   expect_date("01-01-1980", 1980, 1, 1);
   expect_date("", 1900, 0, 0);
   expect_date("99-99-9999", 1999, 0, 99);
@@ -40,14 +40,14 @@ TEST(DateText, DaysSinceDate) {
   ScopedTimeZone utc("UTC");
   FixedClock clock(local_seconds(2005, 12, 10, 12, 0));
   EXPECT_EQ(days_since_date(clock, "12-05-2005"), 5);
-  EXPECT_EQ(days_since_date(clock, "12-05-05"), 5);       // 0 to 9: 2000s
-  EXPECT_EQ(days_since_date(clock, "12/5/2005"), 5);      // numbers read before the rewrite
-  EXPECT_EQ(days_since_date(clock, "1-5-2005"), 339);     // 5 January 2005
-  EXPECT_EQ(days_since_date(clock, "2005-12-05"), -9);    // counted from 20 December 2005
-  EXPECT_EQ(days_since_date(clock, "12-10-2005"), 0);     // today
-  EXPECT_EQ(days_since_date(clock, "12-11-2005"), 0);     // tomorrow, truncated toward zero
-  EXPECT_EQ(days_since_date(clock, "12-09-2005"), 1);     // yesterday
-  EXPECT_EQ(days_since_date(clock, "12-10-99"), 2192);    // 11 to 99: 1900s
+  EXPECT_EQ(days_since_date(clock, "12-05-05"), 5);     // 0 to 9: 2000s
+  EXPECT_EQ(days_since_date(clock, "12/5/2005"), 5);    // numbers read before the rewrite
+  EXPECT_EQ(days_since_date(clock, "1-5-2005"), 339);   // 5 January 2005
+  EXPECT_EQ(days_since_date(clock, "2005-12-05"), -9);  // counted from 20 December 2005
+  EXPECT_EQ(days_since_date(clock, "12-10-2005"), 0);   // today
+  EXPECT_EQ(days_since_date(clock, "12-11-2005"), 0);   // tomorrow, truncated toward zero
+  EXPECT_EQ(days_since_date(clock, "12-09-2005"), 1);   // yesterday
+  EXPECT_EQ(days_since_date(clock, "12-10-99"), 2192);  // 11 to 99: 1900s
   // Year 10 stays 10, becomes 1910, before 1970: the conversion gives -1.
   EXPECT_EQ(days_since_date(clock, "12-10-10"), (clock.now() + 1) / 86400);
   // Fewer than three numbers: the missing ones are 0.
@@ -146,8 +146,7 @@ TEST_F(AgeFilter, TimeLetterChoosesTheTime) {
   EXPECT_EQ(age_in_days(clock_, e, 'c'), 39);
   EXPECT_EQ(age_in_days(clock_, e, '3'), 0);
   platform::EntryInfo zero;
-  EXPECT_EQ(age_in_days(clock_, zero, 'w'),
-            day_number(2005, 12, 10) - day_number(1979, 12, 31));
+  EXPECT_EQ(age_in_days(clock_, zero, 'w'), day_number(2005, 12, 10) - day_number(1979, 12, 31));
 }
 
 TEST_F(AgeFilter, OlderDateWithoutLetterCountsDays) {

@@ -106,6 +106,7 @@ struct ParsedRun {
   const Settings& s() const { return ctx.settings; }
 };
 
-inline const char* kOptionReason = "\nAbnormal termination. Reason: ILLEGAL or INCOMPLETE OPTION\n\n";
+inline const char* kOptionReason =
+    "\nAbnormal termination. Reason: ILLEGAL or INCOMPLETE OPTION\n\n";
 
 }  // namespace mailsift::test

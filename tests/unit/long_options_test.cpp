@@ -1,8 +1,9 @@
+#include "config/long_options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "config/long_options.h"
 #include "platform/platform.h"
 #include "unit/config_test_support.h"
 
@@ -15,7 +16,8 @@ std::string cwd_path(const std::string& name) {
   return cwd == "/" ? "/" + name : cwd + "/" + name;
 }
 
-const char* kIgnoredTail = "\" IGNORED\nPlease check the option compatability and rerun if necessary\n";
+const char* kIgnoredTail =
+    "\" IGNORED\nPlease check the option compatability and rerun if necessary\n";
 
 TEST(LongOptions, TableOrderDecides) {
   ParsedRun file;
@@ -94,8 +96,8 @@ TEST(LongOptions, ValuesAndRefusals) {
   width.parse({"--width=abc"});
   EXPECT_EQ(width.s().name_width, 0);
   for (const char* text : {"width", "width=", "output", "path", "file", "exclude", "level",
-                           "delimeter", "greater", "lessthan", "older", "newer", "comment",
-                           "begin", "end", "hashset", "logfile", "accounting="}) {
+                           "delimeter", "greater", "lessthan", "older", "newer", "comment", "begin",
+                           "end", "hashset", "logfile", "accounting="}) {
     ParsedRun r;
     EXPECT_EQ(r.parse({std::string("--") + text}), 6) << text;
     EXPECT_EQ(r.err, std::string("\nIllegal option: ") + text + kOptionReason);
@@ -105,9 +107,9 @@ TEST(LongOptions, ValuesAndRefusals) {
   EXPECT_EQ(sizes.s().size_greater, 5);
   EXPECT_EQ(sizes.s().size_less, 9);
   ParsedRun twins;
-  twins.parse({"--bigger=7", "--smaller=3", "--begin=12", "--end=-4", "--dirsize", "--ext",
-               "--im", "--quote", "--pause", "--utf", "--var", "--seq=4", "--showat", "--crc",
-               "--create", "--hashset=h"});
+  twins.parse({"--bigger=7", "--smaller=3", "--begin=12", "--end=-4", "--dirsize", "--ext", "--im",
+               "--quote", "--pause", "--utf", "--var", "--seq=4", "--showat", "--crc", "--create",
+               "--hashset=h"});
   EXPECT_EQ(twins.s().size_greater, 7);
   EXPECT_EQ(twins.s().size_less, 3);
   EXPECT_EQ(twins.s().begin_offset, 12);

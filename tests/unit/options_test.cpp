@@ -1,8 +1,9 @@
+#include "config/options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "config/options.h"
 #include "platform/platform.h"
 #include "unit/config_test_support.h"
 
@@ -140,9 +141,14 @@ TEST(Options, Delimiter) {
     int quote;
   };
   const Case cases[] = {
-      {{"-d", ","}, ',', 1},  {{"-d", "44"}, ',', 1}, {{"-d", "|"}, '|', 0},
-      {{"-d=;"}, ';', 0},     {{"-d;"}, ';', 0},      {{"-d", "09"}, '\t', 0},
-      {{"-d", "9"}, '9', 0},  {{"-d", "=", "-r"}, '=', 0},
+      {{"-d", ","}, ',', 1},
+      {{"-d", "44"}, ',', 1},
+      {{"-d", "|"}, '|', 0},
+      {{"-d=;"}, ';', 0},
+      {{"-d;"}, ';', 0},
+      {{"-d", "09"}, '\t', 0},
+      {{"-d", "9"}, '9', 0},
+      {{"-d", "=", "-r"}, '=', 0},
       {{"-d", "300"}, static_cast<char>(300 & 0xFF), 1},  // low byte 44
   };
   for (const Case& c : cases) {
