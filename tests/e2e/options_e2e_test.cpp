@@ -73,9 +73,9 @@ TEST_F(OptionsE2E, HelpAndVersionConventions) {
   RunResult version = run_mailsift({"--version"}, opts());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.err, "");
-  EXPECT_TRUE(std::regex_match(version.out,
-                               std::regex("mailsift Ver\\. [0-9]{2}\\.[0-9]{2}\\.[0-9]{2}\\."
-                                          "[0-9]{2}\\.[0-9]{2}\xFB\n")))
+  EXPECT_TRUE(
+      std::regex_match(version.out, std::regex("mailsift Ver\\. [0-9]{2}\\.[0-9]{2}\\.[0-9]{2}\\."
+                                               "[0-9]{2}\\.[0-9]{2}\xFB\n")))
       << version.out;
   RunOptions utf8 = opts();
   utf8.env.push_back("LC_CTYPE=C.UTF-8");

@@ -118,8 +118,7 @@ PtyResult run_on_pty(const std::vector<std::string>& args, const std::vector<std
     }
   }
   termios t;
-  result.restored =
-      tcgetattr(master, &t) == 0 && (t.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
+  result.restored = tcgetattr(master, &t) == 0 && (t.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
   if (fds[1].fd >= 0) close(fds[1].fd);
   close(master);
   if (WIFEXITED(wstatus)) {
