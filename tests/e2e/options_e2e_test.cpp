@@ -145,5 +145,31 @@ TEST_F(OptionsE2E, HostileArgumentsNeverCrash) {
   EXPECT_EQ(bad_letter.err, "\nIllegal option \xFF\n" + kReason);
 }
 
+// Needs the accounting log module.
+TEST_F(OptionsE2E, EnvironmentLogIsReplacedByOptions) {
+  make_dirs(dir_ + "/d");
+  write_file(dir_ + "/d/a.eml", "From: x\n");
+  RunOptions o = opts();
+  o.env.push_back("ACCT=" + dir_ + "/env.log");
+  RunResult r = run_mailsift({"d", "-1", "opt.log", "-r"}, o);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string env_log = read_file(dir_ + "/env.log");
+  EXPECT_NE(env_log.find("This file closed.\nAccounting file overridden by option -1 file "
+                         "pointing to " +
+                         dir_ + "/opt.log\n"),
+            std::string::npos)
+      << env_log;
+  EXPECT_NE(read_file(dir_ + "/opt.log").find(" d -1 opt.log -r \n"), std::string::npos);
+
+  RunOptions on = opts();
+  on.env.push_back("ACCT=On");
+  RunResult named = run_mailsift({"d", "--logfile=long.log", "--recurse=off"}, on);
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_NE(read_file(dir_ + "/ACCT-ING").find("Previous log closed, and long.log opened\n"),
+            std::string::npos);
+  // The log echoes the upper-cased ON/OFF value.
+  EXPECT_NE(read_file(dir_ + "/long.log").find(" --recurse=OFF \n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace mailsift::test

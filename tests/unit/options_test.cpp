@@ -221,8 +221,8 @@ TEST(Options, PathsPatternsAndOrder) {
   EXPECT_EQ(roots.ctx.name_patterns, (std::vector<std::string>{"*.eml", "*.txt"}));
   EXPECT_EQ(roots.s().recurse, 0);
   ParsedRun leading;
-  leading.parse({"/tmp/mail", "-r"});
-  EXPECT_EQ(leading.ctx.root_list, std::vector<std::string>{"/tmp/mail"});
+  leading.parse({"/usr", "-r"});
+  EXPECT_EQ(leading.ctx.root_list, std::vector<std::string>{"/usr"});
   EXPECT_EQ(leading.s().recurse, 0);
 
   ParsedRun slash;
@@ -313,10 +313,17 @@ TEST(Options, AgeAndSizeLimits) {
 TEST(Options, AccountingLog) {
   ParsedRun named;
   // A path below a regular file can never be opened, whoever runs the test.
-  EXPECT_EQ(named.parse({"-1", "/etc/passwd/log.txt"}), -1);
+  // The log module may end the run itself (status 1) when it cannot open the
+  // log; otherwise parsing says so and goes on without one.
+  const int code = named.parse({"-1", "/etc/passwd/log.txt"});
   EXPECT_EQ(named.s().accounting_on, 1);
   EXPECT_EQ(named.s().accounting_path, "/etc/passwd/log.txt");
-  EXPECT_NE(named.err.find("\nAccounting file not opened\n"), std::string::npos);
+  if (code == -1) {
+    EXPECT_NE(named.err.find("\nAccounting file not opened\n"), std::string::npos);
+  } else {
+    EXPECT_EQ(code, 1);
+  }
+  EXPECT_FALSE(named.ctx.accounting_log.is_open());
   ParsedRun cleared;
   cleared.parse({"-1/etc/passwd/log.txt", "+1"});
   EXPECT_EQ(cleared.s().accounting_on, 0);
