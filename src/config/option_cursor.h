@@ -8,6 +8,7 @@
 namespace mailsift {
 
 struct RunContext;
+struct Settings;
 
 struct OptionCursor {
   RunContext& ctx;
@@ -40,5 +41,32 @@ bool is_option_argument(const std::string& argument);
 
 // Applies the option letter under the cursor; ends the run on an error.
 void apply_option_letter(OptionCursor& c);
+
+namespace option_letters {
+
+// Shared by the letter handlers.
+Settings& settings(OptionCursor& c);
+[[noreturn]] void fail(OptionCursor& c);            // ends the run with code 6
+[[noreturn]] void usage_and_fail(OptionCursor& c);  // the usage text, then code 6
+bool begins_with_dash(const std::string& s);
+// A value that must be given, and must not look like the next option when it
+// stands on its own.
+bool usable(const OptionValue& v);
+
+// Letters that read a value.
+void accounting(OptionCursor& c);
+void comment(OptionCursor& c);
+void size_greater(OptionCursor& c);
+void size_less(OptionCursor& c);
+void output(OptionCursor& c);
+void output_append(OptionCursor& c);
+void time_letter(OptionCursor& c);
+void reverse_time_letter(OptionCursor& c);
+void width(OptionCursor& c);
+void wide_width(OptionCursor& c);
+void delimiter(OptionCursor& c);
+void attributes(OptionCursor& c);
+
+}  // namespace option_letters
 
 }  // namespace mailsift
