@@ -133,5 +133,26 @@ TEST(Options, HostileArguments) {
   EXPECT_EQ(lone_dash.parse({"-", "+"}), -1);
 }
 
+TEST(Options, PlusOneClosesAnOpenLog) {
+  ParsedRun r;
+  std::string log;
+  r.ctx.accounting_log.attach_string(&log);
+  // The "+" form of "1" is told by the character before it: in "+a1" the
+  // "a" is in its "+" form, the "1" is not and takes a value.
+  EXPECT_EQ(r.parse({"-a", "+a1", "/etc/passwd/x.log", "+1"}), -1);
+  EXPECT_EQ(r.s().append_output, 0);
+  EXPECT_EQ(r.s().accounting_path, "/etc/passwd/x.log");
+  EXPECT_EQ(r.s().accounting_on, 0);
+  EXPECT_FALSE(r.ctx.accounting_log.is_open());  // "+1" closed it
+}
+
+TEST(Options, SaturatedNumbers) {
+  ParsedRun r;
+  r.parse({"--level=99999999999", "-G", "-", "-L=5"});
+  EXPECT_EQ(r.s().max_level, 2147483647);
+  EXPECT_EQ(r.s().size_greater, 0);  // attached "-" reads no digits
+  EXPECT_EQ(r.s().size_less, 0);     // no "=" is skipped for sizes
+}
+
 }  // namespace
 }  // namespace mailsift::test
