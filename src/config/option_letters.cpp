@@ -1,7 +1,6 @@
 // The single-letter options: one handler per letter, looked up in a table in
 // the order the letters are read.
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 
@@ -12,9 +11,6 @@
 #include "config/settings.h"
 #include "discovery/age_filter.h"
 #include "discovery/roots.h"
-#include "platform/platform.h"
-#include "report/output_file.h"
-#include "run/accounting_log.h"
 #include "run/format.h"
 #include "run/run_context.h"
 #include "run/terminate.h"
