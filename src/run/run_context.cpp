@@ -19,6 +19,7 @@ void RunContext::attach_process_streams() {
   stdout_is_terminal = platform::is_terminal(platform::kStdout);
   stderr_is_terminal = platform::is_terminal(platform::kStderr);
   stdin_is_terminal = platform::is_terminal(platform::kStdin);
+  console_utf8 = platform::console_is_utf8();
   console_out.attach_handle(platform::kStdout, 0, false);
   console_err.attach_handle(platform::kStderr, 0, false);
   report.attach_handle(platform::kStdout, OutStream::kReportBufferSize, false);
@@ -28,6 +29,7 @@ void RunContext::attach_test_streams(std::string* out, std::string* err, std::st
   stdout_is_terminal = false;
   stderr_is_terminal = false;
   stdin_is_terminal = false;
+  console_utf8 = false;
   console_out.attach_string(out);
   console_err.attach_string(err);
   report.attach_string(report_text);

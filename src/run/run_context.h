@@ -56,6 +56,9 @@ struct RunContext {
   bool stdout_is_terminal = false;
   bool stderr_is_terminal = false;
   bool stdin_is_terminal = false;
+  // The console shows UTF-8 (box characters and the check mark are written
+  // as Unicode); otherwise the code page 437 bytes are written.
+  bool console_utf8 = false;
   int file_list = -1;  // open list file of file-list mode
 
   // Files the walk and the file list never report: the open report, the open
