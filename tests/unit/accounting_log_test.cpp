@@ -21,9 +21,15 @@ using testing_support::write_bytes;
 
 const std::string kSeparator = "\n" + std::string(40, '*') + "\n";
 
-platform::TimeZoneNames eastern() { return {"Eastern Standard Time", "Eastern Daylight Time", 5}; }
-platform::TimeZoneNames utc_only() { return {"UTC", "", 0}; }
-platform::TimeZoneNames no_zone() { return {"", "", 0}; }
+platform::TimeZoneNames eastern() {
+  return {"Eastern Standard Time", "Eastern Daylight Time", 5};
+}
+platform::TimeZoneNames utc_only() {
+  return {"UTC", "", 0};
+}
+platform::TimeZoneNames no_zone() {
+  return {"", "", 0};
+}
 
 class LogTest : public ::testing::Test {
  protected:
@@ -115,8 +121,8 @@ TEST_F(LogTest, LogPathThatIsADirectoryEndsWithStatusOne) {
   const std::string existing = dir_ / "keep.log";
   write_bytes(existing, "earlier record\n");
   EXPECT_EQ(end_code([&] { open_accounting_log(ctx_, dir_.path()); }), kLogFileExit);
-  EXPECT_TRUE(std::regex_match(err_, std::regex("\nGeneric_u\n[0-9]+\nerror opening " +
-                                                dir_.path() + "\n")))
+  EXPECT_TRUE(std::regex_match(
+      err_, std::regex("\nGeneric_u\n[0-9]+\nerror opening " + dir_.path() + "\n")))
       << err_;
   EXPECT_EQ(read_bytes(existing), "earlier record\n");
 }
@@ -220,8 +226,8 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
   ctx_.dir_count = 0;
   EXPECT_EQ(end_code([&] { terminate_run(ctx_, kUserAborted); }), kUserAborted);
   EXPECT_TRUE(std::regex_match(
-      log, std::regex(std::string("\n Abnormal termination. Reason: USER_ABORTED") +
-                      kClosingPattern)))
+      log,
+      std::regex(std::string("\n Abnormal termination. Reason: USER_ABORTED") + kClosingPattern)))
       << log;
   EXPECT_NE(log.find("\n  0 directories, 3 files\n"), std::string::npos);
   EXPECT_NE(err_.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);

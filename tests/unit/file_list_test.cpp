@@ -87,12 +87,9 @@ TEST_F(FileListTest, LinesBecomeDirectoryAndName) {
       "Filename|Size|File-(MOD)Date\n"
       "\"/mail/q.eml\",\"12\"\n"
       "/mail/last.eml");
-  Listed want = {{"/mail/", "a.eml"},
-                 {"/mail/box/", "b.eml"},
-                 {cwd + "/rel/", "c.eml"},
-                 {cwd + "/", "  lead.eml"},
-                 {cwd + "/", "Filename"},
-                 {cwd + "/\"/mail/", "q.eml\",\"12\""},
+  Listed want = {{"/mail/", "a.eml"},      {"/mail/box/", "b.eml"},
+                 {cwd + "/rel/", "c.eml"}, {cwd + "/", "  lead.eml"},
+                 {cwd + "/", "Filename"},  {cwd + "/\"/mail/", "q.eml\",\"12\""},
                  {"/mail/", "last.eml"}};
   EXPECT_EQ(fs_.looked_up, want);
   EXPECT_EQ(fs_.closed, static_cast<int>(fs_.opened.size()));
@@ -130,7 +127,8 @@ TEST_F(FileListTest, OwnReportIsPassedOverAndDirectoriesReachTheDispatch) {
   read_list("/out/report.txt\n/mail/\n/mail\n/missing/x.eml\n");
   // The trailing "/" leaves no name; "/mail" is a name in "/".
   EXPECT_EQ(fs_.opened, (std::vector<std::string>{"/out/", "/", "/missing/"}));
-  EXPECT_EQ(fs_.looked_up, (Listed{{"/out/", "report.txt"}, {"/", "mail"}, {"/missing/", "x.eml"}}));
+  EXPECT_EQ(fs_.looked_up,
+            (Listed{{"/out/", "report.txt"}, {"/", "mail"}, {"/missing/", "x.eml"}}));
 }
 
 TEST_F(FileListTest, LongLinesAndInterrupt) {

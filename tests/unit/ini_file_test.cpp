@@ -221,7 +221,8 @@ TEST_F(IniTest, AgeValuesDaysOrDates) {
 }
 
 TEST_F(IniTest, OwnFileWinsAndIsReadFromItsFirstLine) {
-  write_bytes(dir_ / "cwd/mailsift.ini", "APPEND\r\n; WIDTH=99\n#WIDTH=98\n[ANY]\nCOMMENT=hi\nAUTO\n");
+  write_bytes(dir_ / "cwd/mailsift.ini",
+              "APPEND\r\n; WIDTH=99\n#WIDTH=98\n[ANY]\nCOMMENT=hi\nAUTO\n");
   write_bytes(dir_ / "bin/TALLWICK.INI", "[MAILSIFT]\nHASH\n");
   read_in_cwd();
   EXPECT_EQ(ctx_.settings.append_output, 1);

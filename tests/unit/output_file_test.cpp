@@ -22,7 +22,9 @@ bool pc1_name(std::string& out) {
   out = "PC1";
   return true;
 }
-bool no_name(std::string&) { return false; }
+bool no_name(std::string&) {
+  return false;
+}
 
 class MaskTest : public ::testing::Test {
  protected:
@@ -165,8 +167,8 @@ TEST_F(ReportOutputTest, ReadOnlyDirectoryLosesNothing) {
   ctx_.settings.output_path = locked + "/report.txt";
   EXPECT_EQ(end_code(open_report_output), kOutputFile);
   EXPECT_EQ(read_bytes(locked + "/report.txt"), "kept");
-  std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   ctx_.settings.output_path = locked + "/new.txt";
   EXPECT_EQ(end_code(open_report_output), kOutputFile);
   EXPECT_FALSE(std::filesystem::exists(locked + "/new.txt"));

@@ -17,7 +17,8 @@ namespace mailsift::testing_support {
 class ScratchDir {
  public:
   ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mailsift-unit-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "mailsift-unit-XXXXXX").string();
     char* made = ::mkdtemp(pattern.data());
     path_ = made != nullptr ? made : "";
   }
