@@ -216,10 +216,19 @@ TEST_F(OutputsE2E, OutputFileProblemsKeepExistingData) {
   EXPECT_EQ(r.status, 4);
   EXPECT_NE(r.err.find("can't open output file " + dir_), std::string::npos);
   EXPECT_EQ(read_file(dir_ + "/kept.txt"), "earlier report");
+}
+
+TEST_F(OutputsE2E, OutputInReadOnlyDirectory) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
   make_dirs(dir_ + "/locked");
+  write_file(dir_ + "/locked/r.txt", "earlier report");
+  ::chmod((dir_ + "/locked/r.txt").c_str(), 0400);
   ::chmod((dir_ + "/locked").c_str(), 0500);
-  r = run_mailsift({mail_, "-o", dir_ + "/locked/r.txt"}, opts());
+  RunResult r = run_mailsift({mail_, "-o", dir_ + "/locked/r.txt"}, opts());
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.err.find("can't create output file"), std::string::npos) << r.err;
+  EXPECT_EQ(read_file(dir_ + "/locked/r.txt"), "earlier report");
+  r = run_mailsift({mail_, "-o", dir_ + "/locked/new.txt"}, opts());
   EXPECT_EQ(r.status, 4);
 }
 
