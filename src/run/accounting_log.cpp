@@ -66,7 +66,13 @@ void trim_log_file(RunContext& ctx, const std::string& name) {
     ctx.console_err.format("\n%s\n%d\nerror opening %s\n", kHelperModule, __LINE__, name.c_str());
     plain_exit(ctx, kLogFileExit);
   }
-  if (platform::handle_size(handle) < kTrimMinimum) {
+  const std::int64_t size = platform::handle_size(handle);
+  char last = 0;
+  // Only a file that ends in padding can need a cut; most logs end in a line
+  // feed and are not read at all.
+  if (size < kTrimMinimum || !platform::seek_handle(handle, size - 1) ||
+      platform::read_handle(handle, &last, 1) != 1 || !is_fill_byte(last) ||
+      !platform::seek_handle(handle, 0)) {
     platform::close_handle(handle);
     return;
   }

@@ -85,6 +85,11 @@ TEST_F(LogTest, TrimCutsOnlyTrailingPadding) {
   trim_log_file(ctx_, log);
   EXPECT_EQ(read_bytes(log), mixed);
 
+  const std::string text_end("0123456789\0tail\n", 16);
+  write_bytes(log, text_end);
+  trim_log_file(ctx_, log);
+  EXPECT_EQ(read_bytes(log), text_end);
+
   // Under ten bytes: untouched.
   write_bytes(log, std::string("abc\0\0", 5));
   trim_log_file(ctx_, log);
