@@ -69,7 +69,9 @@ std::vector<IniPlace> candidate_places(const std::string& exe_dir, const std::st
 bool find_ini_file(const std::vector<IniPlace>& places, IniPlace& found) {
   for (const IniPlace& place : places) {
     platform::EntryInfo info;
-    if (platform::stat_path(place.path, info) && info.type != platform::EntryType::kDirectory) {
+    // Only a regular file: a directory, a FIFO or a device holds no settings
+    // (and reading a FIFO could wait forever).
+    if (platform::stat_path(place.path, info) && info.type == platform::EntryType::kRegular) {
       found = place;
       return true;
     }

@@ -1,6 +1,7 @@
 #include "config/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -265,6 +266,15 @@ TEST_F(IniTest, PlacesForAnotherProgramNameAndTheUserConfig) {
   read_in_cwd();
   EXPECT_EQ(ctx_.settings.crc_on, 1);
   EXPECT_EQ(ctx_.settings.hash_on, 0);
+}
+
+TEST_F(IniTest, NonRegularCandidatesArePassedOver) {
+  std::filesystem::create_directory(dir_ / "cwd/mailsift.ini");
+  ASSERT_EQ(::mkfifo((dir_ / "bin/mailsift.ini").c_str(), 0600), 0);
+  write_bytes(dir_ / "cwd/TALLWICK.INI", "[MAILSIFT]\nAPPEND\n");
+  read_in_cwd();
+  EXPECT_EQ(ctx_.settings.append_output, 1);
+  EXPECT_EQ(out_ + err_, "");
 }
 
 TEST_F(IniTest, DotIniArgumentSkipsEverything) {
