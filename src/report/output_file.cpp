@@ -1,16 +1,152 @@
-// PLACEHOLDER: replaced by the outputs work.
 #include "report/output_file.h"
 
+#include <cstdio>
+#include <string_view>
+
+#include "discovery/file_list.h"
 #include "header/scan_message.h"
+#include "platform/platform.h"
 #include "run/run_context.h"
+#include "run/terminate.h"
 
 namespace mailsift {
 
-void expand_output_mask(RunContext&, std::string&) {}
-std::size_t computer_name_text(std::string&) { return 0; }
-void open_report_output(RunContext&) {}
+namespace {
+
+// Shown with the line number when the report file cannot be had.
+constexpr const char* kReportModule = "eml_program";
+// The platform reports at most this many characters of the machine name.
+constexpr std::size_t kComputerNameLimit = 260;
+
+// Where the mask begins: the first of these texts found, in this order; a
+// leading separator is not part of the mask.
+constexpr std::string_view kMaskStarts[] = {"/MMDD", "/YYYY", "/YYMM", "COMPUTERNAME", "/YY"};
+
+bool token_at(std::string_view rest, std::string_view token) {
+  return rest.substr(0, token.size()) == token;
+}
+
+bool hour_token_at(std::string_view rest) {
+  return rest.size() >= 2 && (rest[0] == 'H' || rest[0] == 'h') &&
+         (rest[1] == 'H' || rest[1] == 'h');
+}
+
+void append_number(std::string& out, const char* fmt, int value) {
+  char text[32];
+  std::snprintf(text, sizeof text, fmt, value);
+  out += text;
+}
+
+}  // namespace
+
+std::size_t computer_name_text(std::string& out) {
+  std::string name;
+  if (!platform::computer_name(name) || name.empty() || name.size() > kComputerNameLimit) return 0;
+  out = name;
+  return out.size();
+}
+
+void expand_output_mask(RunContext& ctx, std::string& path) {
+  std::size_t start = std::string::npos;
+  for (std::string_view mask : kMaskStarts) {
+    start = path.find(mask);
+    if (start == std::string::npos) continue;
+    if (mask.front() == '/') ++start;
+    break;
+  }
+  if (start == std::string::npos) return;
+
+  const std::string_view masked = std::string_view(path).substr(start);
+  const std::size_t dot = masked.find('.');
+  const std::string extension(dot == std::string_view::npos ? "" : masked.substr(dot));
+
+  platform::CalendarTime t;
+  const bool utc = masked.find('G') != std::string_view::npos;
+  if (!platform::seconds_to_calendar(ctx.clock->now(), utc, t)) t = platform::CalendarTime{};
+
+  std::string out;
+  std::size_t i = 0;
+  while (i < masked.size()) {
+    const std::string_view rest = masked.substr(i);
+    if (token_at(rest, "COMPUTERNAME")) {
+      std::string name;
+      if (ctx.computer_name_source(name) && name.size() <= kComputerNameLimit) out += name;
+      i += 12;
+    } else if (token_at(rest, "YYYY")) {
+      append_number(out, "%04d", t.year);
+      i += 4;
+    } else if (token_at(rest, "YY")) {
+      append_number(out, "%02d", t.year - 2000);
+      i += 2;
+    } else if (token_at(rest, "MM")) {
+      append_number(out, "%02d", t.month);
+      i += 2;
+    } else if (token_at(rest, "DD")) {
+      append_number(out, "%02d", t.day);
+      i += 2;
+    } else if (hour_token_at(rest)) {
+      append_number(out, "_%02d", t.hour);
+      i += 2;
+    } else if (token_at(rest, "mm")) {
+      append_number(out, "%02d", t.minute);
+      i += 2;
+    } else if (token_at(rest, "ss")) {
+      append_number(out, "%02d", t.second);
+      i += 2;
+    } else {
+      // Literal text follows an "=" (or else a ":"); any other character of
+      // the mask is dropped.
+      std::size_t literal = rest.find('=');
+      if (literal == std::string_view::npos) literal = rest.find(':');
+      if (literal != std::string_view::npos) {
+        out += rest.substr(literal + 1);
+        break;
+      }
+      ++i;
+    }
+  }
+  path.resize(start);
+  path += out;
+  path += extension;
+}
+
+void open_report_output(RunContext& ctx) {
+  Settings& s = ctx.settings;
+  if (s.output_mode == 1) {
+    const bool append = s.append_output == 1;
+    int handle = platform::open_path(
+        s.output_path, append ? platform::OpenMode::kAppend : platform::OpenMode::kWriteTruncate);
+    if (handle < 0) {
+      // A report that cannot be written is a failed run, never a normal end.
+      ctx.console_err.format(
+          append ? "\ncan't open output file %s\n" : "\ncan't create output file %s\n",
+          s.output_path.c_str());
+      ctx.console_err.format("FILE: %s, LINE %d\n", kReportModule, __LINE__);
+      plain_exit(ctx, kOutputFile);
+    }
+    ctx.report.attach_handle(handle, OutStream::kReportBufferSize, true);
+    return;
+  }
+  if (s.output_mode == -1) return;
+  if (s.append_output == 1 && s.output_mode == 0) {
+    ctx.message_stream().write("\n\tNeed output file name if -a is chosen\n");
+    terminate_run(ctx, kIllegalOption);
+  }
+}
+
 void prepare_report(RunContext& ctx) {
-  ctx.settings.immediate = ctx.settings.immediate == 0 ? 1 : 0;
+  Settings& s = ctx.settings;
+  s.immediate = s.immediate == 0 ? 1 : 0;
+  if (s.time_letter_set == 1 || s.time_letter == '3') s.name_width -= 3;
+  if (s.file_list_on == 1 && ctx.file_list >= 0) {
+    read_file_list(ctx);
+    platform::close_handle(ctx.file_list);
+    ctx.file_list = -1;
+    check_interrupt(ctx);
+    // Rows that never reached the file must not end as a normal run.
+    if (!ctx.report.flush()) terminate_run(ctx, kWriteError);
+    plain_exit(ctx, kNormalExit);
+  }
   write_header_row(ctx);
 }
 

@@ -70,6 +70,10 @@ struct RunContext {
 
   platform::FileSystem* fs = nullptr;
   const platform::Clock* clock = nullptr;
+  // Machine facts behind the output-name mask and the log's start line;
+  // tests point them at fixed values.
+  bool (*computer_name_source)(std::string& out) = &platform::computer_name;
+  platform::TimeZoneNames (*time_zone_source)() = &platform::read_time_zone_names;
 
   std::unique_ptr<ScanWorkspace> scan_workspace;
 

@@ -128,6 +128,12 @@ void collect_skip_set(RunContext& ctx) {
   }
   int log = ctx.accounting_log.handle();
   if (log >= 0 && platform::handle_identity(log, id)) ctx.skip_set.push_back(id);
+  // Standard output redirected into the tree being walked ("mailsift . > list")
+  // also when the report itself goes to a named file.
+  if (report != platform::kStdout && platform::handle_is_regular_file(platform::kStdout) &&
+      platform::handle_identity(platform::kStdout, id)) {
+    ctx.skip_set.push_back(id);
+  }
 }
 
 }  // namespace mailsift

@@ -43,7 +43,14 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   if (pid == 0) {
     setpgid(0, 0);
     dup2(in_pipe[0], 0);
-    dup2(out_pipe[1], 1);
+    if (options.stdout_path.empty()) {
+      dup2(out_pipe[1], 1);
+    } else {
+      int fd = open(options.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      if (fd < 0) _exit(127);
+      dup2(fd, 1);
+      close(fd);
+    }
     dup2(err_pipe[1], 2);
     for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
       close(fd);

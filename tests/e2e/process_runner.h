@@ -21,6 +21,9 @@ struct RunOptions {
   // Called with the stderr text seen so far; returning true sends SIGINT once.
   std::function<bool(const std::string&)> interrupt_when;
   int timeout_seconds = 60;
+  // Non-empty: standard output is this file (created or truncated), as with
+  // "> file" in a shell; RunResult::out stays empty.
+  std::string stdout_path;
 };
 
 // The binary under test.
