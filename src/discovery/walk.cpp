@@ -57,12 +57,6 @@ bool read_entries(RunContext& ctx, int dir, std::vector<Entry>& entries) {
   return true;
 }
 
-// An interrupt signal only sets a flag; the walk looks at it before every
-// entry so that a run over a huge tree still stops at once.
-void check_interrupt_flag(RunContext& ctx) {
-  if (platform::interrupted()) terminate_run(ctx, kUserAborted);
-}
-
 // Esc or Ctrl-C typed at the terminal ends the run like an interrupt. The
 // terminal is polled for each entry a file search hands out.
 void check_abort_key(RunContext& ctx) {
@@ -90,7 +84,7 @@ void scan_directory_files(RunContext& ctx, int dir, const std::string& dir_path,
     // A pattern beginning with "-" ends the list, as an empty slot does.
     if (pattern.empty() || pattern[0] == '-') break;
     for (const Entry& entry : entries) {
-      check_interrupt_flag(ctx);
+      check_interrupt(ctx);
       if (!match_name_pattern(pattern, entry.name)) continue;
       check_abort_key(ctx);
       if (entry.info.type == platform::EntryType::kDirectory) continue;
@@ -151,7 +145,7 @@ void walk_open_directory(RunContext& ctx, int handle, const std::string& dir_pat
     if (!ctx.counting_flag) ++ctx.dir_count;
   } else {
     for (const Entry& entry : entries) {
-      check_interrupt_flag(ctx);
+      check_interrupt(ctx);
       if (entry.info.type != platform::EntryType::kDirectory) continue;
       if (!ctx.counting_flag) ++ctx.dir_count;
       ++ctx.walk_depth;

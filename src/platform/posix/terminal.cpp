@@ -28,6 +28,15 @@ bool in_foreground() {
 }
 
 bool abort_key_pressed() {
+  // Polled before every directory entry: standard input's kind is asked once,
+  // and the terminal at most every 50 ms, so that a large walk does not spend
+  // three system calls per file on a key nobody pressed.
+  static const bool stdin_terminal = is_terminal(kStdin);
+  if (!stdin_terminal) return false;
+  static double next_poll = 0.0;
+  const double now = process_seconds();
+  if (now < next_poll) return false;
+  next_poll = now + 0.05;
   if (!in_foreground()) return false;
   pollfd p{kStdin, POLLIN, 0};
   if (::poll(&p, 1, 0) <= 0 || (p.revents & POLLIN) == 0) return false;
