@@ -1,3 +1,5 @@
 #include "run/run_sequence.h"
 
-int main(int argc, char** argv) { return mailsift::run_main(argc, argv); }
+int main(int argc, char** argv) {
+  return mailsift::run_main(argc, argv);
+}

@@ -6,7 +6,9 @@
 namespace mailsift {
 
 namespace {
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_space(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 }  // namespace
 
 std::int64_t read_int64_prefix(std::string_view text, std::size_t& used) {
@@ -58,8 +60,12 @@ std::int32_t read_int32(std::string_view text) {
   return static_cast<std::int32_t>(v);
 }
 
-char ascii_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char ascii_upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char ascii_lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 void upper_in_place(std::string& text) {
   for (char& c : text) c = ascii_upper(c);

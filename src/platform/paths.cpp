@@ -7,7 +7,9 @@
 namespace mailsift::platform {
 
 namespace {
-unsigned char upper_byte(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+unsigned char upper_byte(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
 }  // namespace
 
 bool entry_name_less(const std::string& a, const std::string& b) {

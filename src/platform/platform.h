@@ -115,7 +115,7 @@ inline constexpr int kStdin = 0;
 inline constexpr int kStdout = 1;
 inline constexpr int kStderr = 2;
 enum class OpenMode { kRead, kWriteTruncate, kAppend, kReadWriteCreate };
-int open_path(const std::string& path, OpenMode mode);  // -1 on failure
+int open_path(const std::string& path, OpenMode mode);             // -1 on failure
 std::size_t read_handle(int handle, char* buffer, std::size_t n);  // 0 at end or error
 // Writes all n bytes; false on any failure (disk full, broken pipe).
 bool write_handle(int handle, const char* data, std::size_t n);

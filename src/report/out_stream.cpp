@@ -7,7 +7,9 @@
 
 namespace mailsift {
 
-OutStream::~OutStream() { close(); }
+OutStream::~OutStream() {
+  close();
+}
 
 void OutStream::attach_handle(int handle, std::size_t buffer_size, bool owns_handle) {
   close();

@@ -29,7 +29,9 @@ bool env_contains(std::string_view word, const char* variable) {
   return value.find(upper_word) != std::string::npos;
 }
 
-int read_last_access_setting() { return platform::last_access_setting(); }
+int read_last_access_setting() {
+  return platform::last_access_setting();
+}
 
 void write_last_access_report(OutStream& log, OutStream& messages, int setting) {
   log.write("    Last Access Date UPDATE is ");

@@ -24,7 +24,9 @@ std::string group_digits(std::uint64_t magnitude) {
 }
 }  // namespace
 
-std::string format_count(std::uint32_t value) { return group_digits(value); }
+std::string format_count(std::uint32_t value) {
+  return group_digits(value);
+}
 
 std::string format_bytes(std::int64_t value) {
   if (value < 0) {

@@ -4,8 +4,7 @@
 
 namespace mailsift {
 
-RunContext::RunContext()
-    : fs(&platform::real_file_system()), clock(&platform::system_clock()) {}
+RunContext::RunContext() : fs(&platform::real_file_system()), clock(&platform::system_clock()) {}
 
 RunContext::~RunContext() = default;
 

@@ -16,12 +16,17 @@ struct ReasonRow {
 };
 
 constexpr ReasonRow kReasons[] = {
-    {0, "NORMAL_EXIT"},        {1, "NORMAL_EXIT"},
-    {2, "USER_ABORTED"},       {3, "INPUT_FILE"},
-    {4, "OUTPUT_FILE"},        {5, "PARAMATER_FILE"},
+    {0, "NORMAL_EXIT"},
+    {1, "NORMAL_EXIT"},
+    {2, "USER_ABORTED"},
+    {3, "INPUT_FILE"},
+    {4, "OUTPUT_FILE"},
+    {5, "PARAMATER_FILE"},
     {6, "ILLEGAL or INCOMPLETE OPTION"},
-    {7, "MEMORY ERROR"},       {8, "OTHER_EXIT"},
-    {9, "WRITE_ERROR"},        {11, "READ_ERROR"},
+    {7, "MEMORY ERROR"},
+    {8, "OTHER_EXIT"},
+    {9, "WRITE_ERROR"},
+    {11, "READ_ERROR"},
     {13, "NON_SPECIFIC ERROR"},
 };
 

@@ -20,7 +20,9 @@
 
 namespace mailsift::test {
 
-std::string mailsift_binary() { return MAILSIFT_BINARY; }
+std::string mailsift_binary() {
+  return MAILSIFT_BINARY;
+}
 
 RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& options) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
@@ -141,7 +143,9 @@ std::string read_file(const std::string& path) {
   return s.str();
 }
 
-void make_dirs(const std::string& path) { std::filesystem::create_directories(path); }
+void make_dirs(const std::string& path) {
+  std::filesystem::create_directories(path);
+}
 
 void set_mtime_local(const std::string& path, int year, int month, int day, int hour, int minute,
                      int second) {
@@ -161,7 +165,11 @@ void set_mtime_local(const std::string& path, int year, int month, int day, int 
 }
 
 std::vector<std::string> clean_env(const std::string& home) {
-  return {"TZ=UTC", "LANG=C", "LC_ALL=C", "HOME=" + home, "PATH=/usr/bin:/bin",
+  return {"TZ=UTC",
+          "LANG=C",
+          "LC_ALL=C",
+          "HOME=" + home,
+          "PATH=/usr/bin:/bin",
           "XDG_CONFIG_HOME=" + home + "/.config"};
 }
 

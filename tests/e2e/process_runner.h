@@ -9,15 +9,15 @@
 namespace mailsift::test {
 
 struct RunResult {
-  int status = -1;       // exit status, or 128 + signal
-  std::string out;       // standard output
-  std::string err;       // standard error
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
 
 struct RunOptions {
-  std::string cwd;                       // empty: the test's own
-  std::vector<std::string> env;          // "NAME=value"; nothing else is passed
-  std::string stdin_text;                // written to standard input, then closed
+  std::string cwd;               // empty: the test's own
+  std::vector<std::string> env;  // "NAME=value"; nothing else is passed
+  std::string stdin_text;        // written to standard input, then closed
   // Called with the stderr text seen so far; returning true sends SIGINT once.
   std::function<bool(const std::string&)> interrupt_when;
   int timeout_seconds = 60;

@@ -103,7 +103,10 @@ TEST(TextReaderEdges, EmptyAndOnlyCr) {
   auto got = pieces("\r", 100);
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0], "\r");
-  EXPECT_TRUE(pieces("\x1A" "abc", 100).empty());
+  EXPECT_TRUE(pieces("\x1A"
+                     "abc",
+                     100)
+                  .empty());
 }
 
 }  // namespace

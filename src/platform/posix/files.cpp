@@ -111,7 +111,9 @@ bool path_exists(const std::string& path) {
   return stat_path(path, info);
 }
 
-bool make_directory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool make_directory(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0;
+}
 
 bool current_directory(std::string& out) {
   std::string buffer(4096, '\0');
@@ -238,6 +240,8 @@ bool truncate_handle(int handle, std::int64_t length) {
   return ::ftruncate(handle, static_cast<off_t>(length)) == 0;
 }
 
-std::string last_error_text() { return std::strerror(errno); }
+std::string last_error_text() {
+  return std::strerror(errno);
+}
 
 }  // namespace mailsift::platform

@@ -19,9 +19,13 @@ bool computer_name(std::string& out) {
   return !out.empty();
 }
 
-int last_access_setting() { return -1; }
+int last_access_setting() {
+  return -1;
+}
 
-void refresh_time_zone() { ::tzset(); }
+void refresh_time_zone() {
+  ::tzset();
+}
 
 TimeZoneNames read_time_zone_names() {
   ::tzset();

@@ -36,10 +36,16 @@ void install_signal_handlers() {
   ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
-bool interrupted() { return interrupt_flag != 0; }
+bool interrupted() {
+  return interrupt_flag != 0;
+}
 
-void set_interrupted(bool value) { interrupt_flag = value ? 1 : 0; }
+void set_interrupted(bool value) {
+  interrupt_flag = value ? 1 : 0;
+}
 
-void exit_process(int status) { ::_exit(status); }
+void exit_process(int status) {
+  ::_exit(status);
+}
 
 }  // namespace mailsift::platform

@@ -19,7 +19,9 @@ struct SavedTerminal {
 SavedTerminal saved_terminal;
 }  // namespace
 
-bool is_terminal(int handle) { return ::isatty(handle) == 1; }
+bool is_terminal(int handle) {
+  return ::isatty(handle) == 1;
+}
 
 bool in_foreground() {
   if (!is_terminal(kStdin)) return false;
