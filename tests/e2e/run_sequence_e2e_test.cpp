@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "e2e/process_runner.h"
 
 namespace mailsift::test {
@@ -25,6 +28,95 @@ TEST_F(RunSequenceE2E, VersionAndHelpNeverWalk) {
   RunResult h = run_mailsift({"--help"}, opts());
   EXPECT_EQ(h.status, 0);
   EXPECT_EQ(h.out, "");
+}
+
+// A tree of three messages (5, 10 and 1000 bytes) directly in mail/.
+class CountingPassE2E : public RunSequenceE2E {
+ protected:
+  void SetUp() override {
+    RunSequenceE2E::SetUp();
+    mail_ = dir_ + "/mail";
+    make_dirs(mail_);
+    write_file(mail_ + "/a.eml", "abcde");
+    write_file(mail_ + "/bb.eml", "0123456789");
+    write_file(mail_ + "/c.eml", std::string(1000, 'x'));
+  }
+  std::string mail_;
+};
+
+TEST_F(CountingPassE2E, ImmediateWithNamedOutputCountsBeforeReporting) {
+  RunResult r = run_mailsift({"mail", "-o", "out.txt", "--im"}, opts());
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The announcement comes before the first progress line.
+  const std::string announce = "\nCounting files: \r         3 files to process, 1,015 bytes\n";
+  const std::size_t at = r.err.find(announce);
+  ASSERT_NE(at, std::string::npos) << r.err;
+  EXPECT_LT(at, r.err.find("/mail/a.eml"));
+  EXPECT_EQ(r.err.find("Maximum path length"), std::string::npos);
+  // Flat root with recursion on: no subdirectory counted.
+  EXPECT_NE(r.err.find("\n  0 directories, 3 files\n  Elapsed: "), std::string::npos) << r.err;
+  // Exactly the header row and three rows, no final line end.
+  const std::string report = read_file(dir_ + "/out.txt");
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 3);
+  EXPECT_NE(report.back(), '\n');
+}
+
+TEST_F(CountingPassE2E, AutoWidthFromIniReportsLongestPath) {
+  write_file(dir_ + "/mailsift.ini", "AUTO\n");
+  RunResult r = run_mailsift({"mail", "-o", "out.txt", "--im"}, opts());
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The longest path is the directory with its "/" plus the longest name.
+  const std::size_t longest = mail_.size() + 1 + std::string("bb.eml").size();
+  const std::string line = "\r  Maximum path length found is " + std::to_string(longest) +
+                           ", -w " + std::to_string(longest + 2) + " installed\n";
+  EXPECT_NE(r.err.find(line), std::string::npos) << r.err;
+}
+
+TEST_F(CountingPassE2E, NoCountingPassOrSummaryWithoutNamedOutput) {
+  RunResult r = run_mailsift({"mail"}, opts());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("Counting files"), std::string::npos);
+  EXPECT_EQ(r.err.find("director"), std::string::npos) << r.err;
+  // Without --im the counting pass is not made even with a named output.
+  RunResult named = run_mailsift({"mail", "-o", "out.txt"}, opts());
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.err.find("Counting files"), std::string::npos);
+  EXPECT_NE(named.err.find("\n  0 directories, 3 files\n"), std::string::npos) << named.err;
+}
+
+TEST_F(CountingPassE2E, LogEchoesArgumentsAndTheFirstRoot) {
+  // "|" is quoted in the echo, an argument with blanks is not; the first root
+  // shows without its "/" when no counting pass ran, with it after one.
+  RunResult plain = run_mailsift({"mail", "-1", "run.log", "-C", "a b", "-d", "|"}, opts());
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const std::string log = read_file(dir_ + "/run.log");
+  EXPECT_NE(log.find(" mail -1 run.log -C a b -d \"|\"\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(" Initial directory: " + mail_ + "\n"), std::string::npos) << log;
+
+  RunResult counted = run_mailsift({"mail", "-1", "run2.log", "-o", "out.txt", "--im"}, opts());
+  ASSERT_EQ(counted.status, 0) << counted.err;
+  const std::string log2 = read_file(dir_ + "/run2.log");
+  EXPECT_NE(log2.find(" Initial directory: " + mail_ + "/\n"), std::string::npos) << log2;
+}
+
+TEST_F(CountingPassE2E, InterruptDuringTheWalkKeepsWholeRows) {
+  // An interrupt ends the run with whole rows only, status 2 and its reason.
+  for (int i = 0; i < 300; ++i) {
+    write_file(mail_ + "/m" + std::to_string(i) + ".eml", "From: x\nSubject: y\n");
+  }
+  RunOptions o = opts();
+  o.interrupt_when = [](const std::string& err) { return err.find("/m1") != std::string::npos; };
+  RunResult r = run_mailsift({"mail"}, o);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);
+  // Every row the report holds is complete: fourteen columns.
+  std::size_t start = r.out.find('\n');
+  while (start != std::string::npos) {
+    std::size_t end = r.out.find('\n', start + 1);
+    std::string row = r.out.substr(start + 1, end == std::string::npos ? end : end - start - 1);
+    EXPECT_EQ(std::count(row.begin(), row.end(), '|'), 13) << row;
+    start = end;
+  }
 }
 
 }  // namespace
