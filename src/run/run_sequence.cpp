@@ -1,5 +1,7 @@
 #include "run/run_sequence.h"
 
+#include <new>
+
 #include "config/options.h"
 #include "config/settings.h"
 #include "discovery/roots.h"
@@ -46,7 +48,14 @@ int run_main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) ctx.args.emplace_back(argv[i]);
   if (ctx.args.empty()) ctx.args.emplace_back("mailsift");
   try {
-    run_sequence(ctx);
+    try {
+      run_sequence(ctx);
+    } catch (const std::bad_alloc&) {
+      // Memory that cannot be had ends the run in order, with its summary and
+      // the log's closing lines, like every other failure.
+      ctx.console_err.write("\nError obtaining memory\n");
+      terminate_run(ctx, kMemoryError);
+    }
   } catch (const RunExit& exit) {
     return exit.code;
   }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -58,6 +59,11 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
       close(fd);
     }
     if (!options.cwd.empty() && chdir(options.cwd.c_str()) != 0) _exit(127);
+    if (options.address_space_limit > 0) {
+      rlimit limit{static_cast<rlim_t>(options.address_space_limit),
+                   static_cast<rlim_t>(options.address_space_limit)};
+      setrlimit(RLIMIT_AS, &limit);
+    }
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }

@@ -24,6 +24,8 @@ struct RunOptions {
   // Non-empty: standard output is this file (created or truncated), as with
   // "> file" in a shell; RunResult::out stays empty.
   std::string stdout_path;
+  // Non-zero: the child's address space is limited to this many bytes.
+  long long address_space_limit = 0;
 };
 
 // The binary under test.

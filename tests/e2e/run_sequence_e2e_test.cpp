@@ -30,6 +30,28 @@ TEST_F(RunSequenceE2E, VersionAndHelpNeverWalk) {
   EXPECT_EQ(h.out, "");
 }
 
+TEST_F(RunSequenceE2E, StressMemoryThatCannotBeHadEndsWithMemoryError) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+  // One To field of about 150 MB cannot grow inside a 120 MB address space.
+  make_dirs(dir_ + "/big");
+  std::string line = "To: " + std::string(95, 'a') + "\n";
+  std::string text;
+  text.reserve(line.size() * 1500000);
+  for (int i = 0; i < 1500000; ++i) text += line;
+  write_file(dir_ + "/big/m.eml", text);
+  text.clear();
+  text.shrink_to_fit();
+  RunOptions o = opts();
+  o.address_space_limit = 120LL * 1024 * 1024;
+  RunResult r = run_mailsift({"big", "-o", "out.txt"}, o);
+  EXPECT_EQ(r.status, 7) << r.err;
+  EXPECT_NE(r.err.find("\nError obtaining memory\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\nAbnormal termination. Reason: MEMORY ERROR\n\n"), std::string::npos);
+  EXPECT_NE(r.err.find("\n  0 directories, 1 files\n"), std::string::npos);
+}
+
 // A tree of three messages (5, 10 and 1000 bytes) directly in mail/.
 class CountingPassE2E : public RunSequenceE2E {
  protected:
