@@ -153,8 +153,11 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
   // An empty line can only meet the "contains" recognisers, which need text.
   unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
   mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
-  // Every text they search for holds a ":" or a "=".
-  if (!facts.has_colon && !facts.has_equals) mask &= ~static_cast<unsigned>(table.searching);
+  // Every "starts with" text holds a ":", and every text the others search
+  // for holds a ":" or a "=": most body lines meet no recogniser at all.
+  if (!facts.has_colon) {
+    mask &= facts.has_equals ? static_cast<unsigned>(table.searching) : 0u;
+  }
   while (mask != 0) {
     const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
     mask &= mask - 1;

@@ -13,9 +13,9 @@
 
 namespace mailsift {
 
-// A cleaned line and the facts several recognisers test. Every "contains"
-// text the recognisers look for holds a ":" or a "=", so a line without
-// either (most body text) is passed over without searching it.
+// A cleaned line and the facts several recognisers test. Every text the
+// recognisers look for holds a ":" or a "=" (every "starts with" text a ":"),
+// so a line without either (most body text) is passed over untested.
 struct LineFacts {
   explicit LineFacts(std::string_view line);
   LineFacts(std::string_view line, const ByteCensus& census)
