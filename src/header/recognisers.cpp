@@ -99,6 +99,19 @@ bool is_received_by(const Record&, const LineFacts& line) {
 
 constexpr std::size_t kFirstRelayRecogniser = 12;
 
+// Makes `line` hold `text`, which may view a part of it or other memory.
+void take_text(std::string& line, std::string_view text) {
+  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+  const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+  if (at >= begin && at + text.size() <= begin + line.size()) {
+    const std::size_t offset = at - begin;
+    line.resize(offset + text.size());
+    line.erase(0, offset);
+  } else {
+    line.assign(text);
+  }
+}
+
 }  // namespace
 
 LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
@@ -163,6 +176,7 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
     mask &= mask - 1;
     const Recogniser& r = kRecognisers[i];
     if (r.accepts(ctx.record, facts)) {
+      take_text(line, facts.text);
       r.capture(ctx, line);
       return true;
     }

@@ -38,7 +38,8 @@ inline constexpr std::size_t kRecogniserCount = 15;
 extern const Recogniser kRecognisers[kRecogniserCount];
 
 // Offers the line to recognisers [first, last) in order; true when one took it.
-// `facts` must describe `line`.
+// `facts` describes the line, whose text `facts.text` may view in place: the
+// recogniser that takes it gets it in `line` to work on.
 bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first = 0,
                 std::size_t last = kRecogniserCount);
 

@@ -30,10 +30,6 @@ RowFormat row_format(const RunContext& ctx) {
   return RowFormat{ctx.settings.delimiter, ctx.settings.quote_fields != 0};
 }
 
-bool interrupt_requested() {
-  return platform::interrupted();
-}
-
 }  // namespace
 
 void scan_message(RunContext& ctx, int dir, const std::string& name, const std::string& path,
@@ -63,10 +59,10 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
   const int file = ctx.fs->open_file(dir, name);
   if (file >= 0) {
     FileSystemSource source(*ctx.fs, file);
-    scan_message_text(ws, &source, format, interrupt_requested, ws.row);
+    scan_message_text(ws, &source, format, platform::interrupted, ws.row);
     ctx.fs->close_file(file);
   } else {
-    scan_message_text(ws, nullptr, format, interrupt_requested, ws.row);
+    scan_message_text(ws, nullptr, format, platform::interrupted, ws.row);
   }
 
   ctx.report.write(ws.row);

@@ -55,5 +55,48 @@ TEST(TextReaderWatch, MatchesASearchOfEveryLine) {
   }
 }
 
+TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
+  // read_line_view gives the very lines read_line gives, CR LF lines with LF
+  // alone, and its line_holds answers match a search of each line.
+  const std::string_view bytes("\0<:=", 4);
+  std::string data;
+  for (int round = 0; round < 30; ++round) {
+    data += "From: a <b>\r\nplain\n\r\n\nlone\rcr\r\r\nx=1\n";
+    data += std::string("nul\0:\r\n", 8);
+    data += std::string(static_cast<std::size_t>(round * 11), 'w') + "\r\n";
+  }
+  data += "tail\r";
+  for (std::size_t buffer_size : {16u, 37u, 4096u}) {
+    for (std::size_t max_len : {6u, 32768u}) {
+      StringSource copied_source(data);
+      StringSource viewed_source(data);
+      TextReader copied(buffer_size);
+      TextReader viewed(buffer_size);
+      viewed.watch_bytes(bytes);
+      copied.reset(&copied_source);
+      viewed.reset(&viewed_source);
+      std::string expected;
+      std::string scratch;
+      std::string_view line;
+      int count = 0;
+      while (copied.read_line(expected, max_len)) {
+        ASSERT_TRUE(viewed.read_line_view(line, scratch, max_len)) << "line " << count;
+        ASSERT_EQ(line, expected) << "line " << count << " buffer " << buffer_size;
+        ASSERT_EQ(viewed.line_holds(line), searched(expected, bytes)) << "line " << count;
+        if (count % 7 == 0) {
+          viewed.push_back(line);
+          ASSERT_TRUE(viewed.read_line_view(line, scratch, max_len));
+          ASSERT_EQ(line, expected);
+          ASSERT_EQ(viewed.line_holds(line), searched(expected, bytes));
+        }
+        ++count;
+      }
+      EXPECT_FALSE(viewed.read_line_view(line, scratch, max_len));
+      EXPECT_TRUE(line.empty());
+      EXPECT_GE(count, 240);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace mailsift
