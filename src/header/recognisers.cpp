@@ -68,10 +68,13 @@ bool is_mozilla_status(const Record&, const LineFacts& line) {
 }
 
 bool is_attachment_keyword(const Record&, const LineFacts& line) {
-  if (!line.has_colon && !line.has_equals) return false;
-  return contains(line, "Attachment:") || contains(line, "name=Attach") ||
-         contains(line, "filename=\"") || contains(line, "Attachment Converted:") ||
-         contains(line, "X-Attachments:");
+  // A text holding a byte the line lacks cannot be found in it.
+  const bool colon = line.has_colon;
+  const bool equals = line.has_equals;
+  return (colon && contains(line, "Attachment:")) || (equals && contains(line, "name=Attach")) ||
+         (equals && contains(line, "filename=\"")) ||
+         (colon && contains(line, "Attachment Converted:")) ||
+         (colon && contains(line, "X-Attachments:"));
 }
 
 bool is_forwarded_message(const Record&, const LineFacts& line) {

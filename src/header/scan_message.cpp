@@ -45,7 +45,8 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
                   ModTime{mod.year, mod.month, mod.day, mod.hour, mod.minute});
 
   // "\n%s   %11s Bytes", built in a reused buffer and written at once.
-  const std::string bytes = format_bytes(size);
+  char digits[kGroupedNumberSize];
+  const std::string_view bytes = format_bytes(size, digits);
   ws.progress.assign("\n");
   ws.progress.append(shown);
   ws.progress.append("   ");
