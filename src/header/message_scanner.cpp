@@ -32,6 +32,8 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   std::string_view raw;
   for (;;) {
     if (interrupted != nullptr && interrupted()) return false;
+    // Lines without ":" or "=" are passed over unread (see below).
+    ws.reader.skip_lines_without(kColonBit | kEqualsBit, kLineBufferSize);
     // Most lines are looked at where they lie in the reader's buffer; only a
     // line that cleaning changes or a recogniser takes is copied.
     if (!ws.reader.read_line_view(raw, ws.line, kLineBufferSize)) return true;

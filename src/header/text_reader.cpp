@@ -167,6 +167,33 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
   return got;
 }
 
+void TextReader::skip_lines_without(unsigned watched, std::size_t max_len) {
+  if (has_pushed_ || pos_ >= end_) return;
+  line_in_buffer_ = false;
+  // The bytes before `bound` come before any Ctrl-Z and hold none of those
+  // watched bytes. A CR changes no line's end: a CR LF ends a line at its LF
+  // as an LF does.
+  std::size_t bound = next_in_buffer(26, next_sub_);
+  for (std::size_t i = 0; i < watched_count_; ++i) {
+    if ((watched & (1u << i)) == 0) continue;
+    // A position found from pos_ on is never below the one remembered, so
+    // next_any_watched_ stays a lower bound.
+    bound = std::min(bound, next_in_buffer(watched_[i], next_watched_[i]));
+  }
+  // A line (or piece) ends at an LF, so the byte after the last LF before
+  // `bound` starts one. Looking back further than a piece gains little;
+  // bounding the look keeps the work per byte constant.
+  const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+  const std::size_t floor = bound - pos_ > limit ? bound - limit : pos_;
+  const char* data = buffer_.data();
+  for (std::size_t at = bound; at > floor; --at) {
+    if (data[at - 1] == '\n') {
+      pos_ = at;
+      return;
+    }
+  }
+}
+
 std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
   if (passed(cached, pos_)) {
     const void* at = std::memchr(buffer_.data() + pos_, c, end_ - pos_);

@@ -77,6 +77,11 @@ class TextReader {
   // until the next read or refill.
   bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len);
 
+  // Passes over the lines ahead that lie whole in the buffer before any
+  // Ctrl-Z and hold none of the watched bytes whose bits are set in
+  // `watched`, as if read_line(…, max_len) had read them one by one.
+  void skip_lines_without(unsigned watched, std::size_t max_len);
+
   // The next read_line returns this line again. Only one line is held.
   void push_back(std::string_view line);
 

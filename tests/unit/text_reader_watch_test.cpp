@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "header/text_reader.h"
 
@@ -94,6 +95,49 @@ TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
       EXPECT_FALSE(viewed.read_line_view(line, scratch, max_len));
       EXPECT_TRUE(line.empty());
       EXPECT_GE(count, 240);
+    }
+  }
+}
+
+TEST(TextReaderWatch, SkippingLeavesExactlyTheLinesThatHoldTheBytes) {
+  // Skipping lines without ":" or "=" before each read leaves the lines (and
+  // pieces of long lines) that hold one, in order, across refills, CR LF
+  // lines, lone CRs and a Ctrl-Z.
+  const std::string_view bytes("\0<:=", 4);
+  const unsigned wanted = 4u | 8u;
+  std::string data;
+  for (int round = 0; round < 25; ++round) {
+    data += "plain\nFrom: a\nbody <b>\nx=1\r\nmore\r\n\nlone\rcr:\n";
+    data += std::string(static_cast<std::size_t>(round * 13), 'w') + ":" +
+            std::string(static_cast<std::size_t>(round * 5), 'v') + "\n";
+    data += std::string(static_cast<std::size_t>(round * 9), 'u') + "\n";
+  }
+  data += "last: x\nplain\ny\x1a\nafter the end\nx: y\n";
+  for (std::size_t buffer_size : {16u, 53u, 4096u}) {
+    for (std::size_t max_len : {7u, 32768u}) {
+      StringSource all_source(data);
+      TextReader all(buffer_size);
+      all.watch_bytes(bytes);
+      all.reset(&all_source);
+      std::vector<std::string> expected;
+      std::string line;
+      while (all.read_line(line, max_len)) {
+        if ((all.line_holds(line) & wanted) != 0) expected.push_back(line);
+      }
+      StringSource skip_source(data);
+      TextReader skipping(buffer_size);
+      skipping.watch_bytes(bytes);
+      skipping.reset(&skip_source);
+      std::vector<std::string> kept;
+      std::string scratch;
+      std::string_view view;
+      for (;;) {
+        skipping.skip_lines_without(wanted, max_len);
+        if (!skipping.read_line_view(view, scratch, max_len)) break;
+        if ((skipping.line_holds(view) & wanted) != 0) kept.emplace_back(view);
+      }
+      EXPECT_EQ(kept, expected) << "buffer " << buffer_size << " max " << max_len;
+      EXPECT_GE(expected.size(), 100u);
     }
   }
 }
