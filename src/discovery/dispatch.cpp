@@ -74,7 +74,9 @@ void dispatch_file(RunContext& ctx, int dir, const std::string& dir_path, const 
   }
 
   if (!is_directory) ++ctx.file_count;
-  const std::string path = dir_path + file_name;
+  std::string& path = ctx.file_path;
+  path.assign(dir_path);
+  path.append(file_name);
   if (ctx.dispatch_hook) {
     ctx.dispatch_hook(path, info.size, times);
     return;

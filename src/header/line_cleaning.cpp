@@ -95,12 +95,16 @@ void strip_tags(std::string& line) {
   line.resize(write);
 }
 
-void strip_quote_marks(std::string& line) {
-  if (line.size() < 10) return;
+std::string_view strip_quote_marks(std::string_view line) {
+  if (line.size() < 10) return line;
   std::size_t i = 0;
   while (i < line.size() && (line[i] == '*' || line[i] == '>')) ++i;
   if (i < line.size() && is_c_space(line[i])) ++i;
-  line.erase(0, i);
+  return line.substr(i);
+}
+
+void strip_quote_marks(std::string& line) {
+  line.erase(0, line.size() - strip_quote_marks(std::string_view(line)).size());
 }
 
 void tabs_to_spaces(std::string& line) {
@@ -123,6 +127,17 @@ ByteCensus clean_line(std::string& line, ByteCensus raw) {
   remove_last_char(line);
   if (!line.empty() && (line[0] == '*' || line[0] == '>')) strip_quote_marks(line);
   return census;
+}
+
+std::string_view clean_line_view(std::string_view line, std::string& scratch, ByteCensus& census) {
+  if (census.nul || census.tag_open) {
+    if (line.data() != scratch.data() || line.size() != scratch.size()) scratch.assign(line);
+    census = clean_line(scratch, census);
+    return scratch;
+  }
+  if (!line.empty()) line.remove_suffix(1);
+  if (!line.empty() && (line[0] == '*' || line[0] == '>')) line = strip_quote_marks(line);
+  return line;
 }
 
 }  // namespace mailsift

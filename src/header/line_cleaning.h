@@ -38,6 +38,7 @@ void strip_tags(std::string& line);
 // For a line starting with "*" or ">" of at least 10 characters: removes all
 // leading "*" and ">" and then one white-space character.
 void strip_quote_marks(std::string& line);
+std::string_view strip_quote_marks(std::string_view line);
 
 inline void remove_last_char(std::string& line) {
   if (!line.empty()) line.pop_back();
@@ -64,5 +65,11 @@ ByteCensus clean_line(std::string& line, ByteCensus raw);
 inline ByteCensus clean_line(std::string& line) {
   return clean_line(line, take_census(line));
 }
+
+// The same cleaning for a line seen in place. Only a NUL cut and tag removal
+// change bytes: for a line with a NUL or a "<" the cleaned text is built in
+// `scratch` (which `line` may view). Returns the cleaned text, a view into
+// `line` or `scratch`, and sets `census` as clean_line does.
+std::string_view clean_line_view(std::string_view line, std::string& scratch, ByteCensus& census);
 
 }  // namespace mailsift

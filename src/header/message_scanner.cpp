@@ -8,6 +8,10 @@ namespace mailsift {
 
 namespace {
 
+// Bits of the reader's answer for the bytes scan_lines watches.
+constexpr unsigned kColonBit = 4u;
+constexpr unsigned kEqualsBit = 8u;
+
 // A "Mapi-Hasattach:" line that is not exactly "True" switches on the
 // Content-type name rule for the rest of the message.
 void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
@@ -25,14 +29,21 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
   // The reader tells which of these a line holds without searching it again.
   ws.reader.watch_bytes(std::string_view("\0<:=", 4));
+  std::string_view raw;
   for (;;) {
     if (interrupted != nullptr && interrupted()) return false;
-    if (!ws.reader.read_line(ws.line, kLineBufferSize)) return true;
-    const unsigned holds = ws.reader.line_holds(ws.line);
-    const ByteCensus raw{(holds & 1u) != 0, (holds & 2u) != 0, (holds & 4u) != 0,
-                         (holds & 8u) != 0};
-    const ByteCensus census = clean_line(ws.line, raw);
-    const LineFacts facts(ws.line, census);
+    // Lines without ":" or "=" are passed over unread (see below).
+    ws.reader.skip_lines_without(kColonBit | kEqualsBit, kLineBufferSize);
+    // Most lines are looked at where they lie in the reader's buffer; only a
+    // line that cleaning changes or a recogniser takes is copied.
+    if (!ws.reader.read_line_view(raw, ws.line, kLineBufferSize)) return true;
+    const unsigned holds = ws.reader.line_holds(raw);
+    // Every text the recognisers look for holds a ":" or a "=", and cleaning
+    // adds neither: a line without them (most body text) has nothing to give.
+    if ((holds & (kColonBit | kEqualsBit)) == 0) continue;
+    ByteCensus census{(holds & 1u) != 0, (holds & 2u) != 0, (holds & 4u) != 0, (holds & 8u) != 0};
+    const std::string_view text = clean_line_view(raw, ws.line, census);
+    const LineFacts facts(text, census);
     note_attachment_flag(rec, facts);
     offer_line(ctx, ws.line, facts);
   }

@@ -68,10 +68,13 @@ bool is_mozilla_status(const Record&, const LineFacts& line) {
 }
 
 bool is_attachment_keyword(const Record&, const LineFacts& line) {
-  if (!line.has_colon && !line.has_equals) return false;
-  return contains(line, "Attachment:") || contains(line, "name=Attach") ||
-         contains(line, "filename=\"") || contains(line, "Attachment Converted:") ||
-         contains(line, "X-Attachments:");
+  // A text holding a byte the line lacks cannot be found in it.
+  const bool colon = line.has_colon;
+  const bool equals = line.has_equals;
+  return (colon && contains(line, "Attachment:")) || (equals && contains(line, "name=Attach")) ||
+         (equals && contains(line, "filename=\"")) ||
+         (colon && contains(line, "Attachment Converted:")) ||
+         (colon && contains(line, "X-Attachments:"));
 }
 
 bool is_forwarded_message(const Record&, const LineFacts& line) {
@@ -98,6 +101,19 @@ bool is_received_by(const Record&, const LineFacts& line) {
 }
 
 constexpr std::size_t kFirstRelayRecogniser = 12;
+
+// Makes `line` hold `text`, which may view a part of it or other memory.
+void take_text(std::string& line, std::string_view text) {
+  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+  const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+  if (at >= begin && at + text.size() <= begin + line.size()) {
+    const std::size_t offset = at - begin;
+    line.resize(offset + text.size());
+    line.erase(0, offset);
+  } else {
+    line.assign(text);
+  }
+}
 
 }  // namespace
 
@@ -153,13 +169,17 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
   // An empty line can only meet the "contains" recognisers, which need text.
   unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
   mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
-  // Every text they search for holds a ":" or a "=".
-  if (!facts.has_colon && !facts.has_equals) mask &= ~static_cast<unsigned>(table.searching);
+  // Every "starts with" text holds a ":", and every text the others search
+  // for holds a ":" or a "=": most body lines meet no recogniser at all.
+  if (!facts.has_colon) {
+    mask &= facts.has_equals ? static_cast<unsigned>(table.searching) : 0u;
+  }
   while (mask != 0) {
     const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
     mask &= mask - 1;
     const Recogniser& r = kRecognisers[i];
     if (r.accepts(ctx.record, facts)) {
+      take_text(line, facts.text);
       r.capture(ctx, line);
       return true;
     }

@@ -13,9 +13,9 @@
 
 namespace mailsift {
 
-// A cleaned line and the facts several recognisers test. Every "contains"
-// text the recognisers look for holds a ":" or a "=", so a line without
-// either (most body text) is passed over without searching it.
+// A cleaned line and the facts several recognisers test. Every text the
+// recognisers look for holds a ":" or a "=" (every "starts with" text a ":"),
+// so a line without either (most body text) is passed over untested.
 struct LineFacts {
   explicit LineFacts(std::string_view line);
   LineFacts(std::string_view line, const ByteCensus& census)
@@ -38,7 +38,8 @@ inline constexpr std::size_t kRecogniserCount = 15;
 extern const Recogniser kRecognisers[kRecogniserCount];
 
 // Offers the line to recognisers [first, last) in order; true when one took it.
-// `facts` must describe `line`.
+// `facts` describes the line, whose text `facts.text` may view in place: the
+// recogniser that takes it gets it in `line` to work on.
 bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first = 0,
                 std::size_t last = kRecogniserCount);
 

@@ -1,6 +1,6 @@
 #include "header/row_writer.h"
 
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 namespace mailsift {
@@ -25,12 +25,30 @@ constexpr const char* kPlainHeaders[] = {"Filename",
 // In quoted mode column 10 has a shorter title.
 constexpr const char* kForwardQuoted = "Forward Date";
 
-template <typename... Args>
-void append_format(std::string& out, const char* fmt, Args... args) {
-  char buffer[128];
-  int n = std::snprintf(buffer, sizeof buffer, fmt, args...);
-  if (n > 0)
-    out.append(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);
+// A number as printf's "%d" with a field width prints it: padded on the left
+// with spaces, or with zeros after any minus sign. Row numbers are built this
+// way because snprintf costs more than the rest of the row.
+void append_number(std::string& out, long long value, int width = 0, char pad = ' ') {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  const std::size_t length = static_cast<std::size_t>(result.ptr - digits);
+  const std::size_t fill = width > 0 && length < static_cast<std::size_t>(width)
+                               ? static_cast<std::size_t>(width) - length
+                               : 0;
+  if (pad == '0' && digits[0] == '-') {
+    out.push_back('-');
+    out.append(fill, '0');
+    out.append(digits + 1, length - 1);
+    return;
+  }
+  out.append(fill, pad);
+  out.append(digits, length);
+}
+
+// "%02d" and the separator after it.
+void append_two(std::string& out, std::int32_t value, char after) {
+  append_number(out, value, 2, '0');
+  out.push_back(after);
 }
 
 // One text column: quoted or not, doubled or not.
@@ -75,9 +93,21 @@ void write_row_start(std::string& out, RowFormat format, std::string_view displa
   out.push_back('\n');
   append_column(out, display_name, format.quoted, false);
   out.push_back(d);
-  append_format(out, "%s%lld%s%c", q, static_cast<long long>(size), q, d);
-  append_format(out, "%s'%4d-%02d-%02d %02d:%02d%s%c", q, mod.year, mod.month, mod.day, mod.hour,
-                mod.minute, q, d);
+  out.append(q);
+  append_number(out, size);
+  out.append(q);
+  out.push_back(d);
+  // "'%4d-%02d-%02d %02d:%02d"
+  out.append(q);
+  out.push_back('\'');
+  append_number(out, mod.year, 4, ' ');
+  out.push_back('-');
+  append_two(out, mod.month, '-');
+  append_two(out, mod.day, ' ');
+  append_two(out, mod.hour, ':');
+  append_number(out, mod.minute, 2, '0');
+  out.append(q);
+  out.push_back(d);
 }
 
 void write_row_end(std::string& out, RowFormat format, const HeaderRecord& record) {
@@ -97,11 +127,13 @@ void write_row_end(std::string& out, RowFormat format, const HeaderRecord& recor
   append_column(out, record.date, quoted, false);
   out.push_back(d);
   const ParsedDate& date = record.parsed;
-  if (quoted) {
-    append_format(out, "\"'%4d-%02d-%02d ", date.year, date.month, date.day);
-  } else {
-    append_format(out, "'%04d-%02d-%02d ", date.year, date.month, date.day);
-  }
+  // Quoted "'%4d-%02d-%02d ", plain "'%04d-%02d-%02d ".
+  if (quoted) out.push_back('"');
+  out.push_back('\'');
+  append_number(out, date.year, 4, quoted ? ' ' : '0');
+  out.push_back('-');
+  append_two(out, date.month, '-');
+  append_two(out, date.day, ' ');
   out.append(date.time_text);
   if (quoted) out.push_back('"');
   out.push_back(d);

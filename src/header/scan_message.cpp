@@ -30,10 +30,6 @@ RowFormat row_format(const RunContext& ctx) {
   return RowFormat{ctx.settings.delimiter, ctx.settings.quote_fields != 0};
 }
 
-bool interrupt_requested() {
-  return platform::interrupted();
-}
-
 }  // namespace
 
 void scan_message(RunContext& ctx, int dir, const std::string& name, const std::string& path,
@@ -49,7 +45,8 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
                   ModTime{mod.year, mod.month, mod.day, mod.hour, mod.minute});
 
   // "\n%s   %11s Bytes", built in a reused buffer and written at once.
-  const std::string bytes = format_bytes(size);
+  char digits[kGroupedNumberSize];
+  const std::string_view bytes = format_bytes(size, digits);
   ws.progress.assign("\n");
   ws.progress.append(shown);
   ws.progress.append("   ");
@@ -63,10 +60,10 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
   const int file = ctx.fs->open_file(dir, name);
   if (file >= 0) {
     FileSystemSource source(*ctx.fs, file);
-    scan_message_text(ws, &source, format, interrupt_requested, ws.row);
+    scan_message_text(ws, &source, format, platform::interrupted, ws.row);
     ctx.fs->close_file(file);
   } else {
-    scan_message_text(ws, nullptr, format, interrupt_requested, ws.row);
+    scan_message_text(ws, nullptr, format, platform::interrupted, ws.row);
   }
 
   ctx.report.write(ws.row);

@@ -71,6 +71,17 @@ class TextReader {
   // at least 2). False at the end of the file, with `line` empty.
   bool read_line(std::string& line, std::size_t max_len);
 
+  // Like read_line, but a line that lies whole in the buffer is not copied:
+  // `line` views it there (a CR LF line reads as its text and an LF). Any
+  // other line is built in `scratch`, which `line` then views. The view holds
+  // until the next read or refill.
+  bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len);
+
+  // Passes over the lines ahead that lie whole in the buffer before any
+  // Ctrl-Z and hold none of the watched bytes whose bits are set in
+  // `watched`, as if read_line(…, max_len) had read them one by one.
+  void skip_lines_without(unsigned watched, std::size_t max_len);
+
   // The next read_line returns this line again. Only one line is held.
   void push_back(std::string_view line);
 
@@ -85,15 +96,25 @@ class TextReader {
   // Bit i set when `line`, the line the last read_line returned, holds the
   // i-th watched byte. For a line taken whole from the buffer the answer
   // comes from positions looked up once per buffer, not from a new search.
-  unsigned line_holds(std::string_view line);
+  unsigned line_holds(std::string_view line) {
+    // Most lines end before the nearest watched byte: no search at all.
+    if (line_in_buffer_ && line_end_ <= next_any_watched_) return 0;
+    return search_line(line);
+  }
 
  private:
+  unsigned search_line(std::string_view line);
+  // Drops the remembered positions of the watched bytes (after a refill).
+  void forget_watched();
   // Next translated byte, or -1 at the end.
   int next_byte();
   bool fill(std::size_t keep);
   // Position of the next `c` in the buffer at or after pos_ (end_ if none),
   // remembered in `cached` until pos_ passes it.
   std::size_t next_in_buffer(char c, std::size_t& cached);
+  // True when a remembered position lies before `pos` or is stale (kStale + 1
+  // wraps to 0, so one comparison covers both).
+  static bool passed(std::size_t cached, std::size_t pos) { return cached + 1 <= pos; }
 
   ByteSource* source_ = nullptr;
   std::vector<char> buffer_;
@@ -110,8 +131,12 @@ class TextReader {
   bool line_in_buffer_ = false;
   std::size_t line_begin_ = 0;
   std::size_t line_end_ = 0;
-  std::string watched_;
+  char watched_[kMaxWatched] = {};
+  std::size_t watched_count_ = 0;
   std::size_t next_watched_[kMaxWatched] = {};
+  // The nearest of next_watched_ (0 when any is stale): no watched byte
+  // stands between the last searched line and this position.
+  std::size_t next_any_watched_ = 0;
 };
 
 }  // namespace mailsift

@@ -7,33 +7,45 @@
 namespace mailsift {
 
 namespace {
-std::string group_digits(std::uint64_t magnitude) {
-  char digits[32];
-  int n = 0;
+
+// The digits of `magnitude` in groups of three, after `sign` (0 for none),
+// written to the end of `buffer`; returns where they start.
+char* group_digits(std::uint64_t magnitude, char sign, char (&buffer)[kGroupedNumberSize]) {
+  char* at = buffer + kGroupedNumberSize;
+  int count = 0;
   do {
-    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    if (count > 0 && count % 3 == 0) *--at = ',';
+    *--at = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
+    ++count;
   } while (magnitude != 0);
-  std::string out;
-  out.reserve(static_cast<std::size_t>(n + n / 3));
-  for (int i = n - 1; i >= 0; --i) {
-    out.push_back(digits[i]);
-    if (i > 0 && i % 3 == 0) out.push_back(',');
-  }
-  return out;
+  if (sign != 0) *--at = sign;
+  return at;
 }
+
+std::string_view grouped(std::uint64_t magnitude, char sign, char (&buffer)[kGroupedNumberSize]) {
+  const char* start = group_digits(magnitude, sign, buffer);
+  return std::string_view(start, static_cast<std::size_t>(buffer + kGroupedNumberSize - start));
+}
+
 }  // namespace
 
 std::string format_count(std::uint32_t value) {
-  return group_digits(value);
+  char buffer[kGroupedNumberSize];
+  return std::string(grouped(value, 0, buffer));
+}
+
+std::string_view format_bytes(std::int64_t value, char (&buffer)[kGroupedNumberSize]) {
+  if (value < 0) {
+    const std::uint64_t magnitude = static_cast<std::uint64_t>(-(value + 1)) + 1;
+    return grouped(magnitude, '-', buffer);
+  }
+  return grouped(static_cast<std::uint64_t>(value), 0, buffer);
 }
 
 std::string format_bytes(std::int64_t value) {
-  if (value < 0) {
-    std::uint64_t magnitude = static_cast<std::uint64_t>(-(value + 1)) + 1;
-    return "-" + group_digits(magnitude);
-  }
-  return group_digits(static_cast<std::uint64_t>(value));
+  char buffer[kGroupedNumberSize];
+  return std::string(format_bytes(value, buffer));
 }
 
 void wait_seconds(RunContext& ctx, const OutStream& warned_on, int seconds) {

@@ -76,6 +76,8 @@ struct RunContext {
   platform::TimeZoneNames (*time_zone_source)() = &platform::read_time_zone_names;
 
   std::unique_ptr<ScanWorkspace> scan_workspace;
+  // The dispatch builds each file's path here, reusing the memory.
+  std::string file_path;
 
   // Unit tests only: when set, the dispatch hands every selected file here
   // instead of to the message scanner.

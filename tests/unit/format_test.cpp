@@ -25,6 +25,12 @@ TEST(FormatBytes, NegativeAndExtremes) {
   EXPECT_EQ(format_bytes(-1), "-1");
   EXPECT_EQ(format_bytes(123456), "123,456");
   EXPECT_EQ(format_bytes(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
+  // The buffer form gives the same text without allocating.
+  char buffer[kGroupedNumberSize];
+  EXPECT_EQ(format_bytes(std::numeric_limits<std::int64_t>::min(), buffer),
+            "-9,223,372,036,854,775,808");
+  EXPECT_EQ(format_bytes(1000, buffer), "1,000");
+  EXPECT_EQ(format_bytes(0, buffer), "0");
   EXPECT_EQ(format_bytes(std::numeric_limits<std::int64_t>::max()), "9,223,372,036,854,775,807");
 }
 

@@ -14,6 +14,31 @@ std::string cleaned(std::string line) {
   return line;
 }
 
+TEST(CleanLineView, CleansAsTheCopyingCleanerDoes) {
+  using namespace std::string_literals;
+  const std::string lines[] = {"plain text\n"s,
+                               "<b>From:</b> Jane<br>\n"s,
+                               "x\0y<br>:\n"s,
+                               ">>>> quoted: line here\n"s,
+                               "** > short\n"s,
+                               "*>*>*>*> \tdeep = quote\n"s,
+                               "\n"s,
+                               ""s,
+                               "no end"s,
+                               ">\0>>>>>>>>>>> x\n"s,
+                               "<B>> > > > > > a\n"s};
+  for (const std::string& line : lines) {
+    std::string copy = line;
+    const ByteCensus expected = clean_line(copy);
+    std::string scratch = "left over";
+    ByteCensus census = take_census(line);
+    const std::string_view view = clean_line_view(line, scratch, census);
+    EXPECT_EQ(view, copy) << line;
+    EXPECT_EQ(census.colon, expected.colon) << line;
+    EXPECT_EQ(census.equals, expected.equals) << line;
+  }
+}
+
 TEST(FindText, CaseInsensitiveLeftmostWithEndOfLineRule) {
   EXPECT_EQ(find_text("see ATTACHMENT: yes", "Attachment:"), 4u);
   EXPECT_EQ(find_text("a name= b name= c", "name="), 2u);

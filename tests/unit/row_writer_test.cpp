@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "header_scan_util.h"
@@ -71,6 +73,35 @@ TEST(ReportRow, RowStartFormats) {
   out.clear();
   write_row_start(out, RowFormat{';', true}, "/m/x", 9000000000LL, ModTime{2024, 12, 31, 23, 59});
   EXPECT_EQ(out, "\n\"/m/x\";\"9000000000\";\"'2024-12-31 23:59\";");
+}
+
+TEST(ReportRow, NumbersPrintAsPrintfWouldPrintThem) {
+  // Odd values (negative, wider than the field, the extremes) keep printf's
+  // padding: spaces before a sign, zeros after it.
+  const std::int32_t values[] = {0,    7,     -7,    42,     -42,       999,      -999,
+                                 2013, -2013, 12345, -12345, INT32_MAX, INT32_MIN};
+  for (std::int32_t v : values) {
+    char expected[160];
+    std::string out;
+    write_row_start(out, RowFormat{'|', false}, "/m", v, ModTime{v, v, v, v, v});
+    std::snprintf(expected, sizeof expected, "\n/m|%lld|'%4d-%02d-%02d %02d:%02d|",
+                  static_cast<long long>(v), v, v, v, v, v);
+    EXPECT_EQ(out, expected) << v;
+    for (bool quoted : {false, true}) {
+      HeaderRecord record;
+      record.parsed.year = v;
+      record.parsed.month = v;
+      record.parsed.day = v;
+      out.clear();
+      write_row_end(out, RowFormat{'|', quoted}, record);
+      std::snprintf(expected, sizeof expected, quoted ? "\"'%4d-%02d-%02d \"" : "'%04d-%02d-%02d ",
+                    v, v, v);
+      EXPECT_NE(out.find(std::string("|") + expected + "|"), std::string::npos) << out;
+    }
+  }
+  std::string out;
+  write_row_start(out, RowFormat{'|', false}, "/m", INT64_MIN, ModTime{});
+  EXPECT_EQ(out, "\n/m|-9223372036854775808|'   0-00-00 00:00|");
 }
 
 TEST(ReportRow, DoubleQuotesOnlyWithCommaAndOnlyOnFreeText) {

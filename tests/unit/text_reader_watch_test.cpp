@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "header/text_reader.h"
 
@@ -51,6 +52,92 @@ TEST(TextReaderWatch, MatchesASearchOfEveryLine) {
         ++count;
       }
       EXPECT_GE(count, 360);
+    }
+  }
+}
+
+TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
+  // read_line_view gives the very lines read_line gives, CR LF lines with LF
+  // alone, and its line_holds answers match a search of each line.
+  const std::string_view bytes("\0<:=", 4);
+  std::string data;
+  for (int round = 0; round < 30; ++round) {
+    data += "From: a <b>\r\nplain\n\r\n\nlone\rcr\r\r\nx=1\n";
+    data += std::string("nul\0:\r\n", 8);
+    data += std::string(static_cast<std::size_t>(round * 11), 'w') + "\r\n";
+  }
+  data += "tail\r";
+  for (std::size_t buffer_size : {16u, 37u, 4096u}) {
+    for (std::size_t max_len : {6u, 32768u}) {
+      StringSource copied_source(data);
+      StringSource viewed_source(data);
+      TextReader copied(buffer_size);
+      TextReader viewed(buffer_size);
+      viewed.watch_bytes(bytes);
+      copied.reset(&copied_source);
+      viewed.reset(&viewed_source);
+      std::string expected;
+      std::string scratch;
+      std::string_view line;
+      int count = 0;
+      while (copied.read_line(expected, max_len)) {
+        ASSERT_TRUE(viewed.read_line_view(line, scratch, max_len)) << "line " << count;
+        ASSERT_EQ(line, expected) << "line " << count << " buffer " << buffer_size;
+        ASSERT_EQ(viewed.line_holds(line), searched(expected, bytes)) << "line " << count;
+        if (count % 7 == 0) {
+          viewed.push_back(line);
+          ASSERT_TRUE(viewed.read_line_view(line, scratch, max_len));
+          ASSERT_EQ(line, expected);
+          ASSERT_EQ(viewed.line_holds(line), searched(expected, bytes));
+        }
+        ++count;
+      }
+      EXPECT_FALSE(viewed.read_line_view(line, scratch, max_len));
+      EXPECT_TRUE(line.empty());
+      EXPECT_GE(count, 240);
+    }
+  }
+}
+
+TEST(TextReaderWatch, SkippingLeavesExactlyTheLinesThatHoldTheBytes) {
+  // Skipping lines without ":" or "=" before each read leaves the lines (and
+  // pieces of long lines) that hold one, in order, across refills, CR LF
+  // lines, lone CRs and a Ctrl-Z.
+  const std::string_view bytes("\0<:=", 4);
+  const unsigned wanted = 4u | 8u;
+  std::string data;
+  for (int round = 0; round < 25; ++round) {
+    data += "plain\nFrom: a\nbody <b>\nx=1\r\nmore\r\n\nlone\rcr:\n";
+    data += std::string(static_cast<std::size_t>(round * 13), 'w') + ":" +
+            std::string(static_cast<std::size_t>(round * 5), 'v') + "\n";
+    data += std::string(static_cast<std::size_t>(round * 9), 'u') + "\n";
+  }
+  data += "last: x\nplain\ny\x1a\nafter the end\nx: y\n";
+  for (std::size_t buffer_size : {16u, 53u, 4096u}) {
+    for (std::size_t max_len : {7u, 32768u}) {
+      StringSource all_source(data);
+      TextReader all(buffer_size);
+      all.watch_bytes(bytes);
+      all.reset(&all_source);
+      std::vector<std::string> expected;
+      std::string line;
+      while (all.read_line(line, max_len)) {
+        if ((all.line_holds(line) & wanted) != 0) expected.push_back(line);
+      }
+      StringSource skip_source(data);
+      TextReader skipping(buffer_size);
+      skipping.watch_bytes(bytes);
+      skipping.reset(&skip_source);
+      std::vector<std::string> kept;
+      std::string scratch;
+      std::string_view view;
+      for (;;) {
+        skipping.skip_lines_without(wanted, max_len);
+        if (!skipping.read_line_view(view, scratch, max_len)) break;
+        if ((skipping.line_holds(view) & wanted) != 0) kept.emplace_back(view);
+      }
+      EXPECT_EQ(kept, expected) << "buffer " << buffer_size << " max " << max_len;
+      EXPECT_GE(expected.size(), 100u);
     }
   }
 }
