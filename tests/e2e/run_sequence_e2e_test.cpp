@@ -123,22 +123,36 @@ TEST_F(CountingPassE2E, LogEchoesArgumentsAndTheFirstRoot) {
 
 TEST_F(CountingPassE2E, InterruptDuringTheWalkKeepsWholeRows) {
   // An interrupt ends the run with whole rows only, status 2 and its reason.
-  for (int i = 0; i < 300; ++i) {
-    write_file(mail_ + "/m" + std::to_string(i) + ".eml", "From: x\nSubject: y\n");
-  }
+  // The signal goes out when the first message shows; the second is long
+  // enough (two million header lines) that the run cannot have ended by then.
+  // It stops before the long message or inside it, never after it.
+  write_file(mail_ + "/0-first.eml", "From: x\nSubject: y\n");
+  std::string big;
+  const std::string line = "Received: from relay [192.0.2.1]\n";
+  big.reserve(line.size() * 2000000);
+  for (int i = 0; i < 2000000; ++i) big += line;
+  write_file(mail_ + "/1-long.eml", big);
   RunOptions o = opts();
-  o.interrupt_when = [](const std::string& err) { return err.find("/m1") != std::string::npos; };
+  o.interrupt_when = [](const std::string& err) {
+    return err.find("/0-first.eml") != std::string::npos;
+  };
   RunResult r = run_mailsift({"mail"}, o);
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_NE(r.err.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);
+  EXPECT_NE(r.out.find("/0-first.eml|"), std::string::npos);
+  EXPECT_EQ(r.out.find("/a.eml|"), std::string::npos);
   // Every row the report holds is complete: fourteen columns.
   std::size_t start = r.out.find('\n');
+  int rows = 0;
   while (start != std::string::npos) {
     std::size_t end = r.out.find('\n', start + 1);
     std::string row = r.out.substr(start + 1, end == std::string::npos ? end : end - start - 1);
     EXPECT_EQ(std::count(row.begin(), row.end(), '|'), 13) << row;
+    ++rows;
     start = end;
   }
+  EXPECT_GE(rows, 1);
+  EXPECT_LE(rows, 2);
 }
 
 }  // namespace
