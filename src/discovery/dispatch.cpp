@@ -2,7 +2,6 @@
 // attribute change, the count and the hand-over to the message scanner.
 #include "discovery/dispatch.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "discovery/age_filter.h"
@@ -32,11 +31,6 @@ bool find_wildcard_entry(RunContext& ctx, int dir, const std::string& pattern, s
   return false;
 }
 
-bool in_skip_set(const RunContext& ctx, const platform::EntryInfo& info) {
-  const platform::FileIdentity id{info.device, info.inode};
-  return std::find(ctx.skip_set.begin(), ctx.skip_set.end(), id) != ctx.skip_set.end();
-}
-
 }  // namespace
 
 void dispatch_file(RunContext& ctx, int dir, const std::string& dir_path, const std::string& name,
@@ -54,7 +48,7 @@ void dispatch_file(RunContext& ctx, int dir, const std::string& dir_path, const 
     }
     // FIFOs, sockets and devices hold no saved message, and reading one can
     // block; the run's own report and log are never reported either.
-    if (info.type == platform::EntryType::kOther || in_skip_set(ctx, info)) return;
+    if (info.type == platform::EntryType::kOther || ctx.is_skipped(info)) return;
   }
   const std::string& file_name = found_name.empty() ? name : found_name;
 

@@ -1,6 +1,5 @@
 #include "discovery/file_list.h"
 
-#include <algorithm>
 #include <string>
 
 #include "discovery/dispatch.h"
@@ -15,11 +14,6 @@ namespace {
 
 // A list line is read up to its line feed or this many bytes less one.
 constexpr std::size_t kListLineLimit = 32768;
-
-bool in_skip_set(const RunContext& ctx, const platform::EntryInfo& info) {
-  platform::FileIdentity id{info.device, info.inode};
-  return std::find(ctx.skip_set.begin(), ctx.skip_set.end(), id) != ctx.skip_set.end();
-}
 
 // The path a list line names: text up to a NUL, without its line feed, cut at
 // the first "|", trailing line ends and spaces removed (never the first
@@ -44,12 +38,8 @@ void dispatch_listed_path(RunContext& ctx, const std::string& path) {
   if (dir_path.empty()) dir_path = "/";
   int dir = ctx.fs->open_directory(dir_path);
   if (dir < 0) return;
-  // The run's own report and log are never reported, also when listed.
-  platform::EntryInfo info;
-  if (!ctx.skip_set.empty() && ctx.fs->stat_entry(dir, name, info) && in_skip_set(ctx, info)) {
-    ctx.fs->close_directory(dir);
-    return;
-  }
+  // The dispatch looks the name up and passes over the run's own report and
+  // log, also when they are listed.
   dispatch_file(ctx, dir, dir_path, name, nullptr);
   ctx.fs->close_directory(dir);
 }

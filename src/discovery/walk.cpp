@@ -35,11 +35,6 @@ bool on_path(const DescentPath& path, const platform::FileIdentity& id) {
   return std::find(path.begin(), path.end(), id) != path.end();
 }
 
-bool in_skip_set(const RunContext& ctx, const platform::EntryInfo& info) {
-  const platform::FileIdentity id{info.device, info.inode};
-  return std::find(ctx.skip_set.begin(), ctx.skip_set.end(), id) != ctx.skip_set.end();
-}
-
 // Lists an open directory and looks at each entry once. Entries that are not
 // regular files, directories or dangling links are left out: they hold no
 // saved message and opening one can block.
@@ -88,7 +83,7 @@ void scan_directory_files(RunContext& ctx, int dir, const std::string& dir_path,
       if (!match_name_pattern(pattern, entry.name)) continue;
       check_abort_key(ctx);
       if (entry.info.type == platform::EntryType::kDirectory) continue;
-      if (in_skip_set(ctx, entry.info)) continue;
+      if (ctx.is_skipped(entry.info)) continue;
       if (counting) {
         count_file(ctx, dir_path, entry);
         continue;

@@ -1,5 +1,7 @@
 #include "run/run_context.h"
 
+#include <algorithm>
+
 #include "header/scan_workspace.h"
 
 namespace mailsift {
@@ -7,6 +9,11 @@ namespace mailsift {
 RunContext::RunContext() : fs(&platform::real_file_system()), clock(&platform::system_clock()) {}
 
 RunContext::~RunContext() = default;
+
+bool RunContext::is_skipped(const platform::EntryInfo& info) const {
+  const platform::FileIdentity id{info.device, info.inode};
+  return std::find(skip_set.begin(), skip_set.end(), id) != skip_set.end();
+}
 
 OutStream& RunContext::message_stream() {
   if (!stdout_is_terminal) return console_err;

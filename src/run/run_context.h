@@ -64,6 +64,8 @@ struct RunContext {
   // Files the walk and the file list never report: the open report, the open
   // log, standard output when the report goes there and it is a regular file.
   std::vector<platform::FileIdentity> skip_set;
+  // True when the entry is one of the files in skip_set.
+  bool is_skipped(const platform::EntryInfo& info) const;
 
   // The usage pager's page counter (survives between showings).
   int usage_pages = 0;
