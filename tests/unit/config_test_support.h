@@ -14,18 +14,12 @@
 #include "platform/platform.h"
 #include "run/run_context.h"
 #include "run/terminate.h"
+#include "unit/scratch_dir.h"
 
 namespace mailsift::test {
 
-class FixedClock : public platform::Clock {
- public:
-  explicit FixedClock(std::int64_t seconds = 0) : seconds_(seconds) {}
-  std::int64_t now() const override { return seconds_; }
-  void set(std::int64_t seconds) { seconds_ = seconds; }
-
- private:
-  std::int64_t seconds_;
-};
+using testing_support::FixedClock;
+using testing_support::local_seconds;
 
 // Sets TZ for the test's lifetime and restores the previous zone after it.
 class ScopedTimeZone {
@@ -50,20 +44,6 @@ class ScopedTimeZone {
   bool had_ = false;
   std::string old_;
 };
-
-// Seconds since 1970 of a local date-time, with the zone's own daylight rule.
-inline std::int64_t local_seconds(int year, int month, int day, int hour = 0, int minute = 0,
-                                  int second = 0) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  tm.tm_isdst = -1;
-  return static_cast<std::int64_t>(mktime(&tm));
-}
 
 inline std::uint64_t file_time_of(std::int64_t seconds) {
   return static_cast<std::uint64_t>(seconds + platform::kFileTimeEpochOffset) * 10000000ULL;

@@ -63,15 +63,17 @@ inline std::string read_bytes(const std::string& path) {
 // A clock that always tells the same time.
 class FixedClock : public platform::Clock {
  public:
-  explicit FixedClock(std::int64_t seconds) : seconds_(seconds) {}
+  explicit FixedClock(std::int64_t seconds = 0) : seconds_(seconds) {}
   std::int64_t now() const override { return seconds_; }
+  void set(std::int64_t seconds) { seconds_ = seconds; }
 
  private:
   std::int64_t seconds_;
 };
 
-// Seconds for a local date-time in the process's zone.
-inline std::int64_t local_seconds(int year, int month, int day, int hour, int minute, int second) {
+// Seconds since 1970 of a local date-time, with the zone's own daylight rule.
+inline std::int64_t local_seconds(int year, int month, int day, int hour = 0, int minute = 0,
+                                  int second = 0) {
   std::tm tm{};
   tm.tm_year = year - 1900;
   tm.tm_mon = month - 1;
