@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "discovery/file_times.h"
-#include "header/message_scanner.h"
-#include "header/scan_message.h"
-#include "header/scan_workspace.h"
+#include "walk/file_times.h"
+#include "scan/message_scanner.h"
+#include "scan/scan_message.h"
+#include "scan/scan_workspace.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace fs = std::filesystem;
 using namespace mailsift;

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "config/ini_handlers.h"
-#include "config/numbers.h"
-#include "run/run_context.h"
+#include "util/numbers.h"
+#include "app/run_context.h"
 
 namespace mailsift {
 

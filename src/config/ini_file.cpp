@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "config/ini_directives.h"
-#include "config/numbers.h"
-#include "header/text_reader.h"
+#include "util/numbers.h"
+#include "util/text_reader.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 
 namespace mailsift {
 

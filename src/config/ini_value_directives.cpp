@@ -3,14 +3,15 @@
 #include <string>
 
 #include "config/ini_handlers.h"
-#include "config/numbers.h"
+#include "util/numbers.h"
 #include "config/options.h"
-#include "discovery/age_filter.h"
-#include "discovery/roots.h"
+#include "walk/age_filter.h"
+#include "walk/roots.h"
 #include "platform/platform.h"
-#include "run/accounting_log.h"
-#include "run/format.h"
-#include "run/run_context.h"
+#include "app/accounting_log.h"
+#include "util/count_format.h"
+#include "app/pause.h"
+#include "app/run_context.h"
 
 namespace mailsift::ini {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "config/settings.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace mailsift::long_option_handlers {
 

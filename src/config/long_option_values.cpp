@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "config/long_option_handlers.h"
-#include "config/numbers.h"
-#include "discovery/age_filter.h"
-#include "discovery/roots.h"
+#include "util/numbers.h"
+#include "walk/age_filter.h"
+#include "walk/roots.h"
 #include "platform/platform.h"
-#include "run/accounting_log.h"
-#include "run/terminate.h"
+#include "app/accounting_log.h"
+#include "app/terminate.h"
 
 namespace mailsift::long_option_handlers {
 

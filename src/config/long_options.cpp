@@ -7,10 +7,11 @@
 #include <string_view>
 
 #include "config/long_option_handlers.h"
-#include "config/numbers.h"
+#include "util/numbers.h"
 #include "config/settings.h"
-#include "run/format.h"
-#include "run/run_context.h"
+#include "util/count_format.h"
+#include "app/pause.h"
+#include "app/run_context.h"
 
 namespace mailsift {
 

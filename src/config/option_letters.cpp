@@ -5,16 +5,17 @@
 #include <string_view>
 
 #include "config/long_options.h"
-#include "config/numbers.h"
+#include "util/numbers.h"
 #include "config/option_cursor.h"
 #include "config/options.h"
 #include "config/settings.h"
-#include "discovery/age_filter.h"
-#include "discovery/roots.h"
-#include "run/format.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
-#include "run/usage.h"
+#include "walk/age_filter.h"
+#include "walk/roots.h"
+#include "util/count_format.h"
+#include "app/pause.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
+#include "app/usage.h"
 
 namespace mailsift {
 

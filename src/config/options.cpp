@@ -6,15 +6,15 @@
 #include <string>
 
 #include "config/ini_file.h"
-#include "config/numbers.h"
+#include "util/numbers.h"
 #include "config/option_cursor.h"
 #include "config/settings.h"
-#include "discovery/age_filter.h"
-#include "discovery/roots.h"
+#include "walk/age_filter.h"
+#include "walk/roots.h"
 #include "platform/platform.h"
-#include "run/accounting_log.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/accounting_log.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 
 namespace mailsift {
 

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string_view>
 
-#include "discovery/file_list.h"
-#include "header/scan_message.h"
+#include "walk/file_list.h"
+#include "scan/scan_message.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 
 namespace mailsift {
 

@@ -3,7 +3,7 @@
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-#include "run/accounting_log.h"
+#include "app/accounting_log.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <functional>
 #include <regex>
 
-#include "run/run_context.h"
-#include "run/terminate.h"
-#include "run/time_zone.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
+#include "app/time_zone.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift {

@@ -1,4 +1,4 @@
-#include "discovery/age_filter.h"
+#include "walk/age_filter.h"
 
 #include <gtest/gtest.h>
 

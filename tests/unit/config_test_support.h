@@ -12,8 +12,8 @@
 #include "config/options.h"
 #include "config/settings.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift::test {

@@ -1,4 +1,4 @@
-#include "header/date_parser.h"
+#include "scan/date_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "discovery/dispatch.h"
+#include "walk/dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "discovery/file_times.h"
+#include "walk/file_times.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 #include "unit/fake_file_system.h"
 
 namespace mailsift {

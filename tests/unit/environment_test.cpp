@@ -1,10 +1,10 @@
-#include "run/environment.h"
+#include "app/environment.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace mailsift {
 namespace {

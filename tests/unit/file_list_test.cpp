@@ -1,4 +1,4 @@
-#include "discovery/file_list.h"
+#include "walk/file_list.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift {

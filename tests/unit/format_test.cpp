@@ -1,12 +1,12 @@
-#include "run/format.h"
+#include "util/count_format.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 
-#include "config/numbers.h"
-#include "run/terminate.h"
+#include "util/numbers.h"
+#include "app/terminate.h"
 
 namespace mailsift {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "header/message_scanner.h"
-#include "header/scan_workspace.h"
-#include "header/text_reader.h"
+#include "scan/message_scanner.h"
+#include "scan/scan_workspace.h"
+#include "util/text_reader.h"
 
 namespace mailsift::test {
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "config/ini_directives.h"
-#include "config/numbers.h"
-#include "run/run_context.h"
+#include "util/numbers.h"
+#include "app/run_context.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift {

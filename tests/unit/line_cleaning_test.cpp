@@ -1,4 +1,4 @@
-#include "header/line_cleaning.h"
+#include "scan/line_cleaning.h"
 
 #include <gtest/gtest.h>
 

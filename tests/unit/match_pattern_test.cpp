@@ -1,4 +1,4 @@
-#include "discovery/match_pattern.h"
+#include "walk/match_pattern.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "discovery/characters.h"
+#include "util/characters.h"
 
 namespace mailsift {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <ctime>
 
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift {

@@ -1,4 +1,4 @@
-#include "discovery/roots.h"
+#include "walk/roots.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 
 namespace mailsift {
 namespace {

@@ -1,4 +1,4 @@
-#include "header/row_writer.h"
+#include "scan/row_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // scan_message on real files: row, progress line, unreadable files, write
 // failures and interrupts.
-#include "header/scan_message.h"
+#include "scan/scan_message.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "discovery/file_times.h"
+#include "walk/file_times.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 
 namespace mailsift {
 namespace {

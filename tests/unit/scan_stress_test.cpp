@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "header/message_scanner.h"
-#include "header/scan_workspace.h"
+#include "scan/message_scanner.h"
+#include "scan/scan_workspace.h"
 #include "header_scan_util.h"
 
 namespace mailsift {

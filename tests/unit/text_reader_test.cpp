@@ -1,4 +1,4 @@
-#include "header/text_reader.h"
+#include "util/text_reader.h"
 
 #include <gtest/gtest.h>
 

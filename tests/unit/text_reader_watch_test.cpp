@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "header/text_reader.h"
+#include "util/text_reader.h"
 
 namespace mailsift {
 namespace {

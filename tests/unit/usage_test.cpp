@@ -1,11 +1,11 @@
-#include "run/usage.h"
+#include "app/usage.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "run/banner.h"
-#include "run/run_context.h"
+#include "app/banner.h"
+#include "app/run_context.h"
 #include "unit/config_test_support.h"
 
 namespace mailsift::test {

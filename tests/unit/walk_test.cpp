@@ -1,4 +1,4 @@
-#include "discovery/walk.h"
+#include "walk/walk.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "discovery/file_times.h"
-#include "discovery/roots.h"
+#include "walk/file_times.h"
+#include "walk/roots.h"
 #include "platform/platform.h"
-#include "run/run_context.h"
-#include "run/terminate.h"
+#include "app/run_context.h"
+#include "app/terminate.h"
 #include "unit/fake_file_system.h"
 
 namespace mailsift {

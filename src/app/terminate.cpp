@@ -1,0 +1,126 @@
+#include "app/terminate.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "app/environment.h"
+#include "app/run_context.h"
+
+namespace mailsift {
+
+namespace {
+
+struct ReasonRow {
+  int code;
+  const char* text;
+};
+
+constexpr ReasonRow kReasons[] = {
+    {0, "NORMAL_EXIT"},
+    {1, "NORMAL_EXIT"},
+    {2, "USER_ABORTED"},
+    {3, "INPUT_FILE"},
+    {4, "OUTPUT_FILE"},
+    {5, "PARAMATER_FILE"},
+    {6, "ILLEGAL or INCOMPLETE OPTION"},
+    {7, "MEMORY ERROR"},
+    {8, "OTHER_EXIT"},
+    {9, "WRITE_ERROR"},
+    {11, "READ_ERROR"},
+    {13, "NON_SPECIFIC ERROR"},
+};
+
+constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+}  // namespace
+
+const char* exit_reason(int code) {
+  for (const ReasonRow& row : kReasons) {
+    if (row.code == code) return row.text;
+  }
+  return "";
+}
+
+std::string directories_line(std::int32_t dir_count, std::int32_t file_count) {
+  char text[96];
+  std::snprintf(text, sizeof text, "\n  %ld director%s, %ld files\n", static_cast<long>(dir_count),
+                dir_count == 1 ? "y" : "ies", static_cast<long>(file_count));
+  return text;
+}
+
+std::string elapsed_text(std::int64_t seconds) {
+  char text[96];
+  std::snprintf(text, sizeof text, " %d hrs. %d mins. %d secs.\n", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds % 3600 / 60), static_cast<int>(seconds % 3600 % 60));
+  return text;
+}
+
+std::string date_time_text(std::int64_t seconds, bool utc) {
+  platform::CalendarTime t;
+  if (!platform::seconds_to_calendar(seconds, utc, t)) return std::string(24, '?');
+  char text[64];
+  std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %04d", kWeekdays[t.weekday % 7],
+                kMonths[(t.month + 11) % 12], t.day, t.hour, t.minute, t.second, t.year);
+  return text;
+}
+
+void check_interrupt(RunContext& ctx) {
+  if (platform::interrupted()) terminate_run(ctx, kUserAborted);
+}
+
+void terminate_run(RunContext& ctx, int code) {
+  platform::restore_terminal();
+  // The report is flushed first: a report that could not be written completely
+  // must never end with a normal status.
+  bool report_ok = ctx.report.flush();
+  if (!report_ok && code == kNormalExit) code = kWriteError;
+
+  if (ctx.start_time == 0) ctx.start_time = ctx.clock->now();
+  const std::int64_t end_time = ctx.clock->now();
+  const std::int64_t elapsed = end_time - ctx.start_time;
+  const Settings& s = ctx.settings;
+
+  if (code != kNormalExit) {
+    ctx.console_err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
+  }
+  if (s.output_mode != 0 && s.quiet == 0) {
+    ctx.console_err.write(directories_line(ctx.dir_count, ctx.file_count));
+    ctx.console_err.write("  Elapsed: ");
+    std::string e = elapsed_text(elapsed);
+    e.push_back('\n');
+    ctx.console_err.write(e);
+    ctx.console_err.write("\n");
+  }
+  if (s.output_mode != 0 && !ctx.report_on_stdout()) {
+    if (!ctx.report.close() && code == kNormalExit) code = kWriteError;
+  }
+  if (ctx.accounting_log.is_open()) {
+    OutStream& log = ctx.accounting_log;
+    if (code != kNormalExit) log.format("\n Abnormal termination. Reason: %s", exit_reason(code));
+    log.write(directories_line(ctx.dir_count, ctx.file_count));
+    log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
+    log.write("  Elapsed: ");
+    log.write(elapsed_text(elapsed));
+    write_last_access_report(log, ctx.message_stream(), ctx.last_access_setting);
+    log.write("\n");
+    log.close();
+  }
+  if (ctx.stdin_is_terminal) platform::flush_terminal_input();
+  ctx.report.flush();
+  ctx.console_out.flush();
+  ctx.console_err.flush();
+  throw RunExit{code};
+}
+
+void plain_exit(RunContext& ctx, int status) {
+  platform::restore_terminal();
+  ctx.report.flush();
+  ctx.accounting_log.flush();
+  ctx.console_out.flush();
+  ctx.console_err.flush();
+  throw RunExit{status};
+}
+
+}  // namespace mailsift

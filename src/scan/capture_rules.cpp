@@ -1,0 +1,165 @@
+// Dates, subject, read status and attachments.
+#include "scan/capture_rules.h"
+
+#include <charconv>
+
+#include "util/numbers.h"
+#include "scan/date_parser.h"
+#include "scan/line_cleaning.h"
+#include "scan/recognisers.h"
+
+namespace mailsift {
+
+namespace {
+
+void next_count(std::int32_t& counter) {
+  counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + 1u);
+}
+
+constexpr std::string_view kAttachmentInfo = "Attachment info: ";
+
+// The text from `start` to the first ";" at or after it, else to the end.
+std::string_view up_to_semicolon(std::string_view line, std::size_t start) {
+  std::size_t end = find_byte(line, ';', start);
+  return line.substr(start, end == kNotFound ? kNotFound : end - start);
+}
+
+void parse_once(HeaderRecord& rec, std::string_view line) {
+  if (rec.date_done) return;
+  parse_header_date(line, rec.parsed);
+  rec.date_done = true;
+}
+
+void set_read_verdict(HeaderRecord& rec, std::string_view verdict) {
+  rec.message_read.clear();
+  append_label(rec.message_read, rec.counters.read_status);
+  rec.message_read.append(verdict);
+}
+
+}  // namespace
+
+bool read_ahead(RuleContext& ctx, std::string& into) {
+  if (!ctx.reader.read_line(into, kLineBufferSize)) return false;
+  cut_at_nul(into);
+  return true;
+}
+
+void append_label(std::string& field, std::int32_t& counter, bool body) {
+  field.append("(#");
+  if (body) {
+    field.append("body");
+  } else {
+    char digits[16];
+    auto result = std::to_chars(digits, digits + sizeof digits, counter);
+    field.append(digits, result.ptr);
+  }
+  field.append(":) ");
+  next_count(counter);
+}
+
+void append_entry(std::string& field, std::int32_t& counter, std::string_view text, bool body) {
+  append_label(field, counter, body);
+  field.append(text);
+  field.append(kSeparator);
+}
+
+void capture_date(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  if (line.size() > 5 && (line[5] == ctx.delimiter || line[5] == '\t')) line[5] = ' ';
+  append_entry(rec.date, rec.counters.date, line);
+  parse_once(rec, line);
+}
+
+void capture_sent(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  append_entry(rec.forward_dates, rec.counters.sent, line);
+  if (rec.date_done) return;
+  append_entry(rec.date, rec.counters.date, line);
+  parse_once(rec, line);
+}
+
+void capture_subject(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  append_entry(rec.subject, rec.counters.subject, line);
+  rec.in_header = false;
+}
+
+void capture_read_flags(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  if (find_text(line, "(read") != kNotFound || find_text(line, " read") != kNotFound) {
+    set_read_verdict(rec, " YES ");
+  } else {
+    rec.message_read.clear();
+  }
+}
+
+void capture_mozilla_status(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  std::size_t colon = find_byte(line, ':');
+  std::int32_t status =
+      colon == kNotFound ? 0 : read_int32(std::string_view(line).substr(colon + 1));
+  set_read_verdict(rec, (status % 2 != 0) ? " YES " : " NO/Unknown ");
+}
+
+void capture_attachment_keyword(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  append_label(rec.attachment_info, rec.counters.attachment);
+  rec.attachment_info.append(kAttachmentInfo);
+  tabs_to_spaces(line);
+  std::size_t start = find_text(line, "filename=");
+  if (start == kNotFound) start = 0;
+  rec.attachment_info.append(up_to_semicolon(line, start));
+  rec.attachment_info.append(kSeparator);
+}
+
+void capture_forwarded_message(RuleContext& ctx, std::string&) {
+  HeaderRecord& rec = ctx.record;
+  std::string& next = ctx.ahead;
+  if (!read_ahead(ctx, next)) return;
+  append_label(rec.attachment_info, rec.counters.attachment);
+  rec.attachment_info.append(kAttachmentInfo);
+  tabs_to_spaces(next);
+  // The line end and the character before it (often a closing quote) go.
+  next.resize(next.size() < 2 ? 0 : next.size() - 2);
+  std::size_t start = find_text(next, "name=");
+  if (start == kNotFound) start = 0;
+  rec.attachment_info.append(up_to_semicolon(next, start));
+  rec.attachment_info.append(kSeparator);
+}
+
+void capture_content_type_name(RuleContext& ctx, std::string& line) {
+  HeaderRecord& rec = ctx.record;
+  std::size_t start = find_text(line, "name=");
+  if (start != kNotFound) {
+    append_label(rec.attachment_info, rec.counters.content_type);
+    rec.attachment_info.append(kAttachmentInfo);
+    std::size_t charset = find_text(line, "charset");
+    std::string_view text(line);
+    if (charset != kNotFound && charset > start) {
+      text = text.substr(start, charset - start);
+    } else {
+      text = text.substr(start);
+    }
+    rec.attachment_info.append(text);
+    rec.attachment_info.append(kSeparator);
+    return;
+  }
+  // The name is expected on the next line. The current line is done with, so
+  // its buffer takes the read-ahead line, leaving the read-ahead buffer free
+  // for the relay rules the line may be offered to.
+  line.swap(ctx.ahead);
+  if (!read_ahead(ctx, line)) return;
+  remove_last_char(line);
+  if (find_text(line, "name=") == kNotFound) {
+    offer_to_relay_recognisers(ctx, line);
+    return;
+  }
+  if (!line.empty() && line[0] == '\t') line[0] = ' ';
+  append_label(rec.attachment_info, rec.counters.content_type);
+  rec.attachment_info.append(kAttachmentInfo);
+  std::size_t charset = find_text(line, "charset");
+  rec.attachment_info.append(std::string_view(line).substr(0, charset));
+  rec.attachment_info.append(kSeparator);
+}
+
+}  // namespace mailsift

@@ -1,0 +1,62 @@
+#include "scan/message_scanner.h"
+
+#include "scan/capture_rules.h"
+#include "scan/line_cleaning.h"
+#include "scan/recognisers.h"
+
+namespace mailsift {
+
+namespace {
+
+// Bits of the reader's answer for the bytes scan_lines watches.
+constexpr unsigned kColonBit = 4u;
+constexpr unsigned kEqualsBit = 8u;
+
+// A "Mapi-Hasattach:" line that is not exactly "True" switches on the
+// Content-type name rule for the rest of the message.
+void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
+  if (rec.attach_by_content_type || !line.has_colon) return;
+  if (find_text(line.text, "Mapi-Hasattach:") == kNotFound) return;
+  if (line.text.find("True") != std::string_view::npos) return;
+  rec.attach_by_content_type = true;
+}
+
+}  // namespace
+
+bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
+  HeaderRecord& rec = ws.record;
+  rec.clear();
+  RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
+  // The reader tells which of these a line holds without searching it again.
+  ws.reader.watch_bytes(std::string_view("\0<:=", 4));
+  std::string_view raw;
+  for (;;) {
+    if (interrupted != nullptr && interrupted()) return false;
+    // Lines without ":" or "=" are passed over unread (see below).
+    ws.reader.skip_lines_without(kColonBit | kEqualsBit, kLineBufferSize);
+    // Most lines are looked at where they lie in the reader's buffer; only a
+    // line that cleaning changes or a recogniser takes is copied.
+    if (!ws.reader.read_line_view(raw, ws.line, kLineBufferSize)) return true;
+    const unsigned holds = ws.reader.line_holds(raw);
+    // Every text the recognisers look for holds a ":" or a "=", and cleaning
+    // adds neither: a line without them (most body text) has nothing to give.
+    if ((holds & (kColonBit | kEqualsBit)) == 0) continue;
+    ByteCensus census{(holds & 1u) != 0, (holds & 2u) != 0, (holds & 4u) != 0, (holds & 8u) != 0};
+    const std::string_view text = clean_line_view(raw, ws.line, census);
+    const LineFacts facts(text, census);
+    note_attachment_flag(rec, facts);
+    offer_line(ctx, ws.line, facts);
+  }
+}
+
+bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
+                       InterruptCheck interrupted, std::string& out) {
+  ws.reader.reset(source);
+  bool complete = scan_lines(ws, format.delimiter, interrupted);
+  write_row_end(out, format, ws.record);
+  ws.record.parsed.clear();
+  ws.reader.reset(nullptr);
+  return complete;
+}
+
+}  // namespace mailsift

@@ -1,0 +1,194 @@
+#include "scan/recognisers.h"
+
+#include <bit>
+#include <cstdint>
+
+#include "scan/line_cleaning.h"
+
+namespace mailsift {
+
+namespace {
+
+using Record = HeaderRecord;
+
+inline char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+inline bool same_any_case(std::string_view a, std::string_view b) {
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool starts_exact(const LineFacts& line, std::string_view prefix) {
+  return line.text.size() >= prefix.size() && line.text[0] == prefix[0] &&
+         line.text.substr(0, prefix.size()) == prefix;
+}
+
+// Any case.
+bool starts_any_case(const LineFacts& line, std::string_view prefix) {
+  return line.text.size() >= prefix.size() &&
+         same_any_case(line.text.substr(0, prefix.size()), prefix);
+}
+
+bool contains(const LineFacts& line, std::string_view text) {
+  return find_text(line.text, text) != kNotFound;
+}
+
+bool is_from(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "From:");
+}
+bool is_to(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "To:");
+}
+bool is_cc(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Cc:");
+}
+bool is_bcc(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Bcc:");
+}
+bool is_date(const Record&, const LineFacts& line) {
+  return starts_exact(line, "Date:");
+}
+bool is_sent(const Record&, const LineFacts& line) {
+  return starts_exact(line, "Sent:");
+}
+bool is_subject(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Subject:");
+}
+
+bool is_read_flags(const Record&, const LineFacts& line) {
+  return line.has_colon && contains(line, "Mapi-Message-Flags:");
+}
+
+bool is_mozilla_status(const Record&, const LineFacts& line) {
+  return starts_exact(line, "X-Mozilla-Status:");
+}
+
+bool is_attachment_keyword(const Record&, const LineFacts& line) {
+  // A text holding a byte the line lacks cannot be found in it.
+  const bool colon = line.has_colon;
+  const bool equals = line.has_equals;
+  return (colon && contains(line, "Attachment:")) || (equals && contains(line, "name=Attach")) ||
+         (equals && contains(line, "filename=\"")) ||
+         (colon && contains(line, "Attachment Converted:")) ||
+         (colon && contains(line, "X-Attachments:"));
+}
+
+bool is_forwarded_message(const Record&, const LineFacts& line) {
+  return line.has_colon && contains(line, "Content-Type: message");
+}
+
+// Only after a Mapi-Hasattach line that is not "True", and only when some text
+// follows the keyword.
+bool is_content_type_name(const Record& record, const LineFacts& line) {
+  return record.attach_by_content_type && starts_exact(line, "Content-Type:") &&
+         contains(line, "Content-Type:");
+}
+
+bool is_received_from(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Received: from");
+}
+
+bool is_originating_ip(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "X-Originating-IP:");
+}
+
+bool is_received_by(const Record&, const LineFacts& line) {
+  return starts_any_case(line, "Received: by ");
+}
+
+constexpr std::size_t kFirstRelayRecogniser = 12;
+
+// Makes `line` hold `text`, which may view a part of it or other memory.
+void take_text(std::string& line, std::string_view text) {
+  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+  const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+  if (at >= begin && at + text.size() <= begin + line.size()) {
+    const std::size_t offset = at - begin;
+    line.resize(offset + text.size());
+    line.erase(0, offset);
+  } else {
+    line.assign(text);
+  }
+}
+
+}  // namespace
+
+LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
+
+const Recogniser kRecognisers[kRecogniserCount] = {
+    {"From", 'f', is_from, capture_from},
+    {"To", 't', is_to, capture_to},
+    {"CC", 'c', is_cc, capture_cc},
+    {"Bcc", 'b', is_bcc, capture_bcc},
+    {"Date", 'd', is_date, capture_date},
+    {"Sent", 's', is_sent, capture_sent},
+    {"Subject", 's', is_subject, capture_subject},
+    {"Read flags", 0, is_read_flags, capture_read_flags},
+    {"Mozilla status", 'x', is_mozilla_status, capture_mozilla_status},
+    {"Attachment keyword", 0, is_attachment_keyword, capture_attachment_keyword},
+    {"Forwarded message", 0, is_forwarded_message, capture_forwarded_message},
+    {"Content-type name", 'c', is_content_type_name, capture_content_type_name},
+    {"Bracketed address", 'r', is_received_from, capture_bracketed_address},
+    {"Bracketed address", 'x', is_originating_ip, capture_bracketed_address},
+    {"Receiving host", 'r', is_received_by, capture_receiving_host},
+};
+
+namespace {
+
+// For every first byte of a line, the recognisers (one bit each, in table
+// order) that can accept a line starting with it.
+struct LeadTable {
+  std::uint16_t candidates[256];
+  std::uint16_t searching = 0;  // the "contains" recognisers
+  LeadTable() {
+    for (std::size_t i = 0; i < kRecogniserCount; ++i) {
+      if (kRecognisers[i].first == 0) searching = static_cast<std::uint16_t>(searching | (1u << i));
+    }
+    for (int b = 0; b < 256; ++b) {
+      const char lead = lower(static_cast<char>(b));
+      std::uint16_t mask = 0;
+      for (std::size_t i = 0; i < kRecogniserCount; ++i) {
+        const char first = kRecognisers[i].first;
+        if (first == 0 || first == lead) mask = static_cast<std::uint16_t>(mask | (1u << i));
+      }
+      candidates[b] = mask;
+    }
+  }
+};
+
+}  // namespace
+
+bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first,
+                std::size_t last) {
+  static const LeadTable table;
+  const unsigned char lead = facts.text.empty() ? 0 : static_cast<unsigned char>(facts.text[0]);
+  // An empty line can only meet the "contains" recognisers, which need text.
+  unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
+  mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
+  // Every "starts with" text holds a ":", and every text the others search
+  // for holds a ":" or a "=": most body lines meet no recogniser at all.
+  if (!facts.has_colon) {
+    mask &= facts.has_equals ? static_cast<unsigned>(table.searching) : 0u;
+  }
+  while (mask != 0) {
+    const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
+    mask &= mask - 1;
+    const Recogniser& r = kRecognisers[i];
+    if (r.accepts(ctx.record, facts)) {
+      take_text(line, facts.text);
+      r.capture(ctx, line);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line) {
+  return offer_line(ctx, line, LineFacts(line), kFirstRelayRecogniser, kRecogniserCount);
+}
+
+}  // namespace mailsift

@@ -1,0 +1,151 @@
+#include "scan/row_writer.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace mailsift {
+
+namespace {
+
+constexpr const char* kPlainHeaders[] = {"Filename",
+                                         "Size",
+                                         "File-(MOD)Date",
+                                         "From",
+                                         "To",
+                                         "CC",
+                                         "Bcc",
+                                         "Date",
+                                         "Date-Time",
+                                         "Forward (Prior Sent) Date(s)",
+                                         "Subject",
+                                         "Message Read",
+                                         "Attachment Info",
+                                         "Recent IP"};
+
+// In quoted mode column 10 has a shorter title.
+constexpr const char* kForwardQuoted = "Forward Date";
+
+// A number as printf's "%d" with a field width prints it: padded on the left
+// with spaces, or with zeros after any minus sign. Row numbers are built this
+// way because snprintf costs more than the rest of the row.
+void append_number(std::string& out, long long value, int width = 0, char pad = ' ') {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  const std::size_t length = static_cast<std::size_t>(result.ptr - digits);
+  const std::size_t fill = width > 0 && length < static_cast<std::size_t>(width)
+                               ? static_cast<std::size_t>(width) - length
+                               : 0;
+  if (pad == '0' && digits[0] == '-') {
+    out.push_back('-');
+    out.append(fill, '0');
+    out.append(digits + 1, length - 1);
+    return;
+  }
+  out.append(fill, pad);
+  out.append(digits, length);
+}
+
+// "%02d" and the separator after it.
+void append_two(std::string& out, std::int32_t value, char after) {
+  append_number(out, value, 2, '0');
+  out.push_back(after);
+}
+
+// One text column: quoted or not, doubled or not.
+void append_column(std::string& out, std::string_view text, bool quoted, bool doubled) {
+  if (quoted) out.push_back('"');
+  if (doubled) {
+    double_quotes(out, text);
+  } else {
+    out.append(text);
+  }
+  if (quoted) out.push_back('"');
+}
+
+}  // namespace
+
+void double_quotes(std::string& out, std::string_view field) {
+  std::size_t from = 0;
+  while (from < field.size()) {
+    std::size_t quote = field.find('"', from);
+    if (quote == std::string_view::npos) {
+      out.append(field.substr(from));
+      return;
+    }
+    out.append(field.substr(from, quote + 1 - from));
+    out.push_back('"');
+    from = quote + 1;
+  }
+}
+
+void append_header_row(std::string& out, RowFormat format) {
+  for (int i = 0; i < 14; ++i) {
+    if (i > 0) out.push_back(format.delimiter);
+    const char* title = (format.quoted && i == 9) ? kForwardQuoted : kPlainHeaders[i];
+    append_column(out, title, format.quoted, false);
+  }
+}
+
+void write_row_start(std::string& out, RowFormat format, std::string_view display_name,
+                     std::int64_t size, const ModTime& mod) {
+  const char d = format.delimiter;
+  const char* q = format.quoted ? "\"" : "";
+  out.push_back('\n');
+  append_column(out, display_name, format.quoted, false);
+  out.push_back(d);
+  out.append(q);
+  append_number(out, size);
+  out.append(q);
+  out.push_back(d);
+  // "'%4d-%02d-%02d %02d:%02d"
+  out.append(q);
+  out.push_back('\'');
+  append_number(out, mod.year, 4, ' ');
+  out.push_back('-');
+  append_two(out, mod.month, '-');
+  append_two(out, mod.day, ' ');
+  append_two(out, mod.hour, ':');
+  append_number(out, mod.minute, 2, '0');
+  out.append(q);
+  out.push_back(d);
+}
+
+void write_row_end(std::string& out, RowFormat format, const HeaderRecord& record) {
+  const char d = format.delimiter;
+  const bool quoted = format.quoted;
+  // Doubling keeps a comma-delimited quoted report readable; only the
+  // free-text columns get it.
+  const bool doubled = quoted && d == ',';
+  append_column(out, record.from, quoted, doubled);
+  out.push_back(d);
+  append_column(out, record.to, quoted, doubled);
+  out.push_back(d);
+  append_column(out, record.cc, quoted, doubled);
+  out.push_back(d);
+  append_column(out, record.bcc, quoted, doubled);
+  out.push_back(d);
+  append_column(out, record.date, quoted, false);
+  out.push_back(d);
+  const ParsedDate& date = record.parsed;
+  // Quoted "'%4d-%02d-%02d ", plain "'%04d-%02d-%02d ".
+  if (quoted) out.push_back('"');
+  out.push_back('\'');
+  append_number(out, date.year, 4, quoted ? ' ' : '0');
+  out.push_back('-');
+  append_two(out, date.month, '-');
+  append_two(out, date.day, ' ');
+  out.append(date.time_text);
+  if (quoted) out.push_back('"');
+  out.push_back(d);
+  append_column(out, record.forward_dates, quoted, false);
+  out.push_back(d);
+  append_column(out, record.subject, quoted, doubled);
+  out.push_back(d);
+  append_column(out, record.message_read, quoted, false);
+  out.push_back(d);
+  append_column(out, record.attachment_info, quoted, doubled);
+  out.push_back(d);
+  append_column(out, record.recent_ip, quoted, false);
+}
+
+}  // namespace mailsift
