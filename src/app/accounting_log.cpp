@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "util/count_format.h"
 #include "app/pause.h"
@@ -45,14 +46,14 @@ void make_log_directory(RunContext& ctx, const std::string& name) {
   std::string dir, file;
   platform::split_path(name, dir, file);
   if (dir.empty()) return;
-  // Without its trailing separator; "/" itself always exists.
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  if (dir == "/" || platform::is_directory(dir)) return;
+  // Without its trailing separator; a file-system root always exists.
+  platform::drop_trailing_separator(dir);
+  if (platform::is_directory(dir)) return;
   OutStream& messages = ctx.message_stream();
   for (std::size_t i = 0; i < dir.size(); ++i) {
-    if (dir[i] != '/' || i == 0) continue;
+    if (!platform::is_separator(dir[i]) || i == 0) continue;
     std::string part = dir.substr(0, i);
-    if (part.back() == '/' || platform::path_exists(part)) continue;
+    if (platform::is_separator(part.back()) || platform::path_exists(part)) continue;
     platform::make_directory(part);
     messages.format("Creating (log\\error) directory:  %s\n", part.c_str());
   }

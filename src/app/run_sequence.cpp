@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "walk/roots.h"
 #include "walk/walk.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "report/output_file.h"
 #include "app/accounting_log.h"
@@ -33,10 +34,6 @@ void handle_help_and_version(RunContext& ctx) {
       plain_exit(ctx, kNormalExit);
     }
   }
-}
-
-void append_separator(std::string& root) {
-  if (root.empty() || root.back() != '/') root.push_back('/');
 }
 
 }  // namespace
@@ -90,7 +87,7 @@ void run_sequence(RunContext& ctx) {
     ctx.accounting_log.format(" Initial directory: %s\n", ctx.root_list.front().c_str());
   }
   for (std::string& root : ctx.root_list) {
-    append_separator(root);
+    platform::append_separator(root);
     walk_directory(ctx, root);
   }
   check_interrupt(ctx);
@@ -113,7 +110,7 @@ void echo_command_line(RunContext& ctx) {
 void run_counting_pass(RunContext& ctx) {
   ctx.console_err.write("\nCounting files: ");
   for (std::string& root : ctx.root_list) {
-    append_separator(root);
+    platform::append_separator(root);
     walk_directory(ctx, root);
   }
   ctx.counting_flag = false;

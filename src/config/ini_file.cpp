@@ -6,6 +6,7 @@
 #include "config/ini_directives.h"
 #include "util/numbers.h"
 #include "util/text_reader.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
@@ -55,14 +56,7 @@ std::vector<IniPlace> candidate_places(const std::string& exe_dir, const std::st
   add_place(places, exe_dir, kSharedFileName, true);
   add_place(places, "", kFamilyFileName, false);
   add_place(places, exe_dir, kFamilyFileName, false);
-  // Where a POSIX user keeps standing settings.
-  std::string config_home;
-  if (!platform::get_environment("XDG_CONFIG_HOME", config_home) || config_home.empty()) {
-    std::string home;
-    if (platform::get_environment("HOME", home) && !home.empty()) config_home = home + "/.config";
-  }
-  if (!config_home.empty()) places.push_back({config_home + "/mailsift/mailsift.ini", false});
-  places.push_back({"/etc/mailsift/mailsift.ini", false});
+  for (std::string& place : platform::standing_ini_places()) places.push_back({std::move(place), false});
   return places;
 }
 
@@ -130,7 +124,7 @@ void read_ini_file(RunContext& ctx) {
     if (arg == "-.ini") return;
   }
   const std::string exe =
-      !ctx.args.empty() && !ctx.args[0].empty() && ctx.args[0][0] == '/'
+      !ctx.args.empty() && !ctx.args[0].empty() && platform::is_separator(ctx.args[0][0])
           ? ctx.args[0]
           : platform::executable_path(ctx.args.empty() ? std::string() : ctx.args[0]);
   std::string exe_dir, exe_name;

@@ -125,8 +125,7 @@ void output(OptionCursor& c) {
   if (!platform::make_absolute(v.text, full)) fail(c);
   // Masks count only at the start of a path component (or anywhere for the
   // computer name); the masks themselves are capitals.
-  if (full.find("/MMDD") != std::string::npos || full.find("/YY") != std::string::npos ||
-      full.find("COMPUTERNAME") != std::string::npos) {
+  if (has_output_mask(full)) {
     expand_output_mask(c.ctx, full);
   }
   s.output_path = full;

@@ -213,7 +213,4 @@ bool interrupted();
 // For tests and for the abort key.
 void set_interrupted(bool value);
 
-// Ends the process with the given status without unwinding.
-[[noreturn]] void exit_process(int status);
-
 }  // namespace mailsift::platform

@@ -5,6 +5,7 @@
 
 #include "walk/file_list.h"
 #include "scan/scan_message.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
@@ -18,9 +19,23 @@ constexpr const char* kReportModule = "eml_program";
 // The platform reports at most this many characters of the machine name.
 constexpr std::size_t kComputerNameLimit = 260;
 
-// Where the mask begins: the first of these texts found, in this order; a
-// leading separator is not part of the mask.
-constexpr std::string_view kMaskStarts[] = {"/MMDD", "/YYYY", "/YYMM", "COMPUTERNAME", "/YY"};
+// Where the mask begins: the first of these texts found, in this order. All
+// but the computer name count only at the start of a path component; the
+// separator before them is not part of the mask.
+struct MaskStart {
+  std::string_view text;
+  bool after_separator;
+};
+constexpr MaskStart kMaskStarts[] = {
+    {"MMDD", true}, {"YYYY", true}, {"YYMM", true}, {"COMPUTERNAME", false}, {"YY", true}};
+
+std::size_t find_mask(const std::string& path, const MaskStart& mask) {
+  if (!mask.after_separator) return path.find(mask.text);
+  std::string led(1, platform::kSeparator);
+  led.append(mask.text);
+  const std::size_t at = path.find(led);
+  return at == std::string::npos ? at : at + 1;
+}
 
 bool token_at(std::string_view rest, std::string_view token) {
   return rest.substr(0, token.size()) == token;
@@ -46,13 +61,18 @@ std::size_t computer_name_text(std::string& out) {
   return out.size();
 }
 
+bool has_output_mask(const std::string& path) {
+  // "YY" also finds the longer year and month masks.
+  return find_mask(path, kMaskStarts[0]) != std::string::npos ||
+         find_mask(path, kMaskStarts[4]) != std::string::npos ||
+         find_mask(path, kMaskStarts[3]) != std::string::npos;
+}
+
 void expand_output_mask(RunContext& ctx, std::string& path) {
   std::size_t start = std::string::npos;
-  for (std::string_view mask : kMaskStarts) {
-    start = path.find(mask);
-    if (start == std::string::npos) continue;
-    if (mask.front() == '/') ++start;
-    break;
+  for (const MaskStart& mask : kMaskStarts) {
+    start = find_mask(path, mask);
+    if (start != std::string::npos) break;
   }
   if (start == std::string::npos) return;
 

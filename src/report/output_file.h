@@ -9,6 +9,8 @@ namespace mailsift {
 
 struct RunContext;
 
+// The output name holds a date, time or computer-name mask.
+bool has_output_mask(const std::string& path);
 // Rewrites the absolute output name in place, replacing its date, time and
 // computer-name mask.
 void expand_output_mask(RunContext& ctx, std::string& path);

@@ -6,6 +6,7 @@
 #include "scan/message_scanner.h"
 #include "scan/row_writer.h"
 #include "scan/scan_workspace.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "util/count_format.h"
 #include "app/run_context.h"
@@ -14,17 +15,6 @@
 namespace mailsift {
 
 namespace {
-
-// A long-path prefix ("\\?\", or the "\\" of a UNC path) is not shown: the name
-// starts at the first of the first five characters that is neither a
-// backslash nor a question mark. POSIX paths start with "/" and show whole.
-std::string_view display_name(std::string_view path) {
-  const std::size_t look = path.size() < 5 ? path.size() : 5;
-  for (std::size_t i = 0; i < look; ++i) {
-    if (path[i] != '\\' && path[i] != '?') return path.substr(i);
-  }
-  return path;
-}
 
 RowFormat row_format(const RunContext& ctx) {
   return RowFormat{ctx.settings.delimiter, ctx.settings.quote_fields != 0};
@@ -37,7 +27,7 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
   if (!ctx.scan_workspace) ctx.scan_workspace = std::make_unique<ScanWorkspace>();
   ScanWorkspace& ws = *ctx.scan_workspace;
   const RowFormat format = row_format(ctx);
-  const std::string_view shown = display_name(path);
+  const std::string_view shown = platform::display_path(path);
 
   ws.row.clear();
   const TimeFields& mod = times.last_write;

@@ -28,13 +28,6 @@ void OutStream::attach_string(std::string* sink) {
   failed_ = false;
 }
 
-void OutStream::detach() {
-  flush();
-  handle_ = -1;
-  owns_ = false;
-  sink_ = nullptr;
-}
-
 void OutStream::set_buffer_size(std::size_t size) {
   flush();
   capacity_ = size;

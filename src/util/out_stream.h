@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/compiler.h"
+
 namespace mailsift {
 
 class OutStream {
@@ -25,7 +27,6 @@ class OutStream {
   void attach_handle(int handle, std::size_t buffer_size, bool owns_handle);
   // Appends everything to *sink (tests).
   void attach_string(std::string* sink);
-  void detach();
 
   bool is_open() const { return handle_ >= 0 || sink_ != nullptr; }
   int handle() const { return handle_; }
@@ -35,7 +36,7 @@ class OutStream {
   void write(std::string_view text);
   void put(char c) { write(std::string_view(&c, 1)); }
   // printf-style; any length.
-  void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+  void format(const char* fmt, ...) MAILSIFT_PRINTF_FORMAT(2, 3);
 
   // Writes out what is buffered; false when a write failed now or before.
   bool flush();

@@ -35,7 +35,6 @@ void dispatch_listed_path(RunContext& ctx, const std::string& path) {
   std::string dir_path, name;
   platform::split_path(absolute, dir_path, name);
   if (name.empty()) return;
-  if (dir_path.empty()) dir_path = "/";
   int dir = ctx.fs->open_directory(dir_path);
   if (dir < 0) return;
   // The dispatch looks the name up and passes over the run's own report and

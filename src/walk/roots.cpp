@@ -3,26 +3,17 @@
 
 #include "util/characters.h"
 #include "walk/match_pattern.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
 
 namespace mailsift {
 
-namespace {
-
-// Drops the one trailing "/" of an absolute path; the file-system root stays
-// "/".
-void drop_trailing_separator(std::string& path) {
-  if (path.size() > 1 && path.back() == '/') path.pop_back();
-}
-
-}  // namespace
-
 void add_root(RunContext& ctx, const std::string& path) {
   std::string stored;
   if (!platform::make_absolute(path, stored)) return;
-  drop_trailing_separator(stored);
+  platform::drop_trailing_separator(stored);
   // Names are case-sensitive here: two roots are one only when every byte
   // agrees, so /mail and /Mail stay two directories.
   for (const std::string& root : ctx.root_list) {
@@ -50,8 +41,8 @@ void add_path_argument(RunContext& ctx, const std::string& argument) {
   std::string directory;
   std::string name;
   platform::split_path(absolute, directory, name);
-  drop_trailing_separator(directory);
-  if (directory.empty()) directory = "/";
+  platform::drop_trailing_separator(directory);
+  if (directory.empty()) return;
   add_root(ctx, directory);
   if (!name.empty()) add_name_pattern(ctx, name);
 }

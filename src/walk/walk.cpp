@@ -15,6 +15,7 @@
 #include "walk/dispatch.h"
 #include "walk/match_pattern.h"
 #include "walk/roots.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
@@ -146,7 +147,7 @@ void walk_open_directory(RunContext& ctx, int handle, const std::string& dir_pat
       ++ctx.walk_depth;
       if (within_depth_limit(ctx)) {
         const int child = ctx.fs->open_subdirectory(dir, entry.name);
-        if (child >= 0) walk_open_directory(ctx, child, dir_path + entry.name + "/", descent);
+        if (child >= 0) walk_open_directory(ctx, child, dir_path + entry.name + platform::kSeparator, descent);
       }
       --ctx.walk_depth;
     }

@@ -44,8 +44,4 @@ void set_interrupted(bool value) {
   interrupt_flag = value ? 1 : 0;
 }
 
-void exit_process(int status) {
-  ::_exit(status);
-}
-
 }  // namespace mailsift::platform

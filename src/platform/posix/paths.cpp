@@ -1,7 +1,8 @@
-// Path handling that needs no OS call: lexical absolute paths, splitting and
-// the entry order of directory listings.
+// POSIX path syntax, and path handling that needs no OS call: lexical
+// absolute paths, splitting and the entry order of directory listings.
 #include <algorithm>
 
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 
 namespace mailsift::platform {
@@ -81,6 +82,31 @@ void split_path(const std::string& path, std::string& dir, std::string& name) {
   }
   dir = path.substr(0, slash + 1);
   name = path.substr(slash + 1);
+}
+
+bool is_separator(char c) {
+  return c == '/';
+}
+
+void append_separator(std::string& path) {
+  if (path.empty() || path.back() != '/') path.push_back('/');
+}
+
+void drop_trailing_separator(std::string& path) {
+  if (path.size() > 1 && path.back() == '/') path.pop_back();
+}
+
+std::vector<std::string> standing_ini_places() {
+  // Where a POSIX user keeps standing settings.
+  std::vector<std::string> places;
+  std::string config_home;
+  if (!get_environment("XDG_CONFIG_HOME", config_home) || config_home.empty()) {
+    std::string home;
+    if (get_environment("HOME", home) && !home.empty()) config_home = home + "/.config";
+  }
+  if (!config_home.empty()) places.push_back(config_home + "/mailsift/mailsift.ini");
+  places.push_back("/etc/mailsift/mailsift.ini");
+  return places;
 }
 
 }  // namespace mailsift::platform
