@@ -245,7 +245,7 @@ int main() {
   std::string report_path = (root / "report.txt").string();
   ctx.report.attach_handle(platform::open_path(report_path, platform::OpenMode::kWriteTruncate),
                            OutStream::kReportBufferSize, true);
-  ctx.console_err.attach_handle(platform::open_path("/dev/null", platform::OpenMode::kAppend), 0,
+  ctx.console.err.attach_handle(platform::open_path("/dev/null", platform::OpenMode::kAppend), 0,
                                 true);
   write_header_row(ctx);
 

@@ -34,7 +34,7 @@ bool open_accounting_log(RunContext& ctx, const std::string& name) {
   trim_log_file(ctx, name);
   int handle = platform::open_path(name, platform::OpenMode::kAppend);
   if (handle < 0) {
-    ctx.message_stream().format("Can't open accounting file %s\n", name.c_str());
+    ctx.console.messages().format("Can't open accounting file %s\n", name.c_str());
     return false;
   }
   ctx.accounting_log.attach_handle(handle, kLogBufferSize, true);
@@ -49,7 +49,7 @@ void make_log_directory(RunContext& ctx, const std::string& name) {
   // Without its trailing separator; a file-system root always exists.
   platform::drop_trailing_separator(dir);
   if (platform::is_directory(dir)) return;
-  OutStream& messages = ctx.message_stream();
+  OutStream& messages = ctx.console.messages();
   for (std::size_t i = 0; i < dir.size(); ++i) {
     if (!platform::is_separator(dir[i]) || i == 0) continue;
     std::string part = dir.substr(0, i);
@@ -65,7 +65,7 @@ void make_log_directory(RunContext& ctx, const std::string& name) {
 void trim_log_file(RunContext& ctx, const std::string& name) {
   int handle = platform::open_path(name, platform::OpenMode::kReadWriteCreate);
   if (handle < 0) {
-    ctx.console_err.format("\n%s\n%d\nerror opening %s\n", kHelperModule, __LINE__, name.c_str());
+    ctx.console.err.format("\n%s\n%d\nerror opening %s\n", kHelperModule, __LINE__, name.c_str());
     plain_exit(ctx, kLogFileExit);
   }
   const std::int64_t size = platform::handle_size(handle);

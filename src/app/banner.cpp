@@ -50,8 +50,8 @@ std::string box_line_with(const std::string& text) {
 }
 
 void centered_line(RunContext& ctx, const std::string& cp437_line) {
-  center_text(kConsoleWidth, to_console_text(cp437_line, ctx.console_utf8), ctx.console_err);
-  ctx.console_err.write("\n");
+  center_text(kConsoleWidth, to_console_text(cp437_line, ctx.console.utf8), ctx.console.err);
+  ctx.console.err.write("\n");
 }
 
 const char* unicode_for(unsigned char c) {
@@ -197,7 +197,7 @@ std::string build_version() {
 
 int show_banner(RunContext& ctx, int line_count) {
   int n = line_count;
-  if (n < 30) ctx.console_err.write(std::string(static_cast<std::size_t>(30 - n), '\n'));
+  if (n < 30) ctx.console.err.write(std::string(static_cast<std::size_t>(30 - n), '\n'));
   centered_line(ctx, border(kTopLeft, kTopRight));
   ++n;
   std::string name_line = empty_box_line();

@@ -8,13 +8,7 @@ namespace mailsift {
 
 void wait_seconds(RunContext& ctx, const OutStream& warned_on, int seconds) {
   if (seconds <= 0) return;
-  bool terminal = false;
-  if (&warned_on == &ctx.console_err) {
-    terminal = ctx.stderr_is_terminal;
-  } else if (&warned_on == &ctx.console_out) {
-    terminal = ctx.stdout_is_terminal;
-  }
-  if (!terminal) return;
+  if (!ctx.console.shows_on_terminal(warned_on)) return;
   platform::sleep_seconds(seconds);
   check_interrupt(ctx);
 }

@@ -11,6 +11,7 @@
 
 #include "config/settings.h"
 #include "platform/platform.h"
+#include "util/console.h"
 #include "util/out_stream.h"
 
 namespace mailsift {
@@ -30,11 +31,7 @@ struct RunContext {
   // executable's full path. The accounting log echoes this same vector.
   std::vector<std::string> args;
 
-  // Search roots (absolute, no trailing "/" except the root "/"), name
-  // patterns (as given) and exclusions (upper-cased), in order of addition.
-  std::vector<std::string> root_list;
-  std::vector<std::string> name_patterns;
-  std::vector<std::string> exclusion_list;
+  RunLists lists;
 
   // Counters.
   bool counting_flag = true;
@@ -47,18 +44,11 @@ struct RunContext {
   std::int64_t start_time = 0;
   int last_access_setting = -1;
 
-  // Streams. The report starts on standard output; the console streams are
-  // unbuffered. accounting_log is open when a log is in use.
+  // The report starts on standard output; accounting_log is open when a log
+  // is in use.
   OutStream report;
-  OutStream console_out;  // standard output, for messages
-  OutStream console_err;  // standard error
   OutStream accounting_log;
-  bool stdout_is_terminal = false;
-  bool stderr_is_terminal = false;
-  bool stdin_is_terminal = false;
-  // The console shows UTF-8 (box characters and the check mark are written
-  // as Unicode); otherwise the code page 437 bytes are written.
-  bool console_utf8 = false;
+  Console console;
   int file_list = -1;  // open list file of file-list mode
 
   // Files the walk and the file list never report: the open report, the open
@@ -86,17 +76,12 @@ struct RunContext {
   std::function<void(const std::string& path, std::int64_t size, const FileTimes& times)>
       dispatch_hook;
 
-  // Messages the description sends to standard output go to standard error
-  // when standard output is not a terminal (it then carries the report). When
-  // both share the terminal, the report is flushed first to keep the order.
-  OutStream& message_stream();
-
   // The report is on standard output (no file opened).
   bool report_on_stdout() const { return report.handle() == platform::kStdout; }
 
-  // Attaches the real standard streams and platform services.
+  // Attaches the real standard streams.
   void attach_process_streams();
-  // Points every console stream and the report at strings (tests).
+  // Points the console streams and the report at strings (tests).
   void attach_test_streams(std::string* out, std::string* err, std::string* report_text);
 };
 

@@ -30,7 +30,7 @@ void handle_help_and_version(RunContext& ctx) {
       plain_exit(ctx, kNormalExit);
     }
     if (a == "--version") {
-      ctx.console_out.write("mailsift Ver. " + build_version() + "\n");
+      ctx.console.out.write("mailsift Ver. " + build_version() + "\n");
       plain_exit(ctx, kNormalExit);
     }
   }
@@ -50,7 +50,7 @@ int run_main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
       // Memory that cannot be had ends the run in order, with its summary and
       // the log's closing lines, like every other failure.
-      ctx.console_err.write("\nError obtaining memory\n");
+      ctx.console.err.write("\nError obtaining memory\n");
       terminate_run(ctx, kMemoryError);
     }
   } catch (const RunExit& exit) {
@@ -73,8 +73,8 @@ void run_sequence(RunContext& ctx) {
   if (ctx.accounting_log.is_open()) echo_command_line(ctx);
   open_report_output(ctx);
   write_run_banner(ctx);
-  if (ctx.name_patterns.empty()) add_name_pattern(ctx, "*.*");
-  if (ctx.root_list.empty()) add_current_directory(ctx);
+  if (ctx.lists.name_patterns.empty()) add_name_pattern(ctx, "*.*");
+  if (ctx.lists.roots.empty()) add_current_directory(ctx);
   collect_skip_set(ctx);
   prepare_report(ctx);
   if (ctx.settings.immediate == 0 && ctx.settings.output_mode != 0) {
@@ -83,10 +83,10 @@ void run_sequence(RunContext& ctx) {
     ctx.settings.auto_width = 0;
   }
   ctx.counting_flag = false;
-  if (ctx.accounting_log.is_open() && !ctx.root_list.empty()) {
-    ctx.accounting_log.format(" Initial directory: %s\n", ctx.root_list.front().c_str());
+  if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
+    ctx.accounting_log.format(" Initial directory: %s\n", ctx.lists.roots.front().c_str());
   }
-  for (std::string& root : ctx.root_list) {
+  for (std::string& root : ctx.lists.roots) {
     platform::append_separator(root);
     walk_directory(ctx, root);
   }
@@ -108,8 +108,8 @@ void echo_command_line(RunContext& ctx) {
 }
 
 void run_counting_pass(RunContext& ctx) {
-  ctx.console_err.write("\nCounting files: ");
-  for (std::string& root : ctx.root_list) {
+  ctx.console.err.write("\nCounting files: ");
+  for (std::string& root : ctx.lists.roots) {
     platform::append_separator(root);
     walk_directory(ctx, root);
   }
@@ -117,11 +117,11 @@ void run_counting_pass(RunContext& ctx) {
   Settings& s = ctx.settings;
   if (s.auto_width != 0) {
     s.name_width = static_cast<std::int32_t>(ctx.longest_path + 2);
-    ctx.console_err.format("\r  Maximum path length found is %u, -w %d installed\n",
+    ctx.console.err.format("\r  Maximum path length found is %u, -w %d installed\n",
                            ctx.longest_path, s.name_width);
   }
-  ctx.console_err.format("\r%10s files to process, ", format_count(ctx.pre_count).c_str());
-  ctx.console_err.format("%s bytes\n", format_bytes(ctx.pre_bytes).c_str());
+  ctx.console.err.format("\r%10s files to process, ", format_count(ctx.pre_count).c_str());
+  ctx.console.err.format("%s bytes\n", format_bytes(ctx.pre_bytes).c_str());
 }
 
 void collect_skip_set(RunContext& ctx) {

@@ -83,15 +83,15 @@ void terminate_run(RunContext& ctx, int code) {
   const Settings& s = ctx.settings;
 
   if (code != kNormalExit) {
-    ctx.console_err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
+    ctx.console.err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
   }
   if (s.output_mode != 0 && s.quiet == 0) {
-    ctx.console_err.write(directories_line(ctx.dir_count, ctx.file_count));
-    ctx.console_err.write("  Elapsed: ");
+    ctx.console.err.write(directories_line(ctx.dir_count, ctx.file_count));
+    ctx.console.err.write("  Elapsed: ");
     std::string e = elapsed_text(elapsed);
     e.push_back('\n');
-    ctx.console_err.write(e);
-    ctx.console_err.write("\n");
+    ctx.console.err.write(e);
+    ctx.console.err.write("\n");
   }
   if (s.output_mode != 0 && !ctx.report_on_stdout()) {
     if (!ctx.report.close() && code == kNormalExit) code = kWriteError;
@@ -103,14 +103,14 @@ void terminate_run(RunContext& ctx, int code) {
     log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
     log.write("  Elapsed: ");
     log.write(elapsed_text(elapsed));
-    write_last_access_report(log, ctx.message_stream(), ctx.last_access_setting);
+    write_last_access_report(log, ctx.console.messages(), ctx.last_access_setting);
     log.write("\n");
     log.close();
   }
-  if (ctx.stdin_is_terminal) platform::flush_terminal_input();
+  if (ctx.console.stdin_is_terminal) platform::flush_terminal_input();
   ctx.report.flush();
-  ctx.console_out.flush();
-  ctx.console_err.flush();
+  ctx.console.out.flush();
+  ctx.console.err.flush();
   throw RunExit{code};
 }
 
@@ -118,8 +118,8 @@ void plain_exit(RunContext& ctx, int status) {
   platform::restore_terminal();
   ctx.report.flush();
   ctx.accounting_log.flush();
-  ctx.console_out.flush();
-  ctx.console_err.flush();
+  ctx.console.out.flush();
+  ctx.console.err.flush();
   throw RunExit{status};
 }
 

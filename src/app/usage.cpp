@@ -43,24 +43,24 @@ void show_usage(RunContext& ctx) {
     if (g > 0 && page_full(g, n)) n = next_page(ctx, n);
     const UsageGroup& group = usage_group(g);
     for (std::size_t i = 0; i < group.line_count; ++i) {
-      ctx.console_err.write(group.lines[i]);
-      ctx.console_err.write("\n");
+      ctx.console.err.write(group.lines[i]);
+      ctx.console.err.write("\n");
     }
     n += group.page_lines;
   }
   static constexpr const char* kModules[] = {"eml_base", "eml_program", "new_do_eml"};
   for (int i = 0; i < 3; ++i) {
-    ctx.console_err.format("%15s last updated: %s %s\n", kModules[i], build_date(), build_time());
+    ctx.console.err.format("%15s last updated: %s %s\n", kModules[i], build_date(), build_time());
   }
-  ctx.console_err.write("\n");
+  ctx.console.err.write("\n");
 }
 
 int next_page(RunContext& ctx, int line_count) {
-  OutStream& err = ctx.console_err;
+  OutStream& err = ctx.console.err;
   if (line_count < kPageLines - 1) write_newlines(err, kPageLines - line_count);
   // The prompt waits for a key only when someone can see it and answer:
   // redirected input or output gets the whole text at once.
-  if (ctx.usage_pages > 0 && ctx.stdin_is_terminal && ctx.stderr_is_terminal) {
+  if (ctx.usage_pages > 0 && ctx.console.stdin_is_terminal && ctx.console.stderr_is_terminal) {
     err.write("\n");
     center_text(kConsoleWidth, kPrompt, err);
     err.flush();

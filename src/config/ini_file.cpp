@@ -137,9 +137,9 @@ void read_ini_file(RunContext& ctx) {
   if (!find_ini_file(candidate_places(exe_dir, base), place)) return;
   int handle = platform::open_path(place.path, platform::OpenMode::kRead);
   if (handle < 0) {
-    ctx.message_stream().write("\nCouldn't open .ini file\n");
+    ctx.console.messages().write("\nCouldn't open .ini file\n");
     // Only a person at a terminal can answer; a pipe or file is never read.
-    if (ctx.stdin_is_terminal) {
+    if (ctx.console.stdin_is_terminal) {
       char c;
       platform::read_handle(platform::kStdin, &c, 1);
       check_interrupt(ctx);

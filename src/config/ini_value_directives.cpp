@@ -37,7 +37,7 @@ void age_value(RunContext& ctx, const IniLine& l, bool older) {
 }  // namespace
 
 void warn(RunContext& ctx, const char* fmt, const IniLine& l, int seconds, const char* second) {
-  OutStream& messages = ctx.message_stream();
+  OutStream& messages = ctx.console.messages();
   messages.format(fmt, std::string(l.upper).c_str());
   if (second != nullptr) messages.write(second);
   wait_seconds(ctx, messages, seconds);
@@ -85,7 +85,7 @@ void delimiter(RunContext& ctx, const IniLine& l) {
 
 void displace(RunContext& ctx, const IniLine& l) {
   if (!l.has_value) {
-    ctx.message_stream().format("\nMissing ini file directive: %s", std::string(l.upper).c_str());
+    ctx.console.messages().format("\nMissing ini file directive: %s", std::string(l.upper).c_str());
     ctx.settings.begin_offset = 0;
     return;
   }

@@ -176,7 +176,7 @@ int source_list(LongArgs& a) {
   std::string name(a.value);
   int handle = platform::open_path(name, platform::OpenMode::kRead);
   if (handle < 0) {
-    a.ctx.message_stream().format("\nCannot find/open %s", name.c_str());
+    a.ctx.console.messages().format("\nCannot find/open %s", name.c_str());
     plain_exit(a.ctx, kInputFile);
   }
   if (a.ctx.file_list >= 0) platform::close_handle(a.ctx.file_list);

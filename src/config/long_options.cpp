@@ -237,7 +237,7 @@ int parse_long_option(RunContext& ctx, std::string& text) {
     LongArgs args{ctx, text, k.keyword, !value.empty(), value};
     return k.apply(args);
   }
-  OutStream& messages = ctx.message_stream();
+  OutStream& messages = ctx.console.messages();
   messages.format("\nIllegal or incomplete minusminus option of \"--%s\" IGNORED\n", text.c_str());
   messages.write("Please check the option compatability and rerun if necessary\n");
   wait_seconds(ctx, messages, 3);

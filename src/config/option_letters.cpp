@@ -55,7 +55,7 @@ void long_option(OptionCursor& c) {
   // The argument keeps what the long option made of it (upper-cased ON/OFF).
   c.ctx.args[c.arg].replace(c.pos + 1, std::string::npos, text);
   if (refused != 0) {
-    c.ctx.message_stream().format("\nIllegal option: %s", text.c_str());
+    c.ctx.console.messages().format("\nIllegal option: %s", text.c_str());
     fail(c);
   }
 }
@@ -66,7 +66,7 @@ void usage_request(OptionCursor& c) {
 
 void attribution(OptionCursor& c) {
   settings(c).show_sha_credits = 1;
-  c.ctx.console_out.write(
+  c.ctx.console.out.write(
       "\nThe SHA-2 hash routines shared by this family of tools are built on a\n"
       "public-domain implementation of the FIPS 180-2 algorithms. Our thanks go\n"
       "to its authors, who allow it to be used freely with or without credit.\n");
@@ -113,7 +113,7 @@ void file_patterns(OptionCursor& c) {
     // A pattern names files inside the searched directories, never a path.
     std::size_t bad = pattern.find_first_of("/\\");
     if (bad != std::string::npos) {
-      c.ctx.console_err.format("Can't have a %c in the file type option\n", pattern[bad]);
+      c.ctx.console.err.format("Can't have a %c in the file type option\n", pattern[bad]);
       fail(c);
     }
     add_name_pattern(c.ctx, pattern);
@@ -245,7 +245,7 @@ void apply_option_letter(OptionCursor& c) {
       return;
     }
   }
-  OutStream& messages = c.ctx.message_stream();
+  OutStream& messages = c.ctx.console.messages();
   messages.format("\nIllegal option %s\n", letter_text(c.current(), c.pos).c_str());
   wait_seconds(c.ctx, messages, 2);
   fail(c);

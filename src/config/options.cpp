@@ -35,7 +35,7 @@ std::size_t read_option_argument(RunContext& ctx, std::size_t index, std::size_t
 void open_log_at_end(RunContext& ctx) {
   Settings& s = ctx.settings;
   if (s.accounting_on != 0 && !open_accounting_log(ctx, s.accounting_path)) {
-    ctx.message_stream().write("\nAccounting file not opened\n");
+    ctx.console.messages().write("\nAccounting file not opened\n");
   }
   if (!ctx.accounting_log.is_open() && s.split_log != 0) {
     s.accounting_on = 1;
@@ -67,7 +67,7 @@ void parse_options(RunContext& ctx) {
   }
 
   if (i < count) {
-    OutStream& messages = ctx.message_stream();
+    OutStream& messages = ctx.console.messages();
     messages.format("\nThere appears to be an extra or eroneous item \"%s\"\n",
                     ctx.args[i].c_str());
     messages.write("at the end of the command line\n");
@@ -75,7 +75,7 @@ void parse_options(RunContext& ctx) {
     terminate_run(ctx, kIllegalOption);
   }
 
-  if (ctx.name_patterns.empty()) add_name_pattern(ctx, "*.*");
+  if (ctx.lists.name_patterns.empty()) add_name_pattern(ctx, "*.*");
   open_log_at_end(ctx);
 }
 
@@ -89,7 +89,7 @@ void read_environment_settings(RunContext& ctx) {
     if (!v.empty() && v[0] == '"') v.remove_prefix(1);
     // An empty value gives the terminator as the delimiter, as a C string would.
     ctx.settings.delimiter = v.empty() ? '\0' : v[0];
-    ctx.message_stream().format("env points to :%s:", std::string(v).c_str());
+    ctx.console.messages().format("env points to :%s:", std::string(v).c_str());
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mailsift {
 
@@ -94,6 +95,15 @@ struct Settings {
   std::int64_t begin_offset = 0;
   std::int64_t end_offset = 0;
   std::int32_t short_name_width = 0;
+};
+
+// What the walk looks for: search roots (absolute, without a trailing
+// separator except a file-system root's own), name patterns (as given) and
+// exclusions (upper-cased), each in order of addition.
+struct RunLists {
+  std::vector<std::string> roots;
+  std::vector<std::string> name_patterns;
+  std::vector<std::string> exclusions;
 };
 
 // The defaults the program sets before reading any option (after the

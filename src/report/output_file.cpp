@@ -138,18 +138,19 @@ void open_report_output(RunContext& ctx) {
         s.output_path, append ? platform::OpenMode::kAppend : platform::OpenMode::kWriteTruncate);
     if (handle < 0) {
       // A report that cannot be written is a failed run, never a normal end.
-      ctx.console_err.format(
+      ctx.console.err.format(
           append ? "\ncan't open output file %s\n" : "\ncan't create output file %s\n",
           s.output_path.c_str());
-      ctx.console_err.format("FILE: %s, LINE %d\n", kReportModule, __LINE__);
+      ctx.console.err.format("FILE: %s, LINE %d\n", kReportModule, __LINE__);
       plain_exit(ctx, kOutputFile);
     }
     ctx.report.attach_handle(handle, OutStream::kReportBufferSize, true);
+    ctx.console.report_on_stdout = nullptr;
     return;
   }
   if (s.output_mode == -1) return;
   if (s.append_output == 1 && s.output_mode == 0) {
-    ctx.message_stream().write("\n\tNeed output file name if -a is chosen\n");
+    ctx.console.messages().write("\n\tNeed output file name if -a is chosen\n");
     terminate_run(ctx, kIllegalOption);
   }
 }

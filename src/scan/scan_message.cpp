@@ -43,7 +43,7 @@ void scan_message(RunContext& ctx, int dir, const std::string& name, const std::
   if (bytes.size() < 11) ws.progress.append(11 - bytes.size(), ' ');
   ws.progress.append(bytes);
   ws.progress.append(" Bytes");
-  ctx.console_err.write(ws.progress);
+  ctx.console.err.write(ws.progress);
 
   // A file that cannot be opened still gets its whole row, from the empty
   // record.

@@ -16,17 +16,17 @@ void add_root(RunContext& ctx, const std::string& path) {
   platform::drop_trailing_separator(stored);
   // Names are case-sensitive here: two roots are one only when every byte
   // agrees, so /mail and /Mail stay two directories.
-  for (const std::string& root : ctx.root_list) {
+  for (const std::string& root : ctx.lists.roots) {
     if (root == stored) return;
   }
-  ctx.root_list.push_back(std::move(stored));
+  ctx.lists.roots.push_back(std::move(stored));
 }
 
 void add_name_pattern(RunContext& ctx, const std::string& pattern) {
-  for (const std::string& known : ctx.name_patterns) {
+  for (const std::string& known : ctx.lists.name_patterns) {
     if (known == pattern) return;
   }
-  ctx.name_patterns.push_back(pattern);
+  ctx.lists.name_patterns.push_back(pattern);
 }
 
 void add_path_argument(RunContext& ctx, const std::string& argument) {
@@ -53,25 +53,25 @@ void add_current_directory(RunContext& ctx) {
 }
 
 void begin_exclusions(RunContext& ctx) {
-  ctx.exclusion_list.clear();
+  ctx.lists.exclusions.clear();
 }
 
 void add_exclusion(RunContext& ctx, const std::string& pattern) {
   std::string upper = pattern;
   for (char& c : upper) c = static_cast<char>(ascii_upper(static_cast<unsigned char>(c)));
-  ctx.exclusion_list.push_back(std::move(upper));
+  ctx.lists.exclusions.push_back(std::move(upper));
 }
 
 void end_exclusions(RunContext& ctx) {
-  if (ctx.exclusion_list.size() <= static_cast<std::size_t>(kMaxExclusions)) return;
-  OutStream& out = ctx.message_stream();
+  if (ctx.lists.exclusions.size() <= static_cast<std::size_t>(kMaxExclusions)) return;
+  OutStream& out = ctx.console.messages();
   out.write("\nYou have too many -eXclude file types.\n");
   out.format("Max exclude types is %d\n", kMaxExclusions);
   terminate_run(ctx, kIllegalOption);
 }
 
 bool is_excluded(const RunContext& ctx, std::string_view name) {
-  for (const std::string& pattern : ctx.exclusion_list) {
+  for (const std::string& pattern : ctx.lists.exclusions) {
     if (match_pattern_upper_text(pattern, name)) return true;
   }
   return false;

@@ -76,7 +76,7 @@ void count_file(RunContext& ctx, const std::string& dir_path, const Entry& entry
 void scan_directory_files(RunContext& ctx, int dir, const std::string& dir_path,
                           const std::vector<Entry>& entries) {
   const bool counting = ctx.counting_flag && ctx.settings.output_mode != 0;
-  for (const std::string& pattern : ctx.name_patterns) {
+  for (const std::string& pattern : ctx.lists.name_patterns) {
     // A pattern beginning with "-" ends the list, as an empty slot does.
     if (pattern.empty() || pattern[0] == '-') break;
     for (const Entry& entry : entries) {

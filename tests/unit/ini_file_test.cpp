@@ -98,8 +98,8 @@ TEST_F(IniTest, TableOrderAndMatching) {
   EXPECT_EQ(s.older_than_date, 1);
 
   apply("FILES=*.eml");
-  ASSERT_EQ(ctx_.name_patterns.size(), 1u);
-  EXPECT_EQ(ctx_.name_patterns[0], "*.EML");
+  ASSERT_EQ(ctx_.lists.name_patterns.size(), 1u);
+  EXPECT_EQ(ctx_.lists.name_patterns[0], "*.EML");
 
   apply("MY_DELIM=;");
   EXPECT_EQ(s.delimiter, ';');
@@ -120,7 +120,7 @@ TEST_F(IniTest, TableOrderAndMatching) {
   apply("X=*.TMP");
   apply("EXCLUDE=*.BAK");
   EXPECT_EQ(s.exclusions_on, 1);
-  EXPECT_EQ(ctx_.exclusion_list, (std::vector<std::string>{"*.TMP", "*.BAK"}));
+  EXPECT_EQ(ctx_.lists.exclusions, (std::vector<std::string>{"*.TMP", "*.BAK"}));
   // Contains: the time letter stays upper case.
   apply("MYTIME=a");
   EXPECT_EQ(s.time_letter, 'A');
@@ -141,8 +141,8 @@ TEST_F(IniTest, PathValuesKeepTheirCase) {
   EXPECT_EQ(s.output_path, "/Reports/Mail YYYYMMDD.txt");
   EXPECT_EQ(s.append_output, 0);
   apply("Path=/Mail/Inbox/");
-  ASSERT_EQ(ctx_.root_list.size(), 1u);
-  EXPECT_EQ(ctx_.root_list[0], "/Mail/Inbox");
+  ASSERT_EQ(ctx_.lists.roots.size(), 1u);
+  EXPECT_EQ(ctx_.lists.roots[0], "/Mail/Inbox");
   {
     WorkingDir cwd(dir_ / "cwd");
     apply("OUTPUT=stdout");

@@ -22,7 +22,7 @@ const char* kIgnoredTail =
 TEST(LongOptions, TableOrderDecides) {
   ParsedRun file;
   file.parse({"--FILE_ID=x", "--fileid=y"});
-  EXPECT_EQ(file.ctx.name_patterns, (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(file.ctx.lists.name_patterns, (std::vector<std::string>{"x", "y"}));
   ParsedRun acc;
   acc.parse({"--Accounting=/etc/passwd/a.log"});
   EXPECT_EQ(acc.s().accounting_on, 1);
@@ -157,11 +157,11 @@ TEST(LongOptions, OutputPathsAndExclusions) {
   EXPECT_EQ(masks.s().output_path, "/tmp/YYYYMMDD.txt");  // no mask expansion
   ParsedRun path;
   path.parse({"--path=/tmp/a/", "--PATH=/b"});
-  EXPECT_EQ(path.ctx.root_list, (std::vector<std::string>{"/tmp/a", "/b"}));
+  EXPECT_EQ(path.ctx.lists.roots, (std::vector<std::string>{"/tmp/a", "/b"}));
   ParsedRun exclude;
   exclude.parse({"--exclude=*.TMP"});
   EXPECT_EQ(exclude.s().exclusions_on, 1);
-  EXPECT_EQ(exclude.ctx.exclusion_list, std::vector<std::string>{"*.TMP"});
+  EXPECT_EQ(exclude.ctx.lists.exclusions, std::vector<std::string>{"*.TMP"});
 }
 
 TEST(LongOptions, AgeLimits) {

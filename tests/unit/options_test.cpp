@@ -25,9 +25,9 @@ TEST(Options, DefaultsWithoutOptions) {
   EXPECT_EQ(r.s().name_width, 32);
   EXPECT_EQ(r.s().output_mode, 0);
   EXPECT_EQ(r.s().accounting_on, 0);
-  ASSERT_EQ(r.ctx.name_patterns.size(), 1u);
-  EXPECT_EQ(r.ctx.name_patterns[0], "*.*");
-  EXPECT_EQ(r.ctx.root_list, std::vector<std::string>{"/tmp"});
+  ASSERT_EQ(r.ctx.lists.name_patterns.size(), 1u);
+  EXPECT_EQ(r.ctx.lists.name_patterns[0], "*.*");
+  EXPECT_EQ(r.ctx.lists.roots, std::vector<std::string>{"/tmp"});
   EXPECT_EQ(r.out + r.err, "");
 }
 
@@ -217,12 +217,12 @@ TEST(Options, Width) {
 TEST(Options, PathsPatternsAndOrder) {
   ParsedRun roots;
   roots.parse({"-p", "/tmp/a", "/b", "-f", "*.eml", "*.txt", "-r"});
-  EXPECT_EQ(roots.ctx.root_list, (std::vector<std::string>{"/tmp/a", "/b"}));
-  EXPECT_EQ(roots.ctx.name_patterns, (std::vector<std::string>{"*.eml", "*.txt"}));
+  EXPECT_EQ(roots.ctx.lists.roots, (std::vector<std::string>{"/tmp/a", "/b"}));
+  EXPECT_EQ(roots.ctx.lists.name_patterns, (std::vector<std::string>{"*.eml", "*.txt"}));
   EXPECT_EQ(roots.s().recurse, 0);
   ParsedRun leading;
   leading.parse({"/usr", "-r"});
-  EXPECT_EQ(leading.ctx.root_list, std::vector<std::string>{"/usr"});
+  EXPECT_EQ(leading.ctx.lists.roots, std::vector<std::string>{"/usr"});
   EXPECT_EQ(leading.s().recurse, 0);
 
   ParsedRun slash;
@@ -260,10 +260,10 @@ TEST(Options, Exclusions) {
   ParsedRun both;
   both.parse({"-x", "*.BAK", "--exclude=*.TMP"});
   EXPECT_EQ(both.s().exclusions_on, 1);
-  EXPECT_EQ(both.ctx.exclusion_list, (std::vector<std::string>{"*.BAK", "*.TMP"}));
+  EXPECT_EQ(both.ctx.lists.exclusions, (std::vector<std::string>{"*.BAK", "*.TMP"}));
   ParsedRun restarted;
   restarted.parse({"--exclude=*.TMP", "-x", "*.BAK"});
-  EXPECT_EQ(restarted.ctx.exclusion_list, std::vector<std::string>{"*.BAK"});
+  EXPECT_EQ(restarted.ctx.lists.exclusions, std::vector<std::string>{"*.BAK"});
   ParsedRun usage;
   EXPECT_EQ(usage.parse({"-x", "-r"}), 6);
   EXPECT_NE(usage.err.find("[RECURSE=[ON|OFF]]"), std::string::npos);

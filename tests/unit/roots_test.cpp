@@ -47,12 +47,12 @@ TEST_F(RootsTest, StoredFormAndDuplicates) {
   add_root(ctx_, base_ + "/MAIL");  // another name, another directory
   add_root(ctx_, "/");
   add_root(ctx_, "/..");
-  EXPECT_EQ(ctx_.root_list, (Strings{cwd, base_ + "/mail", base_ + "/MAIL", "/"}));
+  EXPECT_EQ(ctx_.lists.roots, (Strings{cwd, base_ + "/mail", base_ + "/MAIL", "/"}));
   // A path too long to be made absolute is ignored.
   add_root(ctx_, "/" + std::string(platform::kMaxPath, 'a'));
-  EXPECT_EQ(ctx_.root_list.size(), 4u);
+  EXPECT_EQ(ctx_.lists.roots.size(), 4u);
   add_current_directory(ctx_);
-  EXPECT_EQ(ctx_.root_list.size(), 4u);
+  EXPECT_EQ(ctx_.lists.roots.size(), 4u);
 }
 
 TEST_F(RootsTest, PathArguments) {
@@ -64,15 +64,15 @@ TEST_F(RootsTest, PathArguments) {
   add_path_argument(ctx_, base_ + "/other/*.msg");
   add_path_argument(ctx_, mail + "/sub/");
   add_path_argument(ctx_, "/top.eml");  // a name right under the file-system root
-  EXPECT_EQ(ctx_.root_list, (Strings{mail, base_ + "/other", mail + "/sub", "/"}));
-  EXPECT_EQ(ctx_.name_patterns, (Strings{"*.eml", "inbox.eml", "nothere", "*.msg", "top.eml"}));
+  EXPECT_EQ(ctx_.lists.roots, (Strings{mail, base_ + "/other", mail + "/sub", "/"}));
+  EXPECT_EQ(ctx_.lists.name_patterns, (Strings{"*.eml", "inbox.eml", "nothere", "*.msg", "top.eml"}));
 }
 
 TEST_F(RootsTest, NamePatternsKeepTheirCase) {
   add_name_pattern(ctx_, "*.eml");
   add_name_pattern(ctx_, "*.EML");
   add_name_pattern(ctx_, "*.eml");
-  EXPECT_EQ(ctx_.name_patterns, (Strings{"*.eml", "*.EML"}));
+  EXPECT_EQ(ctx_.lists.name_patterns, (Strings{"*.eml", "*.EML"}));
 }
 
 TEST_F(RootsTest, ExclusionLists) {
@@ -83,16 +83,16 @@ TEST_F(RootsTest, ExclusionLists) {
   begin_exclusions(ctx_);
   add_exclusion(ctx_, "b");
   end_exclusions(ctx_);
-  EXPECT_EQ(ctx_.exclusion_list, (Strings{"B"}));
+  EXPECT_EQ(ctx_.lists.exclusions, (Strings{"B"}));
   // "-x a" then the one-at-a-time form with b: both.
   begin_exclusions(ctx_);
   add_exclusion(ctx_, "a");
   end_exclusions(ctx_);
   add_exclusion(ctx_, "b");
-  EXPECT_EQ(ctx_.exclusion_list, (Strings{"A", "B"}));
+  EXPECT_EQ(ctx_.lists.exclusions, (Strings{"A", "B"}));
   // Only ASCII letters are upper-cased.
   add_exclusion(ctx_, "caf\xC3\xA9*");
-  EXPECT_EQ(ctx_.exclusion_list.back(), "CAF\xC3\xA9*");
+  EXPECT_EQ(ctx_.lists.exclusions.back(), "CAF\xC3\xA9*");
   EXPECT_TRUE(is_excluded(ctx_, "b"));
   EXPECT_TRUE(is_excluded(ctx_, "Caf\xC3\xA9.eml"));
   EXPECT_FALSE(is_excluded(ctx_, "ab"));
@@ -104,7 +104,7 @@ TEST_F(RootsTest, AtMostEightyExclusions) {
   begin_exclusions(ctx_);
   for (int i = 0; i < 80; ++i) add_exclusion(ctx_, "*." + std::to_string(i));
   end_exclusions(ctx_);
-  EXPECT_EQ(ctx_.exclusion_list.size(), 80u);
+  EXPECT_EQ(ctx_.lists.exclusions.size(), 80u);
   EXPECT_TRUE(is_excluded(ctx_, "m.79"));
   EXPECT_TRUE(is_excluded(ctx_, "m.0"));
   EXPECT_EQ(err_, "");

@@ -120,14 +120,14 @@ TEST(Usage, WholeTextOnCodePageConsole) {
 
 TEST(Usage, WholeTextOnUtf8Console) {
   ParsedRun r;
-  r.ctx.console_utf8 = true;
+  r.ctx.console.utf8 = true;
   show_usage(r.ctx);
   EXPECT_EQ(r.err, expected_usage(kUnicode));
 }
 
 TEST(Usage, NoPromptWhenOnlyOneSideIsATerminal) {
   ParsedRun r;
-  r.ctx.stderr_is_terminal = true;  // input redirected: nothing is read
+  r.ctx.console.stderr_is_terminal = true;  // input redirected: nothing is read
   show_usage(r.ctx);
   EXPECT_EQ(r.err, expected_usage(kCodePage));
 }

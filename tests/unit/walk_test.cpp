@@ -37,7 +37,7 @@ class WalkTest : public ::testing::Test {
     EXPECT_EQ(ctx_.walk_depth, 0);
     EXPECT_EQ(fs_.open_handles(), 0);
   }
-  void patterns(const Paths& list) { ctx_.name_patterns = list; }
+  void patterns(const Paths& list) { ctx_.lists.name_patterns = list; }
 
   test::FakeFileSystem fs_;
   RunContext ctx_;
