@@ -203,8 +203,8 @@ Pass scan_in_memory(const fs::path& root) {
     std::string text;
     int f = files.open_file(dir, name);
     if (f < 0) return;
-    for (std::size_t got; (got = files.read_file(f, buffer.data(), buffer.size())) > 0;) {
-      text.append(buffer.data(), got);
+    for (std::ptrdiff_t got; (got = files.read_file(f, buffer.data(), buffer.size())) > 0;) {
+      text.append(buffer.data(), static_cast<std::size_t>(got));
     }
     files.close_file(f);
     messages.push_back(std::move(text));

@@ -41,7 +41,7 @@ class RecordingFileSystem : public platform::FileSystem {
   }
   bool directory_identity(int, platform::FileIdentity&) override { return false; }
   int open_file(int, const std::string&) override { return -1; }
-  std::size_t read_file(int, char*, std::size_t) override { return 0; }
+  std::ptrdiff_t read_file(int, char*, std::size_t) override { return 0; }
   void close_file(int) override {}
   bool set_attributes(int, const std::string&, std::uint32_t) override { return false; }
 
