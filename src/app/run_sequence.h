@@ -1,6 +1,9 @@
 // The program's entry and the order of a run.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace mailsift {
 
 struct RunContext;
@@ -15,8 +18,9 @@ int run_main(int argc, char** argv);
 // One blank before each argument ("|" in double quotes), then "\n".
 void echo_command_line(RunContext& ctx);
 
-// The optional counting pass and its announcement.
-void run_counting_pass(RunContext& ctx);
+// The optional counting pass over the roots (each with its trailing
+// separator) and its announcement.
+void run_counting_pass(RunContext& ctx, const std::vector<std::string>& walk_roots);
 
 // Files the walk must pass over: the open report, the open log, standard
 // output when the report goes there and it is a regular file.

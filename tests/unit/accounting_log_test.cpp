@@ -223,8 +223,8 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
   std::string log;
   ctx_.accounting_log.attach_string(&log);
   ctx_.start_time = clock_.now() - 3725;
-  ctx_.dir_count = 1;
-  ctx_.file_count = 3;
+  ctx_.counts.dir_count = 1;
+  ctx_.counts.file_count = 3;
   EXPECT_EQ(end_code([&] { terminate_run(ctx_, kNormalExit); }), kNormalExit);
   EXPECT_TRUE(std::regex_match(log, std::regex(kClosingPattern))) << log;
   EXPECT_NE(log.find("\n  1 directory, 3 files\n"), std::string::npos);
@@ -233,7 +233,7 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
 
   log.clear();
   ctx_.accounting_log.attach_string(&log);
-  ctx_.dir_count = 0;
+  ctx_.counts.dir_count = 0;
   EXPECT_EQ(end_code([&] { terminate_run(ctx_, kUserAborted); }), kUserAborted);
   EXPECT_TRUE(std::regex_match(
       log,
@@ -245,8 +245,8 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
 
 TEST_F(LogTest, ConsoleSummaryOnlyForNamedOutputAndNotQuiet) {
   ctx_.start_time = clock_.now() - 3725;
-  ctx_.dir_count = 1;
-  ctx_.file_count = 3;
+  ctx_.counts.dir_count = 1;
+  ctx_.counts.file_count = 3;
   end_code([&] { terminate_run(ctx_, kNormalExit); });
   EXPECT_EQ(err_, "");
   ctx_.settings.output_mode = 1;
