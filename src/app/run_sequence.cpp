@@ -1,5 +1,6 @@
 #include "app/run_sequence.h"
 
+#include <exception>
 #include <new>
 
 #include "config/options.h"
@@ -47,17 +48,32 @@ int run_main(int argc, char** argv) {
   ctx.args.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) ctx.args.emplace_back(argv[i]);
   if (ctx.args.empty()) ctx.args.emplace_back("mailsift");
+  return run_guarded(ctx, &run_sequence);
+}
+
+int run_guarded(RunContext& ctx, void (*body)(RunContext&)) {
   try {
     try {
-      run_sequence(ctx);
+      body(ctx);
+      terminate_run(ctx, kNormalExit);
+    } catch (const RunExit&) {
+      throw;
     } catch (const std::bad_alloc&) {
       // Memory that cannot be had ends the run in order, with its summary and
       // the log's closing lines, like every other failure.
       ctx.console.err.write("\nError obtaining memory\n");
       terminate_run(ctx, kMemoryError);
+    } catch (const std::exception& error) {
+      ctx.console.err.format("\nUnexpected error: %s\n", error.what());
+      terminate_run(ctx, kNonSpecificError);
+    } catch (...) {
+      terminate_run(ctx, kNonSpecificError);
     }
   } catch (const RunExit& exit) {
     return exit.code;
+  } catch (...) {
+    // The orderly end itself failed; nothing more can be written.
+    return kNonSpecificError;
   }
 }
 

@@ -11,6 +11,11 @@ struct RunContext;
 // Runs the whole program on the process's streams; returns the exit status.
 int run_main(int argc, char** argv);
 
+// Runs `body` and ends the run in order whatever happens in it: a RunExit
+// gives its code, memory exhaustion code 7, any other exception code 13, each
+// with the summary and the log's closing lines. Returns the exit status.
+int run_guarded(RunContext& ctx, void (*body)(RunContext&));
+
 // The run sequence on an already prepared context (ctx.args holds the
 // arguments). Always ends by throwing RunExit.
 [[noreturn]] void run_sequence(RunContext& ctx);

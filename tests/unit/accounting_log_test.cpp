@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <functional>
 #include <regex>
+#include <stdexcept>
 
 #include "app/run_context.h"
+#include "app/run_sequence.h"
 #include "app/terminate.h"
 #include "app/time_zone.h"
 #include "unit/scratch_dir.h"
@@ -241,6 +243,36 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
       << log;
   EXPECT_NE(log.find("\n  0 directories, 3 files\n"), std::string::npos);
   EXPECT_NE(err_.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);
+}
+
+TEST_F(LogTest, AnyFailureInsideTheRunStillClosesTheLog) {
+  struct Case {
+    void (*body)(RunContext&);
+    int code;
+    const char* reason;
+    const char* message;
+  };
+  const Case cases[] = {
+      {[](RunContext&) { throw std::bad_alloc(); }, kMemoryError, "MEMORY ERROR",
+       "\nError obtaining memory\n"},
+      {[](RunContext&) { throw std::runtime_error("disk on fire"); }, kNonSpecificError,
+       "NON_SPECIFIC ERROR", "\nUnexpected error: disk on fire\n"},
+      {[](RunContext&) { throw 42; }, kNonSpecificError, "NON_SPECIFIC ERROR", ""},
+      {[](RunContext&) {}, kNormalExit, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    std::string log;
+    err_.clear();
+    ctx_.accounting_log.attach_string(&log);
+    EXPECT_EQ(run_guarded(ctx_, c.body), c.code);
+    EXPECT_EQ(err_.rfind(c.message, 0), 0u) << err_;
+    if (c.reason != nullptr) {
+      EXPECT_NE(log.find(std::string("\n Abnormal termination. Reason: ") + c.reason),
+                std::string::npos);
+    }
+    EXPECT_NE(log.find("\n\n  Finished: "), std::string::npos) << log;
+    EXPECT_FALSE(ctx_.accounting_log.is_open());
+  }
 }
 
 TEST_F(LogTest, ConsoleSummaryOnlyForNamedOutputAndNotQuiet) {
