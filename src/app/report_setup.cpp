@@ -10,6 +10,7 @@
 #include "report/output_file.h"
 #include "report/row_sink.h"
 #include "scan/row_writer.h"
+#include "scan/structured_rows.h"
 
 namespace mailsift {
 
@@ -44,7 +45,11 @@ void prepare_report(RunContext& ctx) {
     plain_exit(ctx, kNormalExit);
   }
   std::string header;
-  append_header_row(header, format);
+  if (format.style == RowStyle::kDelimited) {
+    append_header_row(header, format);
+  } else {
+    append_structured_header(header, format.style);
+  }
   ctx.report.write(header);
 }
 
