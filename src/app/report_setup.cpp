@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/run_context.h"
 #include "app/parallel_scan.h"
+#include "app/run_context.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "platform/platform.h"
