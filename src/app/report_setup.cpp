@@ -1,6 +1,9 @@
 #include "app/report_setup.h"
 
+#include <memory>
+
 #include "app/run_context.h"
+#include "app/parallel_scan.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "platform/platform.h"
@@ -26,12 +29,13 @@ void prepare_report(RunContext& ctx) {
   const RowFormat format = row_format(s);
   if (s.file_list_on == 1 && ctx.file_list >= 0) {
     RowSink sink(ctx.report, ctx.console.err);
-    SequentialScan scan(*ctx.fs, format, sink);
-    WalkContext walk = make_walk_context(ctx, &scan);
-    const Stop stop = read_file_list(walk, ctx.file_list);
+    const std::unique_ptr<ScanStage> scan =
+        make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
+    WalkContext walk = make_walk_context(ctx, scan.get());
+    const Stop stop = scan->finish(read_file_list(walk, ctx.file_list));
     platform::close_handle(ctx.file_list);
     ctx.file_list = -1;
-    if (scan.read_failed()) ctx.read_failed = true;
+    if (scan->read_failed()) ctx.read_failed = true;
     end_on_stop(ctx, stop);
     check_interrupt(ctx);
     // Rows that never reached the file must not end as a normal run.

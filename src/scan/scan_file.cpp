@@ -31,7 +31,8 @@ void build_warning(std::string& warning, std::string_view shown, const std::stri
 
 }  // namespace
 
-Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format) {
+Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
+               InterruptCheck interrupted) {
   const std::string_view shown = platform::display_path(file.path);
   ws.row.clear();
   write_row_start(ws.row, format, shown, file.size, file.modified);
@@ -44,7 +45,7 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
   Stop stop = Stop::kNone;
   if (file.file >= 0) {
     FileSystemSource source(fs, file.file);
-    whole = scan_message_text(ws, &source, format, platform::interrupted, ws.row);
+    whole = scan_message_text(ws, &source, format, interrupted, ws.row);
     fs.close_file(file.file);
     file.file = -1;
     if (source.failed()) {
@@ -52,7 +53,7 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
       stop = Stop::kReadError;
     }
   } else {
-    whole = scan_message_text(ws, nullptr, format, platform::interrupted, ws.row);
+    whole = scan_message_text(ws, nullptr, format, interrupted, ws.row);
     if (file.open_failed) {
       build_warning(ws.warning, shown, file.error_text);
       stop = Stop::kReadError;
