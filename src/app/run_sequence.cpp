@@ -84,7 +84,8 @@ void run_sequence(RunContext& ctx) {
   }
   ctx.counting_flag = false;
   if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
-    ctx.accounting_log.format(" Initial directory: %s\n", ctx.lists.roots.front().c_str());
+    const std::string shown(platform::display_path(ctx.lists.roots.front()));
+    ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
   }
   for (std::string& root : ctx.lists.roots) {
     platform::append_separator(root);
