@@ -1,11 +1,12 @@
 // Windows path syntax, text conversion at the platform boundary and the
 // entry order, without touching the disk.
+#include "platform/path_syntax.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "platform/windows/windows_util.h"
 
@@ -113,7 +114,10 @@ TEST(WindowsText, ConversionKeepsEveryName) {
   }
   EXPECT_EQ(windows::to_utf8(L"caf\u00E9"), "caf\xC3\xA9");
   // A byte that starts no sequence becomes the character of the same code.
-  EXPECT_EQ(windows::to_wide("a\xFF" "b\xC3"), std::wstring(L"a\xFF" L"b\xC3"));
+  EXPECT_EQ(windows::to_wide("a\xFF"
+                             "b\xC3"),
+            std::wstring(L"a\xFF"
+                         L"b\xC3"));
 }
 
 TEST(WindowsEntryOrder, UpperCasedUtf16Ordinal) {
@@ -121,8 +125,8 @@ TEST(WindowsEntryOrder, UpperCasedUtf16Ordinal) {
   sort_entry_names(names);
   // "_" sorts after the letters once they are upper-cased; equal keys go by
   // their raw code units, so "B" before "b" and "É" before "é".
-  EXPECT_EQ(names, (std::vector<std::string>{"a", "B", "b", "e", "Z", "_x", "\xC3\x89",
-                                             "\xC3\xA9"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"a", "B", "b", "e", "Z", "_x", "\xC3\x89", "\xC3\xA9"}));
   EXPECT_TRUE(entry_name_less("abc", "ABD"));
   EXPECT_FALSE(entry_name_less("abd", "ABC"));
 }

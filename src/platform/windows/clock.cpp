@@ -13,8 +13,7 @@ namespace mailsift::platform {
 std::int64_t Clock::now() const {
   FILETIME ft;
   ::GetSystemTimeAsFileTime(&ft);
-  return static_cast<std::int64_t>(windows::file_time_of(ft) / 10000000ULL) -
-         kFileTimeEpochOffset;
+  return static_cast<std::int64_t>(windows::file_time_of(ft) / 10000000ULL) - kFileTimeEpochOffset;
 }
 
 Clock& system_clock() {

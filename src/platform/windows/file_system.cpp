@@ -211,8 +211,8 @@ bool list_by_search(const std::wstring& directory_path, std::uint64_t volume,
   out.clear();
   const std::wstring pattern = directory_path + L"*";
   WIN32_FIND_DATAW data;
-  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
     const std::size_t length = std::wcslen(data.cFileName);

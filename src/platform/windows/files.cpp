@@ -53,8 +53,8 @@ bool stat_wide(const std::wstring& path, EntryInfo& info) {
   info.type = type_of_attributes(data.dwFileAttributes);
   // A link whose target cannot be reached is an entry of its own.
   if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) info.type = EntryType::kDangling;
-  info.size = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  info.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                        data.nFileSizeLow);
   info.write_time = file_time_of(data.ftLastWriteTime);
   info.access_time = file_time_of(data.ftLastAccessTime);
   info.creation_time = file_time_of(data.ftCreationTime);
@@ -218,8 +218,8 @@ int open_path(const std::string& path, OpenMode mode) {
       disposition = OPEN_ALWAYS;
       break;
   }
-  HANDLE h = ::CreateFileW(wide_path(path).c_str(), access, share, nullptr, disposition, flags,
-                           nullptr);
+  HANDLE h =
+      ::CreateFileW(wide_path(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     remember_error();
     return -1;
@@ -300,7 +300,8 @@ std::string last_error_text() {
   const DWORD n = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, remembered_error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string out = n > 0 ? to_utf8(std::wstring_view(text, n)) : "error " + std::to_string(remembered_error);
+  std::string out =
+      n > 0 ? to_utf8(std::wstring_view(text, n)) : "error " + std::to_string(remembered_error);
   if (text != nullptr) ::LocalFree(text);
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ')) {
     out.pop_back();

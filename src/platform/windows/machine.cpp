@@ -59,8 +59,8 @@ namespace {
 std::string zone_name(const char* ansi_name) {
   if (ansi_name == nullptr || *ansi_name == '\0') return "";
   const std::string_view ansi(ansi_name);
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                      nullptr, 0);
+  const int n =
+      ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
   if (n <= 0) return "";
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);

@@ -114,8 +114,8 @@ bool make_absolute(const std::string& path, std::string& out) {
   const std::wstring written = to_wide(path);
   std::wstring full(written.size() + MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = ::GetFullPathNameW(written.c_str(), static_cast<DWORD>(full.size()),
-                                       full.data(), nullptr);
+    const DWORD n =
+        ::GetFullPathNameW(written.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (n == 0) return false;
     if (n < full.size()) {
       full.resize(n);

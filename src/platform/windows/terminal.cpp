@@ -84,9 +84,8 @@ int read_raw_key() {
   saved_mode.mode = mode;
   saved_mode.active = true;
   // No echo, no line editing and Ctrl-C as a key (3).
-  ::SetConsoleMode(input,
-                   mode & ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT |
-                                              ENABLE_PROCESSED_INPUT));
+  ::SetConsoleMode(input, mode & ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT |
+                                                     ENABLE_PROCESSED_INPUT));
   int key = -1;
   while (!interrupted()) {
     if (::WaitForSingleObject(input, 100) != WAIT_OBJECT_0) continue;

@@ -48,8 +48,8 @@ std::size_t decode(std::string_view text, std::size_t i, std::uint32_t& code) {
   }
   if (lead >= 0xF0 && lead <= 0xF4 && left >= 4 && continuation(at(1)) && continuation(at(2)) &&
       continuation(at(3))) {
-    code = ((lead & 0x07u) << 18) | ((at(1) & 0x3Fu) << 12) | ((at(2) & 0x3Fu) << 6) |
-           (at(3) & 0x3Fu);
+    code =
+        ((lead & 0x07u) << 18) | ((at(1) & 0x3Fu) << 12) | ((at(2) & 0x3Fu) << 6) | (at(3) & 0x3Fu);
     return code >= 0x10000 && code <= 0x10FFFF ? 4 : 0;
   }
   return 0;
@@ -117,8 +117,8 @@ std::wstring long_wide_path(std::string_view path) {
   const std::wstring written = to_wide(path);
   std::wstring full(written.size() + MAX_PATH, L'\0');
   for (;;) {
-    DWORD n = ::GetFullPathNameW(written.c_str(), static_cast<DWORD>(full.size()), full.data(),
-                                 nullptr);
+    DWORD n =
+        ::GetFullPathNameW(written.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (n == 0) return written;
     if (n < full.size()) {
       full.resize(n);

@@ -67,10 +67,10 @@ struct ListedEntry {
 struct Slot {
   SlotKind kind = SlotKind::kFree;
   HANDLE handle = INVALID_HANDLE_VALUE;
-  bool text = false;     // "\n" is written as CR LF
-  int console = -1;      // -1 not yet asked, 0 no, 1 a console (Unicode text)
-  std::string carry;     // an incomplete UTF-8 sequence waiting for its rest
-  std::wstring path;     // a directory's long path, with its trailing "\"
+  bool text = false;  // "\n" is written as CR LF
+  int console = -1;   // -1 not yet asked, 0 no, 1 a console (Unicode text)
+  std::string carry;  // an incomplete UTF-8 sequence waiting for its rest
+  std::wstring path;  // a directory's long path, with its trailing "\"
   std::uint64_t volume = 0;
   std::vector<ListedEntry> listed;
   std::size_t next_listed = 0;
