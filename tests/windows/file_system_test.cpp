@@ -56,8 +56,8 @@ class WindowsFiles : public ::testing::Test {
     const int h = open_path(path, OpenMode::kRead);
     std::string bytes;
     char buffer[256];
-    for (std::size_t n; h >= 0 && (n = read_handle(h, buffer, sizeof buffer)) > 0;) {
-      bytes.append(buffer, n);
+    for (std::ptrdiff_t n; h >= 0 && (n = read_handle(h, buffer, sizeof buffer)) > 0;) {
+      bytes.append(buffer, static_cast<std::size_t>(n));
     }
     close_handle(h);
     return bytes;
@@ -92,7 +92,7 @@ TEST_F(WindowsFiles, PathsLongerThan260Characters) {
   const int file_handle = fs.open_file(dir, "deep.eml");
   ASSERT_GE(file_handle, 0);
   char buffer[32];
-  EXPECT_EQ(fs.read_file(file_handle, buffer, sizeof buffer), 14u);
+  EXPECT_EQ(fs.read_file(file_handle, buffer, sizeof buffer), 14);
   fs.close_file(file_handle);
   fs.close_directory(dir);
 }
@@ -149,7 +149,7 @@ TEST_F(WindowsFiles, MessagesOpenWhileAnotherProgramWritesThem) {
   const int file = fs.open_file(dir, "held.eml");
   EXPECT_GE(file, 0);
   char buffer[16];
-  EXPECT_EQ(fs.read_file(file, buffer, sizeof buffer), 8u);
+  EXPECT_EQ(fs.read_file(file, buffer, sizeof buffer), 8);
   fs.close_file(file);
   fs.close_directory(dir);
   ::CloseHandle(held);
@@ -191,6 +191,8 @@ TEST_F(WindowsFiles, AttributeBitsAreTheRealOnes) {
   EXPECT_FALSE(stat_path(root_ + "\\missing.eml", info));
   EXPECT_FALSE(stat_path(root_ + "\\*.eml", info)) << "a wildcard names no file";
   EXPECT_EQ(open_path(root_, OpenMode::kRead), -1) << "a directory is not read as a file";
+  char byte;
+  EXPECT_EQ(read_handle(12345, &byte, 1), -1) << "a read that fails is not the end of a file";
 }
 
 }  // namespace

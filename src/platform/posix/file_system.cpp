@@ -90,7 +90,7 @@ class PosixFileSystem : public FileSystem {
     return fd;
   }
 
-  std::size_t read_file(int file, char* buffer, std::size_t n) override {
+  std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) override {
     return read_handle(file, buffer, n);
   }
 

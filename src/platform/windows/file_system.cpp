@@ -154,7 +154,7 @@ class WindowsFileSystem : public FileSystem {
     return add_slot(SlotKind::kFile, h, false);
   }
 
-  std::size_t read_file(int file, char* buffer, std::size_t n) override {
+  std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) override {
     return read_handle(file, buffer, n);
   }
 

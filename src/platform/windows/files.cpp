@@ -227,16 +227,23 @@ int open_path(const std::string& path, OpenMode mode) {
   return add_slot(SlotKind::kFile, h, text);
 }
 
-std::size_t read_handle(int handle, char* buffer, std::size_t n) {
+std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n) {
   Slot* slot = find_slot(handle);
-  if (slot == nullptr) return 0;
+  if (slot == nullptr) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    remember_error();
+    return -1;
+  }
   DWORD got = 0;
   const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
-  if (!::ReadFile(slot->handle, buffer, want, &got, nullptr)) {
-    remember_error();
-    return 0;
-  }
-  return got;
+  if (::ReadFile(slot->handle, buffer, want, &got, nullptr)) return got;
+  const DWORD error = ::GetLastError();
+  // A pipe whose writer is gone has ended; a read that Ctrl-C cancelled
+  // returns to the checkpoints.
+  if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;
+  if (error == ERROR_OPERATION_ABORTED && interrupted()) return 0;
+  remember_error();
+  return -1;
 }
 
 bool write_handle(int handle, const char* data, std::size_t n) {
