@@ -15,44 +15,35 @@ file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*.cpp)
 set(POSIX_ONLY_UNIT_TESTS
   ini_file_test.cpp       # XDG and /etc places, FIFOs, permission bits
   output_file_test.cpp    # gethostname, permission bits, "/" masks
+  scan_file_test.cpp      # scratch files made with a POSIX shell
 )
 foreach(name ${POSIX_ONLY_UNIT_TESTS})
   list(REMOVE_ITEM UNIT_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/${name})
 endforeach()
 file(GLOB WINDOWS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/*_test.cpp)
 
+# Cases that expect POSIX paths ("/" separators, no long-path prefix,
+# case-sensitive roots), LF line ends in the log, or a POSIX time-zone name.
 set(POSIX_ONLY_UNIT_CASES
-  # a POSIX time-zone name
   DateText.StandardTimeDuringDaylightSaving
-  # "/" paths
   FileListTest.EmptyLineEndsTheList
   FileListTest.LinesBecomeDirectoryAndName
   FileListTest.LongLinesAndInterrupt
   FileListTest.OwnReportIsPassedOverAndDirectoriesReachTheDispatch
-  # LF line ends, POSIX paths in patterns
   LogTest.LogPathThatIsADirectoryEndsWithStatusOne
   LogTest.ReplacementNotes
   LogTest.TrimCutsOnlyTrailingPadding
   LogTest.TwoRunsAppendTwoRecordsEachWithItsSeparator
-  # "/" paths
   LongOptions.OutputPathsAndExclusions
   LongOptions.TableOrderDecides
-  # "/" paths as roots and log paths
   Options.AccountingLog
   Options.DefaultsWithoutOptions
   Options.OutputFile
   Options.PathsPatternsAndOrder
   Options.PlusOneClosesAnOpenLog
-  # roots without the long-path prefix, case-sensitive
   RootsTest.PathArguments
   RootsTest.StoredFormAndDuplicates
-  # scratch files made with a POSIX shell
-  ScanMessageFiles.DisplayNameDropsLongPathPrefix
-  ScanMessageFiles.FailedReportWriteEndsWithWriteError
-  ScanMessageFiles.InterruptCompletesTheRow
-  ScanMessageFiles.QuotedModeAndUnopenableFile
-  ScanMessageFiles.RowAndProgressLineForEachFile
-  # child paths joined with "/"
+  WalkTest.ConsumerStopEndsTheWalkWithHandlesClosed
   WalkTest.CountingPassTotals
   WalkTest.DepthLimit
   WalkTest.EveryPatternIsItsOwnPass
