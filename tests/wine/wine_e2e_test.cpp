@@ -54,10 +54,11 @@ class WindowsE2E : public ::testing::Test {
 
 TEST_F(WindowsE2E, SlashStartsOptionsAndPatternsComeFromPaths) {
   // "-f *.eml /r": one pattern, then "/r" turns recursion off.
-  RunResult r = run_windows({win("mail"), "-f", "*.eml", "/r"}, options_);
+  RunResult r = run_windows({win("mail"), "-f", "*.eml", "/r", "/o", "r.txt"}, options_);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(names_of(r.out), (std::vector<std::string>{"Filename", win("mail\\a.eml"),
-                                                       win("mail\\b1.eml"), win("mail\\b2.eml")}));
+  EXPECT_EQ(names_of(read_file(dir_ + "/r.txt")),
+            (std::vector<std::string>{"Filename", win("mail\\a.eml"), win("mail\\b1.eml"),
+                                      win("mail\\b2.eml")}));
   EXPECT_NE(lf_lines(r.err).find("  1 directory, 3 files"), std::string::npos) << r.err;
 
   // A pattern in the path argument, and "-p" roots that begin with "/":
