@@ -71,6 +71,6 @@ if ! ctest --test-dir build-win -V >build-win/unit-tests.log 2>&1; then
   cat build-win/unit-tests.log
   exit 1
 fi
-grep -E '\[  (PASSED|SKIPPED) \]|tests passed' build-win/unit-tests.log
+grep -E '\[  (PASSED|SKIPPED) +\]|tests passed' build-win/unit-tests.log
 echo "Windows end-to-end tests (under Wine):"
 ctest --test-dir build-wine --output-on-failure -j2

@@ -5,6 +5,11 @@
 # in tests/windows/. The test program runs under the cross-compiling
 # emulator (Wine) when one is set.
 set(MAILSIFT_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${MAILSIFT_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  message(WARNING "No GoogleTest sources in ${MAILSIFT_GTEST_SOURCE_DIR} (libgtest-dev): "
+                  "the Windows unit tests are not built")
+  return()
+endif()
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -84,15 +84,17 @@ TEST_F(RowsE2E, SamplesGiveTheLinuxRows) {
 }
 
 TEST_F(RowsE2E, GeneratedTreeInWalkOrderWithCounts) {
-  // Names in mixed case, with "_", digits and no extension; subdirectories
+  // Names in mixed case, with "_", digits, no extension or beyond ASCII
+  // (UTF-8 in the rows on both systems); subdirectories
   // two levels deep; a link back to the root, which is counted but not
   // entered again.
   const std::vector<std::string> dirs = {"B", "a", "a/Deep", "a/deep2", "_z", "c.eml"};
   for (const std::string& d : dirs) make_dirs(root_ + "/" + d);
   std::filesystem::create_directory_symlink(root_, root_ + "/a/loop");
   const std::vector<std::string> files = {
-      "b.eml",         "A.EML",    "_first.eml", "a/x.eml",         "a/Deep/y.msg",
-      "a/deep2/Z.eml", "B/readme", "_z/1.eml",   "c.eml/inner.eml", "a/Deep/10.eml"};
+      "b.eml",           "A.EML",         "_first.eml",      "a/x.eml",
+      "a/Deep/y.msg",    "a/deep2/Z.eml", "B/readme",        "_z/1.eml",
+      "c.eml/inner.eml", "a/Deep/10.eml", "caf\xC3\xA9.eml", "\xE6\x97\xA5\xE6\x9C\xAC.eml"};
   int n = 0;
   for (const std::string& f : files) {
     ++n;
@@ -110,7 +112,7 @@ TEST_F(RowsE2E, GeneratedTreeInWalkOrderWithCounts) {
   const std::size_t first = rows.find("/mail/_first.eml|");
   EXPECT_LT(deep, x);
   EXPECT_LT(x, first);
-  EXPECT_EQ(count_line(windows_.err), "  7 directories, 18 files");
+  EXPECT_EQ(count_line(windows_.err), "  7 directories, 22 files");
 }
 
 }  // namespace

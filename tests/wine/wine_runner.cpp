@@ -12,6 +12,12 @@ std::string windows_path(const std::string& unix_path) {
 
 std::vector<std::string> wine_env(const std::string& home) {
   std::vector<std::string> env = clean_env(home);
+  // Wine reads Linux file names in the locale's character set: UTF-8, as
+  // the names are written.
+  for (std::string& e : env) {
+    if (e.rfind("LANG=", 0) == 0) e = "LANG=C.UTF-8";
+    if (e.rfind("LC_ALL=", 0) == 0) e = "LC_ALL=C.UTF-8";
+  }
   env.push_back("WINEPREFIX=" MAILSIFT_WINE_PREFIX);
   env.push_back("WINEDEBUG=-all");
   return env;

@@ -11,7 +11,8 @@ namespace mailsift::test {
 
 // The Windows form of a path on this machine: "Z:" and backslashes.
 std::string windows_path(const std::string& unix_path);
-// The clean environment with the Wine prefix and Wine's messages off.
+// The clean environment with a UTF-8 locale, the Wine prefix and Wine's
+// messages off.
 std::vector<std::string> wine_env(const std::string& home);
 // Runs `exe` (mailsift.exe unless given) under Wine.
 RunResult run_windows(const std::vector<std::string>& args, const RunOptions& options,
