@@ -219,5 +219,21 @@ TEST_F(WindowsE2E, ExitStatuses) {
   }
 }
 
+TEST_F(WindowsE2E, CtrlCEndsTheRunInOrder) {
+  // Ctrl-C reaches the console control handler, which only sets the flag:
+  // the row in progress is completed and the summary written.
+  for (int i = 0; i < 2000; ++i) {
+    write_file(mail_ + "/bulk" + std::to_string(i) + ".eml", std::string(4000, 'x') + "\n");
+  }
+  RunOptions o = options_;
+  o.interrupt_when = [](const std::string& err) { return err.find(" Bytes") != std::string::npos; };
+  RunResult r = run_windows({win("mail"), "-o", "report.txt"}, o);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("Reason: USER_ABORTED"), std::string::npos);
+  const std::string report = read_file(dir_ + "/report.txt");
+  EXPECT_TRUE(all_crlf(report));
+  EXPECT_LT(names_of(report).size(), 2000u);
+}
+
 }  // namespace
 }  // namespace mailsift::test
