@@ -1,12 +1,16 @@
 #include "app/report_setup.h"
 
+#include <memory>
+
 #include "app/run_context.h"
+#include "app/parallel_scan.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "platform/platform.h"
 #include "report/output_file.h"
 #include "report/row_sink.h"
 #include "scan/row_writer.h"
+#include "scan/structured_rows.h"
 
 namespace mailsift {
 
@@ -26,12 +30,13 @@ void prepare_report(RunContext& ctx) {
   const RowFormat format = row_format(s);
   if (s.file_list_on == 1 && ctx.file_list >= 0) {
     RowSink sink(ctx.report, ctx.console.err);
-    SequentialScan scan(*ctx.fs, format, sink);
-    WalkContext walk = make_walk_context(ctx, &scan);
-    const Stop stop = read_file_list(walk, ctx.file_list);
+    const std::unique_ptr<ScanStage> scan =
+        make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
+    WalkContext walk = make_walk_context(ctx, scan.get());
+    const Stop stop = scan->finish(read_file_list(walk, ctx.file_list));
     platform::close_handle(ctx.file_list);
     ctx.file_list = -1;
-    if (scan.read_failed()) ctx.read_failed = true;
+    if (scan->read_failed()) ctx.read_failed = true;
     end_on_stop(ctx, stop);
     check_interrupt(ctx);
     // Rows that never reached the file must not end as a normal run.
@@ -40,7 +45,11 @@ void prepare_report(RunContext& ctx) {
     plain_exit(ctx, kNormalExit);
   }
   std::string header;
-  append_header_row(header, format);
+  if (format.style == RowStyle::kDelimited) {
+    append_header_row(header, format);
+  } else {
+    append_structured_header(header, format.style);
+  }
   ctx.report.write(header);
 }
 

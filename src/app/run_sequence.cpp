@@ -1,6 +1,7 @@
 #include "app/run_sequence.h"
 
 #include <exception>
+#include <memory>
 #include <new>
 
 #include "config/options.h"
@@ -8,6 +9,7 @@
 #include "walk/roots.h"
 #include "walk/walk.h"
 #include "app/report_setup.h"
+#include "app/parallel_scan.h"
 #include "app/scan_pipeline.h"
 #include "report/row_sink.h"
 #include "scan/row_writer.h"
@@ -111,13 +113,17 @@ void run_sequence(RunContext& ctx) {
     ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
   }
   RowSink sink(ctx.report, ctx.console.err);
-  SequentialScan scan(*ctx.fs, row_format(ctx.settings), sink);
-  WalkContext walk = make_walk_context(ctx, &scan);
+  const std::unique_ptr<ScanStage> scan = make_scan_stage(
+      *ctx.fs, row_format(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
+  WalkContext walk = make_walk_context(ctx, scan.get());
+  Stop stop = Stop::kNone;
   for (const std::string& root : walk_roots) {
-    const Stop stop = walk_directory(walk, root);
-    if (scan.read_failed()) ctx.read_failed = true;
-    end_on_stop(ctx, stop);
+    stop = walk_directory(walk, root);
+    if (stop != Stop::kNone) break;
   }
+  stop = scan->finish(stop);
+  if (scan->read_failed()) ctx.read_failed = true;
+  end_on_stop(ctx, stop);
   check_interrupt(ctx);
   terminate_run(ctx, ctx.read_failed ? kReadError : kNormalExit);
 }

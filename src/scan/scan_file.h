@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "scan/message_scanner.h"
 #include "scan/row_writer.h"
 #include "scan/scan_workspace.h"
 #include "util/selected_file.h"
@@ -18,6 +19,8 @@ namespace mailsift {
 // also when the file is unreadable or the scan is interrupted. Returns
 // kReadError when bytes could not be read, kInterrupted when an interrupt cut
 // the scan short, else kNone.
-Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format);
+// `interrupted` is asked before every line.
+Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
+               InterruptCheck interrupted = &platform::interrupted);
 
 }  // namespace mailsift
