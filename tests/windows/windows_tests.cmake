@@ -61,6 +61,8 @@ list(JOIN POSIX_ONLY_UNIT_CASES ":" POSIX_ONLY_FILTER)
 add_executable(mailsift_unit_tests ${UNIT_SOURCES} ${WINDOWS_UNIT_SOURCES})
 target_link_libraries(mailsift_unit_tests PRIVATE mailsift_core gtest gtest_main)
 target_include_directories(mailsift_unit_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(mailsift_unit_tests PRIVATE
+  MAILSIFT_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
 if(NOT MSVC)
   target_compile_options(mailsift_unit_tests PRIVATE
     -include ${CMAKE_CURRENT_SOURCE_DIR}/windows/posix_shim.h)
