@@ -117,7 +117,7 @@ inline constexpr int kStdin = 0;
 inline constexpr int kStdout = 1;
 inline constexpr int kStderr = 2;
 enum class OpenMode { kRead, kWriteTruncate, kAppend, kReadWriteCreate };
-int open_path(const std::string& path, OpenMode mode);             // -1 on failure
+int open_path(const std::string& path, OpenMode mode);  // -1 on failure
 // The count, 0 at end (or when a signal interrupted the read), -1 on error.
 std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n);
 // Writes all n bytes; false on any failure (disk full, broken pipe).

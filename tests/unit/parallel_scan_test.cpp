@@ -222,7 +222,12 @@ class ParallelScanTest : public ::testing::Test {
 MessageSet* ParallelScanTest::set_ = nullptr;
 
 TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
-  const RowFormat formats[] = {{'|', false}, {',', true}, {'\t', false}, {'|', true}};
+  const RowFormat formats[] = {{'|', false},
+                               {',', true},
+                               {'\t', false},
+                               {'|', true},
+                               {'|', false, RowStyle::kCsv},
+                               {'|', false, RowStyle::kJsonLines}};
   for (const RowFormat format : formats) {
     const Captured base = one_thread(format);
     ASSERT_EQ(base.accepted, set_->size());
@@ -230,7 +235,8 @@ TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
     ASSERT_NE(base.err.find("\ncan't read file "), std::string::npos);
     for (const int jobs : {2, 8}) {
       SCOPED_TRACE(testing::Message() << "jobs " << jobs << " delimiter " << format.delimiter
-                                      << " quoted " << format.quoted);
+                                      << " quoted " << format.quoted
+                                      << " style " << static_cast<int>(format.style));
       RunSpec spec;
       spec.jobs = jobs;
       spec.format = format;
