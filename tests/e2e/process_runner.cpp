@@ -31,7 +31,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
     throw std::runtime_error("pipe failed");
   }
   std::vector<std::string> argv_store;
-  argv_store.push_back(mailsift_binary());
+  argv_store.push_back(options.program.empty() ? mailsift_binary() : options.program);
   argv_store.insert(argv_store.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : argv_store) argv.push_back(a.data());
@@ -64,6 +64,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
                    static_cast<rlim_t>(options.address_space_limit)};
       setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.in_child) options.in_child();
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -86,7 +87,9 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   while (open_count > 0) {
     int ready = poll(fds, 2, 200);
     if (std::chrono::steady_clock::now() > deadline) {
+      kill(-pid, SIGKILL);
       kill(pid, SIGKILL);
+      result.timed_out = true;
       break;
     }
     if (ready <= 0) continue;
@@ -101,7 +104,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
       }
       (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
       if (i == 1 && !interrupted && options.interrupt_when && options.interrupt_when(result.err)) {
-        kill(pid, SIGINT);
+        kill(pid, options.interrupt_signal);
         interrupted = true;
       }
     }
@@ -110,7 +113,9 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
     if (f.fd >= 0) close(f.fd);
   }
   int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
+  rusage usage{};
+  wait4(pid, &wstatus, 0, &usage);
+  result.peak_rss_kib = usage.ru_maxrss;
   if (WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
   } else if (WIFSIGNALED(wstatus)) {

@@ -1,0 +1,46 @@
+#include "e2e/run_checks.h"
+
+namespace mailsift::test {
+
+std::vector<std::string> job_args(int jobs) {
+  // The one-thread scan needs no option.
+  (void)jobs;
+  return {};
+}
+
+int count_rows(const std::string& report, const std::string& prefix) {
+  const std::string start = "\n" + prefix;
+  int rows = 0;
+  for (std::size_t at = report.find(start); at != std::string::npos;
+       at = report.find(start, at + 1)) {
+    ++rows;
+  }
+  return rows;
+}
+
+bool whole_row_prefix(const std::string& report, const std::string& full) {
+  if (report.size() > full.size() || full.compare(0, report.size(), report) != 0) return false;
+  return report.size() == full.size() || full[report.size()] == '\n';
+}
+
+std::string closed_log_problem(const std::string& log, const std::string& reason) {
+  const std::string last = "A 1 means access data will NOT be updated\n";
+  if (log.size() < last.size() || log.compare(log.size() - last.size(), last.size(), last) != 0) {
+    return "the log does not end with its closing lines:\n" + log;
+  }
+  const std::string abnormal = "\n Abnormal termination. Reason: ";
+  const std::size_t at = log.rfind(abnormal);
+  const std::size_t finished = log.rfind("\n\n  Finished: ");
+  if (finished == std::string::npos) return "no Finished line:\n" + log;
+  if (reason.empty()) {
+    if (at != std::string::npos && at > log.rfind("\n****")) return "abnormal end logged:\n" + log;
+    return "";
+  }
+  if (at == std::string::npos || log.compare(at + abnormal.size(), reason.size(), reason) != 0 ||
+      log.compare(at + abnormal.size() + reason.size(), 3, "\n  ") != 0) {
+    return "no abnormal end with reason " + reason + ":\n" + log;
+  }
+  return "";
+}
+
+}  // namespace mailsift::test
