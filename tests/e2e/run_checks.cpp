@@ -1,5 +1,7 @@
 #include "e2e/run_checks.h"
 
+#include <algorithm>
+
 namespace mailsift::test {
 
 std::vector<std::string> job_args(int jobs) {
@@ -21,6 +23,39 @@ int count_rows(const std::string& report, const std::string& prefix) {
 bool whole_row_prefix(const std::string& report, const std::string& full) {
   if (report.size() > full.size() || full.compare(0, report.size(), report) != 0) return false;
   return report.size() == full.size() || full[report.size()] == '\n';
+}
+
+namespace {
+
+std::size_t nth(const std::string& text, char c, int n) {
+  std::size_t at = std::string::npos;
+  for (int i = 0; i < n; ++i) {
+    at = text.find(c, at + 1);
+    if (at == std::string::npos) break;
+  }
+  return at;
+}
+
+}  // namespace
+
+std::string interrupted_report_problem(const std::string& report, const std::string& full) {
+  const std::size_t last = report.rfind('\n');
+  if (last == std::string::npos) {
+    return report == full.substr(0, full.find('\n')) ? "" : "not the header row: " + report;
+  }
+  if (!whole_row_prefix(report.substr(0, last), full) || full.size() <= last) {
+    return "the rows before the last are not those of the whole report";
+  }
+  const std::string row = report.substr(last + 1);
+  std::string expected = full.substr(last + 1);
+  expected.resize(std::min(expected.size(), expected.find('\n')));
+  const std::size_t third = nth(expected, '|', 3);
+  if (third == std::string::npos || row.compare(0, third + 1, expected, 0, third + 1) != 0 ||
+      std::count(row.begin(), row.end(), '|') !=
+          std::count(expected.begin(), expected.end(), '|')) {
+    return "last row\n" + row + "\nis not a whole row for\n" + expected;
+  }
+  return "";
 }
 
 std::string closed_log_problem(const std::string& log, const std::string& reason) {

@@ -20,6 +20,13 @@ int count_rows(const std::string& report, const std::string& prefix);
 // True when `report` is `full` cut at the end of a row (or all of it).
 bool whole_row_prefix(const std::string& report, const std::string& full);
 
+// An interrupted run's report: `full` (the uninterrupted report, '|'
+// delimited) up to the end of a row, except that the last row, the one in
+// progress when the run stopped, may hold only what was captured by then: it
+// is still whole, with the reference row's name, size and time and all its
+// columns. Gives an empty text when so, else what is wrong.
+std::string interrupted_report_problem(const std::string& report, const std::string& full);
+
 // The log ends with its closing lines; `reason` empty for a normal end.
 // Gives an empty text when it does, else what is wrong.
 std::string closed_log_problem(const std::string& log, const std::string& reason);
