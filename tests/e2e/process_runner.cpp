@@ -41,6 +41,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   for (auto& e : env_store) envp.push_back(e.data());
   envp.push_back(nullptr);
 
+  const auto started = std::chrono::steady_clock::now();
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -116,6 +117,8 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   rusage usage{};
   wait4(pid, &wstatus, 0, &usage);
   result.peak_rss_kib = usage.ru_maxrss;
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
   } else if (WIFSIGNALED(wstatus)) {

@@ -16,6 +16,7 @@ struct RunResult {
   // Peak resident set of the child in KiB (getrusage of the waited child; it
   // includes what the test process held at the fork, a few MiB at most).
   long peak_rss_kib = 0;
+  double seconds = 0;  // wall-clock time from start to exit
 };
 
 struct RunOptions {
