@@ -66,6 +66,18 @@ std::string date_time_text(std::int64_t seconds, bool utc) {
   return text;
 }
 
+void end_on_stop(RunContext& ctx, Stop stop) {
+  switch (stop) {
+    case Stop::kNone:
+    case Stop::kReadError:
+      return;
+    case Stop::kInterrupted:
+      terminate_run(ctx, kUserAborted);
+    case Stop::kWriteError:
+      terminate_run(ctx, kWriteError);
+  }
+}
+
 void check_interrupt(RunContext& ctx) {
   if (platform::interrupted()) terminate_run(ctx, kUserAborted);
 }
@@ -93,7 +105,7 @@ void terminate_run(RunContext& ctx, int code) {
     OutStream& log = ctx.accounting_log;
     if (!log.flush() && code == kNormalExit) code = kWriteError;
     if (code != kNormalExit) log.format("\n Abnormal termination. Reason: %s", exit_reason(code));
-    log.write(directories_line(ctx.dir_count, ctx.file_count));
+    log.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
     log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
     log.write("  Elapsed: ");
     log.write(elapsed_text(elapsed));
@@ -105,7 +117,7 @@ void terminate_run(RunContext& ctx, int code) {
     ctx.console.err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
   }
   if (s.output_mode != 0 && s.quiet == 0) {
-    ctx.console.err.write(directories_line(ctx.dir_count, ctx.file_count));
+    ctx.console.err.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
     ctx.console.err.write("  Elapsed: ");
     std::string e = elapsed_text(elapsed);
     e.push_back('\n');

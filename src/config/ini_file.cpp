@@ -140,6 +140,7 @@ void read_ini_file(RunContext& ctx) {
     ctx.console.messages().write("\nCouldn't open .ini file\n");
     // Only a person at a terminal can answer; a pipe or file is never read.
     if (ctx.console.stdin_is_terminal) {
+      ctx.console.flush();
       char c;
       platform::read_handle(platform::kStdin, &c, 1);
       check_interrupt(ctx);

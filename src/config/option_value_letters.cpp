@@ -126,7 +126,7 @@ void output(OptionCursor& c) {
   // Masks count only at the start of a path component (or anywhere for the
   // computer name); the masks themselves are capitals.
   if (has_output_mask(full)) {
-    expand_output_mask(c.ctx, full);
+    expand_output_mask(*c.ctx.clock, c.ctx.computer_name_source, full);
   }
   s.output_path = full;
 }

@@ -95,6 +95,8 @@ struct Settings {
   std::int64_t begin_offset = 0;
   std::int64_t end_offset = 0;
   std::int32_t short_name_width = 0;
+  // Scanning threads; 0: one per online core.
+  std::int32_t jobs = 0;
 };
 
 // What the walk looks for: search roots (absolute, without a trailing

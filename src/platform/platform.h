@@ -76,8 +76,9 @@ class FileSystem {
   virtual bool stat_entry(int dir, const std::string& name, EntryInfo& info) = 0;
   // Identity of an open directory.
   virtual bool directory_identity(int dir, FileIdentity& id) = 0;
-  // Opens a regular file for reading (non-blocking, no controlling tty);
-  // -1 when it cannot be opened or is not a regular file.
+  // Opens an entry the walk saw as a regular file for reading (non-blocking,
+  // no controlling tty, no second look at its type); -1 when it cannot be
+  // opened (last_error_text() says why).
   virtual int open_file(int dir, const std::string& name) = 0;
   // Reads up to n bytes: the count, 0 at end of file (or when a signal
   // interrupted the read), -1 on a read error (last_error_text() says why).

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "config/settings.h"
 #include "scan/header_record.h"
+#include "util/selected_file.h"
 
 namespace mailsift {
 
@@ -17,18 +19,14 @@ struct RowFormat {
   bool quoted = false;  // every column in double quotes
 };
 
+// The row format the settings ask for.
+RowFormat row_format(const Settings& settings);
+
 // The header row, without a line end.
 void append_header_row(std::string& out, RowFormat format);
 
 // The line end that starts a row and columns 1 to 3, each followed by the
-// delimiter. `mod` is the modification time: year, month, day, hour, minute.
-struct ModTime {
-  std::int32_t year = 0;
-  std::int32_t month = 0;
-  std::int32_t day = 0;
-  std::int32_t hour = 0;
-  std::int32_t minute = 0;
-};
+// delimiter.
 void write_row_start(std::string& out, RowFormat format, std::string_view display_name,
                      std::int64_t size, const ModTime& mod);
 

@@ -13,6 +13,7 @@ struct ScanWorkspace {
   TextReader reader;
   std::string row;       // the row being built, written to the report whole
   std::string progress;  // the progress line
+  std::string warning;   // why the message could not be read completely
   std::string line;      // the line in hand
   std::string ahead;     // a line read ahead by a capture rule
   HeaderRecord record;

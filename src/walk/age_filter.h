@@ -10,7 +10,6 @@ namespace mailsift {
 
 struct RunContext;
 struct Settings;
-struct FileTimes;
 
 struct DateParts {
   int year = 0;
@@ -32,7 +31,8 @@ void set_default_bounds(Settings& settings, const platform::Clock& clock);
 void store_age_value(Settings& settings, const platform::Clock& clock, std::string_view value,
                      bool older);
 // The age and size tests of the dispatch.
-bool passes_age_filter(const RunContext& ctx, const platform::EntryInfo& entry);
+bool passes_age_filter(const Settings& settings, const platform::Clock& clock,
+                       const platform::EntryInfo& entry);
 bool passes_size_filter(const Settings& settings, std::int64_t size);
 
 }  // namespace mailsift

@@ -70,11 +70,4 @@ void end_exclusions(RunContext& ctx) {
   terminate_run(ctx, kIllegalOption);
 }
 
-bool is_excluded(const RunContext& ctx, std::string_view name) {
-  for (const std::string& pattern : ctx.lists.exclusions) {
-    if (match_pattern_upper_text(pattern, name)) return true;
-  }
-  return false;
-}
-
 }  // namespace mailsift

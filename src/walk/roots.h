@@ -18,6 +18,5 @@ void begin_exclusions(RunContext& ctx);
 void add_exclusion(RunContext& ctx, const std::string& pattern);
 // Ends the run with code 6 when more than 80 exclusions were given.
 void end_exclusions(RunContext& ctx);
-bool is_excluded(const RunContext& ctx, std::string_view name);
 
 }  // namespace mailsift

@@ -25,6 +25,17 @@ std::string mailsift_binary() {
   return MAILSIFT_BINARY;
 }
 
+// Bytes the process has read so far (its "rchar"), 0 when unknown.
+long long bytes_read_by(pid_t pid) {
+  std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+  std::string key;
+  long long value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return 0;
+}
+
 RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& options) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
@@ -81,17 +92,37 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
 
   RunResult result;
   bool interrupted = false;
+  // Sends the interrupt signal once, and only to a child still running.
+  auto interrupt = [&]() {
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == 0) {
+      kill(pid, options.interrupt_signal);
+      result.signalled = true;
+    }
+    interrupted = true;
+  };
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
   pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
   int open_count = 2;
   char buffer[65536];
+  const bool watch_reads = options.interrupt_after_read_bytes > 0;
+  const bool watch_time = options.interrupt_after_seconds > 0;
   while (open_count > 0) {
-    int ready = poll(fds, 2, 200);
+    int ready = poll(fds, 2, watch_reads || watch_time ? 2 : 200);
     if (std::chrono::steady_clock::now() > deadline) {
       kill(-pid, SIGKILL);
       kill(pid, SIGKILL);
       result.timed_out = true;
       break;
+    }
+    if (watch_reads && !interrupted && bytes_read_by(pid) > options.interrupt_after_read_bytes) {
+      interrupt();
+    }
+    if (watch_time && !interrupted &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() >=
+            options.interrupt_after_seconds) {
+      interrupt();
     }
     if (ready <= 0) continue;
     for (int i = 0; i < 2; ++i) {
@@ -105,8 +136,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
       }
       (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
       if (i == 1 && !interrupted && options.interrupt_when && options.interrupt_when(result.err)) {
-        kill(pid, options.interrupt_signal);
-        interrupted = true;
+        interrupt();
       }
     }
   }

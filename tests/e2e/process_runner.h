@@ -13,6 +13,7 @@ struct RunResult {
   std::string out;         // standard output
   std::string err;         // standard error
   bool timed_out = false;  // killed at the timeout
+  bool signalled = false;  // the interrupt signal was sent
   // Peak resident set of the child in KiB (getrusage of the waited child; it
   // includes what the test process held at the fork, a few MiB at most).
   long peak_rss_kib = 0;
@@ -27,6 +28,12 @@ struct RunOptions {
   // interrupt_signal once.
   std::function<bool(const std::string&)> interrupt_when;
   int interrupt_signal = 2;  // SIGINT
+  // Non-zero: interrupt_signal goes out once the child has read more than
+  // this many bytes (progress lines reach a pipe only at the end, in one
+  // write).
+  long long interrupt_after_read_bytes = 0;
+  // Non-zero: interrupt_signal goes out once this long has passed.
+  double interrupt_after_seconds = 0;
   // Run in the child just before exec (limits, privileges, name spaces).
   std::function<void()> in_child;
   // Non-empty: the program run instead of the binary under test.

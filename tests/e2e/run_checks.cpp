@@ -5,9 +5,8 @@
 namespace mailsift::test {
 
 std::vector<std::string> job_args(int jobs) {
-  // The one-thread scan needs no option.
-  (void)jobs;
-  return {};
+  if (jobs == 0) return {};
+  return {"--jobs=" + std::to_string(jobs)};
 }
 
 int count_rows(const std::string& report, const std::string& prefix) {
