@@ -1,0 +1,24 @@
+// The header date parser over arbitrary lines, with and without the keyword
+// a Date or Sent line starts with.
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_input.h"
+#include "scan/date_parser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace mailsift;
+  std::string_view text = fuzz::as_text(data, size);
+  static const char* const kStarts[] = {"", "Date: ", "Sent: ", "DATE:"};
+  std::string line = kStarts[fuzz::take_byte(text) % 4];
+  line.append(text);
+  ParsedDate date;
+  parse_header_date(line, date);
+  FUZZ_CHECK(date.month >= 0 && date.month <= 12);
+  // The same line read again over its own result changes nothing.
+  ParsedDate again = date;
+  parse_header_date(line, again);
+  FUZZ_CHECK(again.year == date.year && again.month == date.month && again.day == date.day &&
+             again.time_text == date.time_text);
+  return 0;
+}
