@@ -15,10 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ParsedDate date;
   parse_header_date(line, date);
   FUZZ_CHECK(date.month >= 0 && date.month <= 12);
-  // The same line read again over its own result changes nothing.
-  ParsedDate again = date;
-  parse_header_date(line, again);
-  FUZZ_CHECK(again.year == date.year && again.month == date.month && again.day == date.day &&
-             again.time_text == date.time_text);
+  // The time text is the rest of the line from the time on.
+  FUZZ_CHECK(std::string_view(line).ends_with(date.time_text));
   return 0;
 }
