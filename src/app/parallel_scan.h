@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/platform.h"
 #include "app/scan_pipeline.h"
+#include "platform/platform.h"
 #include "report/row_sink.h"
 #include "scan/row_writer.h"
 #include "util/selected_file.h"

@@ -2,14 +2,15 @@
 
 #include <memory>
 
-#include "app/run_context.h"
 #include "app/parallel_scan.h"
+#include "app/run_context.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "platform/platform.h"
 #include "report/output_file.h"
 #include "report/row_sink.h"
 #include "scan/row_writer.h"
+#include "scan/structured_rows.h"
 
 namespace mailsift {
 
@@ -32,10 +33,15 @@ void prepare_report(RunContext& ctx) {
     const std::unique_ptr<ScanStage> scan =
         make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
     WalkContext walk = make_walk_context(ctx, scan.get());
-    const Stop stop = scan->finish(read_file_list(walk, ctx.file_list));
+    const Stop listed = read_file_list(walk, ctx.file_list);
+    const Stop stop = scan->finish(listed);
     platform::close_handle(ctx.file_list);
     ctx.file_list = -1;
     if (scan->read_failed()) ctx.read_failed = true;
+    if (listed == Stop::kReadError && stop == Stop::kNone) {
+      ctx.console.err.format("\ncan't read the file list (%s)", walk.list_error.c_str());
+      ctx.read_failed = true;
+    }
     end_on_stop(ctx, stop);
     check_interrupt(ctx);
     // Rows that never reached the file must not end as a normal run.
@@ -44,7 +50,11 @@ void prepare_report(RunContext& ctx) {
     plain_exit(ctx, kNormalExit);
   }
   std::string header;
-  append_header_row(header, format);
+  if (format.style == RowStyle::kDelimited) {
+    append_header_row(header, format);
+  } else {
+    append_structured_header(header, format.style);
+  }
   ctx.report.write(header);
 }
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
 #include "app/environment.h"
 #include "app/run_context.h"
+#include "platform/platform.h"
 
 namespace mailsift {
 

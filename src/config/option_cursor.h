@@ -36,7 +36,8 @@ struct OptionValue {
 // leading "=" skipped when asked), else the next argument, which is consumed.
 OptionValue take_value(OptionCursor& c, bool skip_equal);
 
-// Arguments beginning with "-" or "+" hold options ("/" starts a path).
+// Arguments that begin with an option character ("-", "+", and "/" where
+// it does not start a path) hold options.
 bool is_option_argument(const std::string& argument);
 
 // Applies the option letter under the cursor; ends the run on an error.

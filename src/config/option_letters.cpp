@@ -9,6 +9,7 @@
 #include "config/option_cursor.h"
 #include "config/options.h"
 #include "config/settings.h"
+#include "platform/path_syntax.h"
 #include "walk/age_filter.h"
 #include "walk/roots.h"
 #include "util/count_format.h"
@@ -147,7 +148,11 @@ void name_only(OptionCursor& c) {
 }
 
 void roots(OptionCursor& c) {
-  while (c.has_next_argument() && !is_option_argument(c.next_argument())) {
+  // The root list stops only at "-" or "+": a "/" may begin a path here.
+  const auto ends_list = [](const std::string& a) {
+    return !a.empty() && (a[0] == '-' || a[0] == '+');
+  };
+  while (c.has_next_argument() && !ends_list(c.next_argument())) {
     add_root(c.ctx, c.next_argument());
     ++c.next_arg;
   }
@@ -234,7 +239,7 @@ OptionValue take_value(OptionCursor& c, bool skip_equal) {
 }
 
 bool is_option_argument(const std::string& argument) {
-  return !argument.empty() && (argument[0] == '-' || argument[0] == '+');
+  return !argument.empty() && platform::starts_option(argument[0]);
 }
 
 void apply_option_letter(OptionCursor& c) {

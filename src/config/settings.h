@@ -97,7 +97,14 @@ struct Settings {
   std::int32_t short_name_width = 0;
   // Scanning threads; 0: one per online core.
   std::int32_t jobs = 0;
+  // The report's format: kFormatDelimited (the default), kFormatCsv or
+  // kFormatJsonLines.
+  std::int32_t output_format = 0;
 };
+
+inline constexpr std::int32_t kFormatDelimited = 0;
+inline constexpr std::int32_t kFormatCsv = 1;
+inline constexpr std::int32_t kFormatJsonLines = 2;
 
 // What the walk looks for: search roots (absolute, without a trailing
 // separator except a file-system root's own), name patterns (as given) and

@@ -2,9 +2,9 @@
 //
 // Everything the program does through the OS (directories, file facts, opening
 // and writing files, the clock, machine facts, the terminal and signals) is
-// declared here. src/platform/posix/ implements it for POSIX; a Windows
-// implementation can sit behind the same declarations later. Nothing outside
-// src/platform/ includes an OS header or reads errno.
+// declared here. src/platform/posix/ implements it for POSIX and
+// src/platform/windows/ for Windows (the wide API, UTF-8 at the boundary).
+// Nothing outside src/platform/ includes an OS header or reads errno.
 #pragma once
 
 #include <cstddef>
@@ -119,7 +119,7 @@ inline constexpr int kStdin = 0;
 inline constexpr int kStdout = 1;
 inline constexpr int kStderr = 2;
 enum class OpenMode { kRead, kWriteTruncate, kAppend, kReadWriteCreate };
-int open_path(const std::string& path, OpenMode mode);             // -1 on failure
+int open_path(const std::string& path, OpenMode mode);  // -1 on failure
 // The count, 0 at end (or when a signal interrupted the read), -1 on error.
 std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n);
 // Writes all n bytes; false on any failure (disk full, broken pipe).

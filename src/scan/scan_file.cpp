@@ -2,6 +2,7 @@
 
 #include "platform/path_syntax.h"
 #include "scan/message_scanner.h"
+#include "scan/structured_rows.h"
 #include "util/count_format.h"
 #include "util/text_reader.h"
 
@@ -34,8 +35,15 @@ void build_warning(std::string& warning, std::string_view shown, const std::stri
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
                InterruptCheck interrupted) {
   const std::string_view shown = platform::display_path(file.path);
-  ws.row.clear();
-  write_row_start(ws.row, format, shown, file.size, file.modified);
+  // A structured format is made from the plain row and where its columns
+  // start.
+  const bool structured = format.style != RowStyle::kDelimited;
+  const RowStyle style = format.style;
+  if (structured) format = RowFormat{};
+  std::string& row = structured ? ws.plain : ws.row;
+  ColumnStarts* starts = structured ? &ws.starts : nullptr;
+  row.clear();
+  write_row_start(row, format, shown, file.size, file.modified, starts);
   build_progress(ws.progress, shown, file.size);
   ws.warning.clear();
 
@@ -45,7 +53,7 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
   Stop stop = Stop::kNone;
   if (file.file >= 0) {
     FileSystemSource source(fs, file.file);
-    whole = scan_message_text(ws, &source, format, interrupted, ws.row);
+    whole = scan_message_text(ws, &source, format, interrupted, row, starts);
     fs.close_file(file.file);
     file.file = -1;
     if (source.failed()) {
@@ -53,11 +61,15 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
       stop = Stop::kReadError;
     }
   } else {
-    whole = scan_message_text(ws, nullptr, format, interrupted, ws.row);
+    whole = scan_message_text(ws, nullptr, format, interrupted, row, starts);
     if (file.open_failed) {
       build_warning(ws.warning, shown, file.error_text);
       stop = Stop::kReadError;
     }
+  }
+  if (structured) {
+    ws.row.clear();
+    append_structured_row(ws.row, style, row, ws.starts);
   }
   if (stop == Stop::kNone && !whole) stop = Stop::kInterrupted;
   return stop;

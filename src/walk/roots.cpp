@@ -1,12 +1,12 @@
 // The run's search roots, name patterns and exclusion patterns.
 #include "walk/roots.h"
 
-#include "util/characters.h"
-#include "walk/match_pattern.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "util/characters.h"
+#include "walk/match_pattern.h"
 
 namespace mailsift {
 
@@ -14,10 +14,11 @@ void add_root(RunContext& ctx, const std::string& path) {
   std::string stored;
   if (!platform::make_absolute(path, stored)) return;
   platform::drop_trailing_separator(stored);
-  // Names are case-sensitive here: two roots are one only when every byte
-  // agrees, so /mail and /Mail stay two directories.
+  platform::add_long_path_prefix(stored);
+  // Two roots are one when the file system takes them for the same name
+  // (byte for byte where names are case-sensitive).
   for (const std::string& root : ctx.lists.roots) {
-    if (root == stored) return;
+    if (platform::same_path(root, stored)) return;
   }
   ctx.lists.roots.push_back(std::move(stored));
 }
