@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "util/numbers.h"
+#include "util/ascii.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 

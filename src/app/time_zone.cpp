@@ -1,6 +1,6 @@
 #include "app/time_zone.h"
 
-#include "util/numbers.h"
+#include "util/ascii.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "util/ascii.h"  // until configuration includes it itself
+
 namespace mailsift {
 
 std::int32_t read_int32(std::string_view text);
@@ -15,11 +17,7 @@ std::int64_t read_int64(std::string_view text);
 // Same, also telling how many characters were used (0 when no digits).
 std::int64_t read_int64_prefix(std::string_view text, std::size_t& used);
 
-// ASCII-only case helpers: only a-z and A-Z change.
-char ascii_upper(char c);
-char ascii_lower(char c);
-void upper_in_place(std::string& text);
-bool iequals(std::string_view a, std::string_view b);
-bool istarts_with(std::string_view text, std::string_view prefix);
+// The value itself, or the nearest 32-bit limit.
+std::int32_t saturate_int32(std::int64_t value);
 
 }  // namespace mailsift

@@ -1,7 +1,7 @@
 // The run's search roots, name patterns and exclusion patterns.
 #include "walk/roots.h"
 
-#include "util/characters.h"
+#include "util/ascii.h"
 #include "walk/match_pattern.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
