@@ -1,16 +1,15 @@
 #include "app/pause.h"
 
-#include "app/run_context.h"
-#include "app/terminate.h"
 #include "platform/platform.h"
+#include "util/console.h"
 
 namespace mailsift {
 
-void wait_seconds(RunContext& ctx, const OutStream& warned_on, int seconds) {
-  if (seconds <= 0) return;
-  if (!ctx.console.shows_on_terminal(warned_on)) return;
+bool wait_seconds(const Console& console, const OutStream& warned_on, int seconds) {
+  if (seconds <= 0) return false;
+  if (!console.shows_on_terminal(warned_on)) return false;
   platform::sleep_seconds(seconds);
-  check_interrupt(ctx);
+  return platform::interrupted();
 }
 
 }  // namespace mailsift

@@ -2,15 +2,14 @@
 
 #include <new>
 
-#include "config/options.h"
 #include "config/settings.h"
-#include "walk/roots.h"
 #include "walk/walk.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "report/output_file.h"
 #include "app/accounting_log.h"
 #include "app/environment.h"
+#include "app/run_config.h"
 #include "util/count_format.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
@@ -68,13 +67,11 @@ void run_sequence(RunContext& ctx) {
   }
   setup_environment(ctx);
   apply_program_defaults(ctx.settings);
-  parse_options(ctx);
+  configure_run(ctx);
   check_interrupt(ctx);  // before the report file is opened or truncated
   if (ctx.accounting_log.is_open()) echo_command_line(ctx);
   open_report_output(ctx);
   write_run_banner(ctx);
-  if (ctx.lists.name_patterns.empty()) add_name_pattern(ctx, "*.*");
-  if (ctx.lists.roots.empty()) add_current_directory(ctx);
   collect_skip_set(ctx);
   prepare_report(ctx);
   if (ctx.settings.immediate == 0 && ctx.settings.output_mode != 0) {

@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "util/ascii.h"  // until configuration includes it itself
-
 namespace mailsift {
 
 std::int32_t read_int32(std::string_view text);

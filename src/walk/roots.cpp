@@ -1,74 +1,11 @@
-// The run's search roots, name patterns and exclusion patterns.
+// The exclusion test of the walk: the run's exclusion patterns (upper-cased
+// when they were added) against an entry's name.
 #include "walk/roots.h"
 
-#include "util/ascii.h"
 #include "walk/match_pattern.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
-#include "app/terminate.h"
 
 namespace mailsift {
-
-void add_root(RunContext& ctx, const std::string& path) {
-  std::string stored;
-  if (!platform::make_absolute(path, stored)) return;
-  platform::drop_trailing_separator(stored);
-  // Names are case-sensitive here: two roots are one only when every byte
-  // agrees, so /mail and /Mail stay two directories.
-  for (const std::string& root : ctx.lists.roots) {
-    if (root == stored) return;
-  }
-  ctx.lists.roots.push_back(std::move(stored));
-}
-
-void add_name_pattern(RunContext& ctx, const std::string& pattern) {
-  for (const std::string& known : ctx.lists.name_patterns) {
-    if (known == pattern) return;
-  }
-  ctx.lists.name_patterns.push_back(pattern);
-}
-
-void add_path_argument(RunContext& ctx, const std::string& argument) {
-  std::string absolute;
-  if (!platform::make_absolute(argument, absolute)) return;
-  if (absolute.find('*') == std::string::npos && platform::is_directory(absolute)) {
-    add_root(ctx, absolute);
-    return;
-  }
-  // A pattern, a single file or a name that does not exist: the directory
-  // part becomes the root and the last component the pattern.
-  std::string directory;
-  std::string name;
-  platform::split_path(absolute, directory, name);
-  platform::drop_trailing_separator(directory);
-  if (directory.empty()) return;
-  add_root(ctx, directory);
-  if (!name.empty()) add_name_pattern(ctx, name);
-}
-
-void add_current_directory(RunContext& ctx) {
-  std::string cwd;
-  if (platform::current_directory(cwd)) add_root(ctx, cwd);
-}
-
-void begin_exclusions(RunContext& ctx) {
-  ctx.lists.exclusions.clear();
-}
-
-void add_exclusion(RunContext& ctx, const std::string& pattern) {
-  std::string upper = pattern;
-  for (char& c : upper) c = static_cast<char>(ascii_upper(static_cast<unsigned char>(c)));
-  ctx.lists.exclusions.push_back(std::move(upper));
-}
-
-void end_exclusions(RunContext& ctx) {
-  if (ctx.lists.exclusions.size() <= static_cast<std::size_t>(kMaxExclusions)) return;
-  OutStream& out = ctx.console.messages();
-  out.write("\nYou have too many -eXclude file types.\n");
-  out.format("Max exclude types is %d\n", kMaxExclusions);
-  terminate_run(ctx, kIllegalOption);
-}
 
 bool is_excluded(const RunContext& ctx, std::string_view name) {
   for (const std::string& pattern : ctx.lists.exclusions) {

@@ -197,14 +197,17 @@ TEST(LongOptions, FileList) {
 
 TEST(LongOptions, DirectCallResults) {
   ParsedRun r;
+  RunConfigHost host(r.ctx);
+  ConfigRun run{r.ctx.settings, r.ctx.lists, r.ctx.file_list, host, r.ctx.console, r.clock};
   std::string refused = "width";
-  EXPECT_EQ(parse_long_option(r.ctx, refused), 1);
+  EXPECT_FALSE(parse_long_option(run, refused));
   std::string accepted = "width=12";
-  EXPECT_EQ(parse_long_option(r.ctx, accepted), 0);
+  EXPECT_TRUE(parse_long_option(run, accepted));
   EXPECT_EQ(r.s().name_width, 12);
   std::string upper = "str=on";
-  EXPECT_EQ(parse_long_option(r.ctx, upper), 0);
+  EXPECT_TRUE(parse_long_option(run, upper));
   EXPECT_EQ(upper, "str=ON");
+  EXPECT_FALSE(run.stop);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "walk/file_times.h"
 #include "walk/roots.h"
+#include "config/run_lists.h"
 #include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
@@ -125,7 +126,7 @@ TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
   fs_.add_file("/r/b.TMP");
   fs_.add_file("/r/c.eml");
   patterns({"*.*"});
-  add_exclusion(ctx_, "*.tmp");
+  add_exclusion(ctx_.lists, "*.tmp");
   walk({"/r"});
   EXPECT_EQ(seen_.size(), 3u);
   seen_.clear();
@@ -159,7 +160,7 @@ TEST_F(WalkTest, CountingPassTotals) {
   fs_.add_file("/r/sub/caf\xC3\xA9.eml", 23);
   fs_.add_file("/r/x.tmp", 1000);
   patterns({"*.eml", "*.*"});
-  add_exclusion(ctx_, "*.TMP");
+  add_exclusion(ctx_.lists, "*.TMP");
   ctx_.settings.exclusions_on = 1;
   ctx_.settings.output_mode = 1;
   ctx_.settings.auto_width = 1;
