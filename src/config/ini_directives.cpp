@@ -216,6 +216,9 @@ constexpr IniRow kDirectives[] = {
     {{"ZULU"}, kContains, zulu, nullptr, kKeep, kAlsoMilitary, kOnOff, &kZuluBare},
     {{"LFN"}, kContains, long_names, nullptr, kOff, 0, kOnOff},
     {{"8.3"}, kContains, switch_field, &Settings::lfn_mode, kOn, 0, kIgnoresValue},
+    // Last: a line beginning "JOBS" that another directive also matches (one
+    // that contains "TIME", say) stays that directive's.
+    {{"JOBS"}, kBegins, jobs, nullptr, kKeep, 0, kUpperCase, &kModifierBare},
 };
 // clang-format on
 

@@ -159,6 +159,10 @@ constexpr LongRow kKeywords[] = {
     {"WID", Match::kBegins, values::width, kValue},
     {"VER", Match::kBegins, switch_field, kOnOff, &Settings::quiet},
     {"SOUR", Match::kBegins, source_list, Takes::kMaybe},
+    // No keyword begins with "J", so none is a prefix of a text beginning
+    // "JOBS" and "JOBS" takes no text meant for another; last, it stays so
+    // whatever keyword is added before it.
+    {"JOBS", Match::kBegins, jobs, kValue},
 };
 
 bool matches(const LongRow& row, std::string_view text) {

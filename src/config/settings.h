@@ -34,6 +34,7 @@ struct Settings {
   std::int32_t age_filter_on = 0;
   std::int32_t older_than_date = 0;
   std::int32_t newer_than_date = 0;
+  std::int32_t jobs = 0;  // threads that scan messages: 0 for one per online core, else 1 to 64
 
   // --- Accepted and stored; no output of this program depends on them ------
   std::int32_t access_option = 0;

@@ -14,6 +14,7 @@ namespace mailsift {
 namespace {
 
 constexpr std::size_t kMaxCommentLength = 127;
+constexpr std::int32_t kMaxJobs = 64;
 
 bool ignored_empty(const Value& v) {
   return v.has(kEmptyIgnored) && v.text.empty();
@@ -299,6 +300,12 @@ bool crc(ConfigRun& run, const Value&) {
 bool extension(ConfigRun& run, const Value&) {
   run.settings.ext_on = 1;
   run.settings.ext_mode = 2;
+  return true;
+}
+
+bool jobs(ConfigRun& run, const Value& v) {
+  const std::int32_t n = read_int32(v.text);
+  run.settings.jobs = n < 0 ? 0 : (n > kMaxJobs ? kMaxJobs : n);
   return true;
 }
 

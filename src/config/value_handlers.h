@@ -84,6 +84,7 @@ bool time_letter(ConfigRun& run, const Value& v);
 bool zulu(ConfigRun& run, const Value& v);
 bool crc(ConfigRun& run, const Value& v);
 bool extension(ConfigRun& run, const Value& v);
+bool jobs(ConfigRun& run, const Value& v);
 
 // A list of exclusions that replaces the one before (the letter "x").
 void begin_exclusions(ConfigRun& run);

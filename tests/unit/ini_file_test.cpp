@@ -135,6 +135,8 @@ TEST_F(IniTest, TableOrderAndMatching) {
   EXPECT_EQ(s.size_greater, 2048);
   apply("WIDTH=40");
   EXPECT_EQ(s.name_width, 40);
+  apply("JOBS=4");
+  EXPECT_EQ(s.jobs, 4);
 }
 
 TEST_F(IniTest, PathValuesKeepTheirCase) {

@@ -97,7 +97,7 @@ TEST(LongOptions, ValuesAndRefusals) {
   EXPECT_EQ(width.s().name_width, 0);
   for (const char* text : {"width", "width=", "output", "path", "file", "exclude", "level",
                            "delimeter", "greater", "lessthan", "older", "newer", "comment", "begin",
-                           "end", "hashset", "logfile", "accounting="}) {
+                           "end", "hashset", "logfile", "accounting=", "jobs"}) {
     ParsedRun r;
     EXPECT_EQ(r.parse({std::string("--") + text}), 6) << text;
     EXPECT_EQ(r.err, std::string("\nIllegal option: ") + text + kOptionReason);
@@ -125,6 +125,9 @@ TEST(LongOptions, ValuesAndRefusals) {
   ParsedRun name_after;
   name_after.parse({"--nameafter5"});
   EXPECT_EQ(name_after.s().name_after, 5);
+  ParsedRun jobs;  // at most 64 threads
+  jobs.parse({"--jobs=999"});
+  EXPECT_EQ(jobs.s().jobs, 64);
   ParsedRun comment;
   comment.parse({"--comment=abc=20"});
   EXPECT_EQ(comment.s().comment_text, "abc");
