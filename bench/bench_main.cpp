@@ -2,7 +2,7 @@
 //
 // Generates a tree of varied messages in a temporary directory, then times
 // (a) opening and reading every file and (b) scanning every file with
-// scan_message into a report file on one thread, and prints messages/s and
+// scan_file into a report file on one thread, and prints messages/s and
 // MB/s for both. The tree is removed afterwards.
 #include <algorithm>
 #include <chrono>
@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "walk/file_times.h"
-#include "scan/message_scanner.h"
-#include "scan/scan_message.h"
-#include "scan/scan_workspace.h"
 #include "platform/platform.h"
-#include "app/run_context.h"
+#include "report/row_sink.h"
+#include "scan/message_scanner.h"
+#include "scan/scan_file.h"
+#include "scan/scan_workspace.h"
+#include "util/out_stream.h"
 
 namespace fs = std::filesystem;
 using namespace mailsift;
@@ -185,12 +185,17 @@ Pass read_only(const fs::path& root) {
 
 // Breaking the file times into calendar fields is the dispatch's work, not
 // the scanner's: every row gets the same fixed modification time here.
-Pass scan_all(const fs::path& root, RunContext& ctx) {
-  FileTimes times;
-  times.last_write = TimeFields{8, 6, 2013, 9, 15, 0, 0};
-  return visit_tree(root, [&ctx, &times](platform::FileSystem&, int dir, const std::string& path,
-                                         const std::string& name, const platform::EntryInfo& info) {
-    scan_message(ctx, dir, name, path, info.size, times);
+Pass scan_all(const fs::path& root, RowSink& sink) {
+  static ScanWorkspace ws;
+  static SelectedFile file;
+  file.modified = ModTime{2013, 8, 6, 9, 15};
+  return visit_tree(root, [&sink](platform::FileSystem& files, int dir, const std::string& path,
+                                  const std::string& name, const platform::EntryInfo& info) {
+    file.path = path;
+    file.size = info.size;
+    file.file = files.open_file(dir, name);
+    scan_file(ws, files, file, RowFormat{});
+    sink.write(ws.progress, ws.warning, ws.row);
   });
 }
 
@@ -203,8 +208,8 @@ Pass scan_in_memory(const fs::path& root) {
     std::string text;
     int f = files.open_file(dir, name);
     if (f < 0) return;
-    for (std::size_t got; (got = files.read_file(f, buffer.data(), buffer.size())) > 0;) {
-      text.append(buffer.data(), got);
+    for (std::ptrdiff_t got; (got = files.read_file(f, buffer.data(), buffer.size())) > 0;) {
+      text.append(buffer.data(), static_cast<std::size_t>(got));
     }
     files.close_file(f);
     messages.push_back(std::move(text));
@@ -241,13 +246,16 @@ int main() {
   std::int64_t bytes = generate_tree(root);
   std::printf("%.1f MB generated\n", bytes / 1e6);
 
-  RunContext ctx;
+  OutStream report;
+  OutStream progress;
   std::string report_path = (root / "report.txt").string();
-  ctx.report.attach_handle(platform::open_path(report_path, platform::OpenMode::kWriteTruncate),
-                           OutStream::kReportBufferSize, true);
-  ctx.console.err.attach_handle(platform::open_path("/dev/null", platform::OpenMode::kAppend), 0,
-                                true);
-  write_header_row(ctx);
+  report.attach_handle(platform::open_path(report_path, platform::OpenMode::kWriteTruncate),
+                       OutStream::kReportBufferSize, true);
+  progress.attach_handle(platform::open_path("/dev/null", platform::OpenMode::kAppend), 0, true);
+  std::string header;
+  append_header_row(header, RowFormat{});
+  report.write(header);
+  RowSink sink(report, progress);
 
   // Warm the page cache, then keep the best of five interleaved runs of each pass.
   read_only(root);
@@ -255,12 +263,12 @@ int main() {
   for (int round = 0; round < 5; ++round) {
     Pass ra = read_only(root);
     if (round == 0 || ra.seconds < a.seconds) a = ra;
-    Pass rb = scan_all(root, ctx);
+    Pass rb = scan_all(root, sink);
     if (round == 0 || rb.seconds < b.seconds) b = rb;
   }
-  ctx.report.close();
+  report.close();
   print("(a) open and read", a);
-  print("(b) scan_message to report", b);
+  print("(b) scan_file to report", b);
   std::printf("ratio (b)/(a): %.2f\n", b.seconds / a.seconds);
   print("(c) scanner alone, in memory", scan_in_memory(root));
 

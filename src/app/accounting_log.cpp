@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
-#include "util/count_format.h"
 #include "app/pause.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
 #include "app/time_zone.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "util/count_format.h"
 
 namespace mailsift {
 
@@ -86,8 +86,14 @@ bool trim_log_file(RunContext& ctx, const std::string& name) {
   std::int64_t first_fill = -1;
   bool text_after_fill = false;
   for (;;) {
-    std::size_t got = platform::read_handle(handle, chunk.data(), chunk.size());
-    if (got == 0) break;
+    const std::ptrdiff_t read = platform::read_handle(handle, chunk.data(), chunk.size());
+    if (read < 0) {
+      // What could not be read cannot be judged padding: nothing is cut.
+      platform::close_handle(handle);
+      return true;
+    }
+    if (read == 0) break;
+    const std::size_t got = static_cast<std::size_t>(read);
     for (std::size_t i = 0; i < got; ++i) {
       if (is_fill_byte(chunk[i])) {
         if (first_fill < 0) first_fill = position + static_cast<std::int64_t>(i);

@@ -105,7 +105,6 @@ std::size_t utf8_sequence(std::string_view text, std::size_t i) {
   return n;
 }
 
-
 }  // namespace
 
 std::string to_console_text(std::string_view cp437_text, bool utf8) {

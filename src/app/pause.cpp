@@ -5,9 +5,10 @@
 
 namespace mailsift {
 
-bool wait_seconds(const Console& console, const OutStream& warned_on, int seconds) {
+bool wait_seconds(Console& console, const OutStream& warned_on, int seconds) {
   if (seconds <= 0) return false;
   if (!console.shows_on_terminal(warned_on)) return false;
+  console.flush();
   platform::sleep_seconds(seconds);
   return platform::interrupted();
 }

@@ -8,6 +8,6 @@ class OutStream;
 
 // Only when the stream the warning went to is a terminal (nobody reads a file
 // or a pipe in time). True when an interrupt arrived during the pause.
-bool wait_seconds(const Console& console, const OutStream& warned_on, int seconds);
+bool wait_seconds(Console& console, const OutStream& warned_on, int seconds);
 
 }  // namespace mailsift

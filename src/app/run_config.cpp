@@ -38,7 +38,8 @@ void RunConfigHost::close_accounting_log() {
 }
 
 void RunConfigHost::expand_output_mask(std::string& path) {
-  if (has_output_mask(path)) mailsift::expand_output_mask(ctx_, path);
+  if (has_output_mask(path))
+    mailsift::expand_output_mask(*ctx_.clock, ctx_.computer_name_source, path);
 }
 
 bool RunConfigHost::pause_after_warning(const OutStream& warned_on, int seconds) {
@@ -47,6 +48,7 @@ bool RunConfigHost::pause_after_warning(const OutStream& warned_on, int seconds)
 
 bool RunConfigHost::wait_for_key() {
   if (!ctx_.console.stdin_is_terminal) return false;
+  ctx_.console.flush();
   char c;
   platform::read_handle(platform::kStdin, &c, 1);
   return platform::interrupted();

@@ -1,19 +1,10 @@
 #include "app/run_context.h"
 
-#include <algorithm>
-
-#include "scan/scan_workspace.h"
-
 namespace mailsift {
 
 RunContext::RunContext() : fs(&platform::real_file_system()), clock(&platform::system_clock()) {}
 
 RunContext::~RunContext() = default;
-
-bool RunContext::is_skipped(const platform::EntryInfo& info) const {
-  const platform::FileIdentity id{info.device, info.inode};
-  return std::find(skip_set.begin(), skip_set.end(), id) != skip_set.end();
-}
 
 void RunContext::attach_process_streams() {
   console.attach_process_streams();
@@ -25,6 +16,11 @@ void RunContext::attach_test_streams(std::string* out, std::string* err, std::st
   console.attach_test_streams(out, err);
   report.attach_string(report_text);
   console.report_on_stdout = nullptr;
+}
+
+WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer) {
+  return WalkContext{ctx.settings, ctx.lists,  *ctx.fs, *ctx.clock,
+                     ctx.skip_set, ctx.counts, consumer};
 }
 
 }  // namespace mailsift

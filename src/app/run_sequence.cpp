@@ -1,19 +1,25 @@
 #include "app/run_sequence.h"
 
+#include <exception>
+#include <memory>
 #include <new>
 
-#include "config/settings.h"
-#include "walk/walk.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
-#include "report/output_file.h"
 #include "app/accounting_log.h"
 #include "app/environment.h"
+#include "app/parallel_scan.h"
+#include "app/report_setup.h"
 #include "app/run_config.h"
-#include "util/count_format.h"
 #include "app/run_context.h"
+#include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "app/usage.h"
+#include "config/settings.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "report/row_sink.h"
+#include "scan/row_writer.h"
+#include "util/count_format.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 
@@ -43,17 +49,32 @@ int run_main(int argc, char** argv) {
   ctx.args.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) ctx.args.emplace_back(argv[i]);
   if (ctx.args.empty()) ctx.args.emplace_back("mailsift");
+  return run_guarded(ctx, &run_sequence);
+}
+
+int run_guarded(RunContext& ctx, void (*body)(RunContext&)) {
   try {
     try {
-      run_sequence(ctx);
+      body(ctx);
+      terminate_run(ctx, kNormalExit);
+    } catch (const RunExit&) {
+      throw;
     } catch (const std::bad_alloc&) {
       // Memory that cannot be had ends the run in order, with its summary and
       // the log's closing lines, like every other failure.
       ctx.console.err.write("\nError obtaining memory\n");
       terminate_run(ctx, kMemoryError);
+    } catch (const std::exception& error) {
+      ctx.console.err.format("\nUnexpected error: %s\n", error.what());
+      terminate_run(ctx, kNonSpecificError);
+    } catch (...) {
+      terminate_run(ctx, kNonSpecificError);
     }
   } catch (const RunExit& exit) {
     return exit.code;
+  } catch (...) {
+    // The orderly end itself failed; nothing more can be written.
+    return kNonSpecificError;
   }
 }
 
@@ -74,21 +95,33 @@ void run_sequence(RunContext& ctx) {
   write_run_banner(ctx);
   collect_skip_set(ctx);
   prepare_report(ctx);
-  if (ctx.settings.immediate == 0 && ctx.settings.output_mode != 0) {
-    run_counting_pass(ctx);
-  } else {
-    ctx.settings.auto_width = 0;
-  }
-  ctx.counting_flag = false;
+
+  // Each root is walked with a trailing separator.
+  std::vector<std::string> walk_roots = ctx.lists.roots;
+  for (std::string& root : walk_roots) platform::append_separator(root);
+  // The settings' "immediate" asks for the counting pass before the report.
+  const bool counted = ctx.settings.immediate != 0 && ctx.settings.output_mode != 0;
+  if (counted) run_counting_pass(ctx, walk_roots);
   if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
-    ctx.accounting_log.format(" Initial directory: %s\n", ctx.lists.roots.front().c_str());
+    // The log names the first root as the counting pass left it: with its
+    // separator once it was counted.
+    const std::string& first = counted ? walk_roots.front() : ctx.lists.roots.front();
+    ctx.accounting_log.format(" Initial directory: %s\n", first.c_str());
   }
-  for (std::string& root : ctx.lists.roots) {
-    platform::append_separator(root);
-    walk_directory(ctx, root);
+  RowSink sink(ctx.report, ctx.console.err);
+  const std::unique_ptr<ScanStage> scan =
+      make_scan_stage(*ctx.fs, row_format(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
+  WalkContext walk = make_walk_context(ctx, scan.get());
+  Stop stop = Stop::kNone;
+  for (const std::string& root : walk_roots) {
+    stop = walk_directory(walk, root);
+    if (stop != Stop::kNone) break;
   }
+  stop = scan->finish(stop);
+  if (scan->read_failed()) ctx.read_failed = true;
+  end_on_stop(ctx, stop);
   check_interrupt(ctx);
-  terminate_run(ctx, kNormalExit);
+  terminate_run(ctx, ctx.read_failed ? kReadError : kNormalExit);
 }
 
 void echo_command_line(RunContext& ctx) {
@@ -104,21 +137,19 @@ void echo_command_line(RunContext& ctx) {
   log.write("\n");
 }
 
-void run_counting_pass(RunContext& ctx) {
+void run_counting_pass(RunContext& ctx, const std::vector<std::string>& walk_roots) {
   ctx.console.err.write("\nCounting files: ");
-  for (std::string& root : ctx.lists.roots) {
-    platform::append_separator(root);
-    walk_directory(ctx, root);
-  }
-  ctx.counting_flag = false;
-  Settings& s = ctx.settings;
-  if (s.auto_width != 0) {
-    s.name_width = static_cast<std::int32_t>(ctx.longest_path + 2);
+  WalkContext walk = make_walk_context(ctx, nullptr);
+  walk.measure_paths = ctx.settings.auto_width != 0;
+  for (const std::string& root : walk_roots) end_on_stop(ctx, walk_directory(walk, root));
+  const WalkCounts& counts = ctx.counts;
+  if (walk.measure_paths) {
+    const std::int32_t name_width = static_cast<std::int32_t>(counts.longest_path + 2);
     ctx.console.err.format("\r  Maximum path length found is %u, -w %d installed\n",
-                           ctx.longest_path, s.name_width);
+                           counts.longest_path, name_width);
   }
-  ctx.console.err.format("\r%10s files to process, ", format_count(ctx.pre_count).c_str());
-  ctx.console.err.format("%s bytes\n", format_bytes(ctx.pre_bytes).c_str());
+  ctx.console.err.format("\r%10s files to process, ", format_count(counts.pre_count).c_str());
+  ctx.console.err.format("%s bytes\n", format_bytes(counts.pre_bytes).c_str());
 }
 
 void collect_skip_set(RunContext& ctx) {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
 #include "app/environment.h"
 #include "app/run_context.h"
+#include "platform/platform.h"
 #include "util/calendar.h"
 
 namespace mailsift {
@@ -65,6 +65,18 @@ std::string date_time_text(std::int64_t seconds, bool utc) {
   return text;
 }
 
+void end_on_stop(RunContext& ctx, Stop stop) {
+  switch (stop) {
+    case Stop::kNone:
+    case Stop::kReadError:
+      return;
+    case Stop::kInterrupted:
+      terminate_run(ctx, kUserAborted);
+    case Stop::kWriteError:
+      terminate_run(ctx, kWriteError);
+  }
+}
+
 void check_interrupt(RunContext& ctx) {
   if (platform::interrupted()) terminate_run(ctx, kUserAborted);
 }
@@ -85,7 +97,7 @@ void terminate_run(RunContext& ctx, int code) {
     ctx.console.err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
   }
   if (s.output_mode != 0 && s.quiet == 0) {
-    ctx.console.err.write(directories_line(ctx.dir_count, ctx.file_count));
+    ctx.console.err.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
     ctx.console.err.write("  Elapsed: ");
     std::string e = elapsed_text(elapsed);
     e.push_back('\n');
@@ -98,7 +110,7 @@ void terminate_run(RunContext& ctx, int code) {
   if (ctx.accounting_log.is_open()) {
     OutStream& log = ctx.accounting_log;
     if (code != kNormalExit) log.format("\n Abnormal termination. Reason: %s", exit_reason(code));
-    log.write(directories_line(ctx.dir_count, ctx.file_count));
+    log.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
     log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
     log.write("  Elapsed: ");
     log.write(elapsed_text(elapsed));

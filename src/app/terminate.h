@@ -6,6 +6,7 @@
 #include <string>
 
 #include "util/exit_code.h"
+#include "util/stop.h"
 
 namespace mailsift {
 
@@ -29,6 +30,11 @@ struct RunExit {
 // Ends the run at once with `status`, without summary or closing lines; open
 // streams are flushed as a process exit would flush them.
 [[noreturn]] void plain_exit(RunContext& ctx, int status);
+
+// Ends the run as a lower layer's stop asks: an interrupt with code 2, a
+// report that cannot be written with code 9. Returns for kNone and for a read
+// error, which only changes how the run ends once it is done.
+void end_on_stop(RunContext& ctx, Stop stop);
 
 // Ends the run with code 2 when the interrupt flag is set.
 void check_interrupt(RunContext& ctx);

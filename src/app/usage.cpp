@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "platform/platform.h"
-#include "util/ascii.h"
 #include "app/banner.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
 #include "app/usage_text.h"
+#include "platform/platform.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 

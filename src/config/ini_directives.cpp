@@ -211,14 +211,14 @@ constexpr IniRow kDirectives[] = {
     {{"TIME"}, kContains, values::time_letter, nullptr, kKeep, kLetterAsGiven, kUpperCase,
      &kTimeBare},
     {{"VAR"}, kBegins, switch_field, &Settings::variable_width, kOn, 0, kIgnoresValue},
-    {{"WIDTH"}, kBegins, values::width, nullptr, kKeep, 0, kUpperCase, &kModifierBare},
+    {{"WIDTH"}, kBegins, number, &Settings::name_width, kKeep, 0, kUpperCase, &kModifierBare},
     // UTC times are written the 24-hour way.
     {{"ZULU"}, kContains, zulu, nullptr, kKeep, kAlsoMilitary, kOnOff, &kZuluBare},
     {{"LFN"}, kContains, long_names, nullptr, kOff, 0, kOnOff},
     {{"8.3"}, kContains, switch_field, &Settings::lfn_mode, kOn, 0, kIgnoresValue},
     // Last: a line beginning "JOBS" that another directive also matches (one
     // that contains "TIME", say) stays that directive's.
-    {{"JOBS"}, kBegins, jobs, nullptr, kKeep, 0, kUpperCase, &kModifierBare},
+    {{"JOBS"}, kBegins, number, &Settings::jobs, kKeep, 0, kUpperCase, &kModifierBare},
 };
 // clang-format on
 

@@ -156,13 +156,13 @@ constexpr LongRow kKeywords[] = {
     {"STR", Match::kBegins, switch_field, kOnOff, &Settings::streams_on},
     {"UTF", Match::kBegins, switch_field, kNothing, &Settings::utf_on},
     {"VAR", Match::kBegins, switch_field, kNothing, &Settings::variable_width},
-    {"WID", Match::kBegins, values::width, kValue},
+    {"WID", Match::kBegins, number, kValue, &Settings::name_width},
     {"VER", Match::kBegins, switch_field, kOnOff, &Settings::quiet},
     {"SOUR", Match::kBegins, source_list, Takes::kMaybe},
     // No keyword begins with "J", so none is a prefix of a text beginning
     // "JOBS" and "JOBS" takes no text meant for another; last, it stays so
     // whatever keyword is added before it.
-    {"JOBS", Match::kBegins, jobs, kValue},
+    {"JOBS", Match::kBegins, number, kValue, &Settings::jobs},
 };
 
 bool matches(const LongRow& row, std::string_view text) {

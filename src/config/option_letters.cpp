@@ -305,7 +305,7 @@ constexpr LetterRow kLetters[] = {
     {'P', flag, switch_field, &Settings::pause_on, Switch::kToggle, Switch::kToggle},
     {'R', flag, switch_field, &Settings::reset_access},
     {'T', reverse_time_value, values::time_letter},
-    {'W', wide_width_value, values::width},
+    {'W', wide_width_value, number, &Settings::name_width},
     {'Z', flag, zulu},
     {'z', flag, zulu},
     {'a', flag, switch_field, &Settings::append_output, Switch::kOn, Switch::kOff},
@@ -324,7 +324,7 @@ constexpr LetterRow kLetters[] = {
     {'q', attribute_masks, attributes},
     {'r', flag, switch_field, &Settings::recurse, Switch::kToggle, Switch::kOn},
     {'t', time_value, values::time_letter},
-    {'w', width_value, values::width},
+    {'w', width_value, number, &Settings::name_width},
     // Each "-x" list replaces the one before: the latest list typed is the one meant.
     {'x', exclusion_list, exclusion},
 };

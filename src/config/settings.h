@@ -34,7 +34,6 @@ struct Settings {
   std::int32_t age_filter_on = 0;
   std::int32_t older_than_date = 0;
   std::int32_t newer_than_date = 0;
-  std::int32_t jobs = 0;  // threads that scan messages: 0 for one per online core, else 1 to 64
 
   // --- Accepted and stored; no output of this program depends on them ------
   std::int32_t access_option = 0;
@@ -96,7 +95,16 @@ struct Settings {
   std::int64_t begin_offset = 0;
   std::int64_t end_offset = 0;
   std::int32_t short_name_width = 0;
+  // Scanning threads; 0: one per online core.
+  std::int32_t jobs = 0;
+  // The report's format: kFormatDelimited (the default), kFormatCsv or
+  // kFormatJsonLines.
+  std::int32_t output_format = 0;
 };
+
+inline constexpr std::int32_t kFormatDelimited = 0;
+inline constexpr std::int32_t kFormatCsv = 1;
+inline constexpr std::int32_t kFormatJsonLines = 2;
 
 // What the walk looks for: search roots (absolute, without a trailing
 // separator except a file-system root's own), name patterns (as given) and

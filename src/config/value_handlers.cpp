@@ -14,7 +14,6 @@ namespace mailsift {
 namespace {
 
 constexpr std::size_t kMaxCommentLength = 127;
-constexpr std::int32_t kMaxJobs = 64;
 
 bool ignored_empty(const Value& v) {
   return v.has(kEmptyIgnored) && v.text.empty();
@@ -229,8 +228,8 @@ bool delimiter(ConfigRun& run, const Value& v) {
   return true;
 }
 
-bool width(ConfigRun& run, const Value& v) {
-  run.settings.name_width = read_int32(v.text);
+bool number(ConfigRun& run, const Value& v) {
+  run.settings.*v.field = read_int32(v.text);
   return true;
 }
 
@@ -300,12 +299,6 @@ bool crc(ConfigRun& run, const Value&) {
 bool extension(ConfigRun& run, const Value&) {
   run.settings.ext_on = 1;
   run.settings.ext_mode = 2;
-  return true;
-}
-
-bool jobs(ConfigRun& run, const Value& v) {
-  const std::int32_t n = read_int32(v.text);
-  run.settings.jobs = n < 0 ? 0 : (n > kMaxJobs ? kMaxJobs : n);
   return true;
 }
 

@@ -76,7 +76,7 @@ bool size_less(ConfigRun& run, const Value& v);
 bool older(ConfigRun& run, const Value& v);
 bool newer(ConfigRun& run, const Value& v);
 bool delimiter(ConfigRun& run, const Value& v);
-bool width(ConfigRun& run, const Value& v);
+bool number(ConfigRun& run, const Value& v);  // the row's field
 bool begin_offset(ConfigRun& run, const Value& v);
 bool end_offset(ConfigRun& run, const Value& v);
 bool comment(ConfigRun& run, const Value& v);
@@ -84,7 +84,6 @@ bool time_letter(ConfigRun& run, const Value& v);
 bool zulu(ConfigRun& run, const Value& v);
 bool crc(ConfigRun& run, const Value& v);
 bool extension(ConfigRun& run, const Value& v);
-bool jobs(ConfigRun& run, const Value& v);
 
 // A list of exclusions that replaces the one before (the letter "x").
 void begin_exclusions(ConfigRun& run);

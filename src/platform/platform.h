@@ -74,11 +74,13 @@ class FileSystem {
   virtual bool stat_entry(int dir, const std::string& name, EntryInfo& info) = 0;
   // Identity of an open directory.
   virtual bool directory_identity(int dir, FileIdentity& id) = 0;
-  // Opens a regular file for reading (non-blocking, no controlling tty);
-  // -1 when it cannot be opened or is not a regular file.
+  // Opens an entry the walk saw as a regular file for reading (non-blocking,
+  // no controlling tty, no second look at its type); -1 when it cannot be
+  // opened (last_error_text() says why).
   virtual int open_file(int dir, const std::string& name) = 0;
-  // Reads up to n bytes; 0 at end of file; a read error counts as the end.
-  virtual std::size_t read_file(int file, char* buffer, std::size_t n) = 0;
+  // Reads up to n bytes: the count, 0 at end of file (or when a signal
+  // interrupted the read), -1 on a read error (last_error_text() says why).
+  virtual std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) = 0;
   virtual void close_file(int file) = 0;
   // Read-only on: clear every write bit; off: set the owner's write bit.
   // One chmod when the mode changes, none otherwise.
@@ -115,8 +117,9 @@ inline constexpr int kStdin = 0;
 inline constexpr int kStdout = 1;
 inline constexpr int kStderr = 2;
 enum class OpenMode { kRead, kWriteTruncate, kAppend, kReadWriteCreate };
-int open_path(const std::string& path, OpenMode mode);             // -1 on failure
-std::size_t read_handle(int handle, char* buffer, std::size_t n);  // 0 at end or error
+int open_path(const std::string& path, OpenMode mode);  // -1 on failure
+// The count, 0 at end (or when a signal interrupted the read), -1 on error.
+std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n);
 // Writes all n bytes; false on any failure (disk full, broken pipe).
 bool write_handle(int handle, const char* data, std::size_t n);
 void close_handle(int handle);

@@ -3,12 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "walk/file_list.h"
-#include "scan/scan_message.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
-#include "app/run_context.h"
-#include "app/terminate.h"
 
 namespace mailsift {
 
@@ -68,7 +64,8 @@ bool has_output_mask(const std::string& path) {
          find_mask(path, kMaskStarts[3]) != std::string::npos;
 }
 
-void expand_output_mask(RunContext& ctx, std::string& path) {
+void expand_output_mask(const platform::Clock& clock, ComputerNameSource computer_name,
+                        std::string& path) {
   std::size_t start = std::string::npos;
   for (const MaskStart& mask : kMaskStarts) {
     start = find_mask(path, mask);
@@ -82,7 +79,7 @@ void expand_output_mask(RunContext& ctx, std::string& path) {
 
   platform::CalendarTime t;
   const bool utc = masked.find('G') != std::string_view::npos;
-  if (!platform::seconds_to_calendar(ctx.clock->now(), utc, t)) t = platform::CalendarTime{};
+  if (!platform::seconds_to_calendar(clock.now(), utc, t)) t = platform::CalendarTime{};
 
   std::string out;
   std::size_t i = 0;
@@ -90,7 +87,7 @@ void expand_output_mask(RunContext& ctx, std::string& path) {
     const std::string_view rest = masked.substr(i);
     if (token_at(rest, "COMPUTERNAME")) {
       std::string name;
-      if (ctx.computer_name_source(name) && name.size() <= kComputerNameLimit) out += name;
+      if (computer_name(name) && name.size() <= kComputerNameLimit) out += name;
       i += 12;
     } else if (token_at(rest, "YYYY")) {
       append_number(out, "%04d", t.year);
@@ -130,45 +127,29 @@ void expand_output_mask(RunContext& ctx, std::string& path) {
   path += extension;
 }
 
-void open_report_output(RunContext& ctx) {
-  Settings& s = ctx.settings;
+ReportOpening open_report(const Settings& s, OutStream& report, Console& console) {
   if (s.output_mode == 1) {
     const bool append = s.append_output == 1;
     int handle = platform::open_path(
         s.output_path, append ? platform::OpenMode::kAppend : platform::OpenMode::kWriteTruncate);
     if (handle < 0) {
       // A report that cannot be written is a failed run, never a normal end.
-      ctx.console.err.format(
+      console.err.format(
           append ? "\ncan't open output file %s\n" : "\ncan't create output file %s\n",
           s.output_path.c_str());
-      ctx.console.err.format("FILE: %s, LINE %d\n", kReportModule, __LINE__);
-      plain_exit(ctx, kOutputFile);
+      console.err.format("FILE: %s, LINE %d\n", kReportModule, __LINE__);
+      return ReportOpening::kCannotOpen;
     }
-    ctx.report.attach_handle(handle, OutStream::kReportBufferSize, true);
-    ctx.console.report_on_stdout = nullptr;
-    return;
+    report.attach_handle(handle, OutStream::kReportBufferSize, true);
+    console.report_on_stdout = nullptr;
+    return ReportOpening::kReady;
   }
-  if (s.output_mode == -1) return;
+  if (s.output_mode == -1) return ReportOpening::kReady;
   if (s.append_output == 1 && s.output_mode == 0) {
-    ctx.console.messages().write("\n\tNeed output file name if -a is chosen\n");
-    terminate_run(ctx, kIllegalOption);
+    console.messages().write("\n\tNeed output file name if -a is chosen\n");
+    return ReportOpening::kAppendNeedsName;
   }
-}
-
-void prepare_report(RunContext& ctx) {
-  Settings& s = ctx.settings;
-  s.immediate = s.immediate == 0 ? 1 : 0;
-  if (s.time_letter_set == 1 || s.time_letter == '3') s.name_width -= 3;
-  if (s.file_list_on == 1 && ctx.file_list >= 0) {
-    read_file_list(ctx);
-    platform::close_handle(ctx.file_list);
-    ctx.file_list = -1;
-    check_interrupt(ctx);
-    // Rows that never reached the file must not end as a normal run.
-    if (!ctx.report.flush()) terminate_run(ctx, kWriteError);
-    plain_exit(ctx, kNormalExit);
-  }
-  write_header_row(ctx);
+  return ReportOpening::kReady;
 }
 
 }  // namespace mailsift

@@ -1,24 +1,33 @@
-// The report's destination: naming it from masks, opening it and the last
-// set-up before the walk.
+// The report's destination: naming it from masks and opening it.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-namespace mailsift {
+#include "config/settings.h"
+#include "platform/platform.h"
+#include "util/console.h"
+#include "util/out_stream.h"
 
-struct RunContext;
+namespace mailsift {
 
 // The output name holds a date, time or computer-name mask.
 bool has_output_mask(const std::string& path);
+// Where the machine's name comes from (tests fix it).
+using ComputerNameSource = bool (*)(std::string& out);
 // Rewrites the absolute output name in place, replacing its date, time and
 // computer-name mask.
-void expand_output_mask(RunContext& ctx, std::string& path);
+void expand_output_mask(const platform::Clock& clock, ComputerNameSource computer_name,
+                        std::string& path);
 // The machine's name into `out`; its length, 0 when it cannot be had.
 std::size_t computer_name_text(std::string& out);
-void open_report_output(RunContext& ctx);
-// Inverts `immediate`, adjusts the width, runs file-list mode (ending the run)
-// or writes the header row.
-void prepare_report(RunContext& ctx);
+
+enum class ReportOpening {
+  kReady,            // the report goes to its file or to standard output
+  kCannotOpen,       // the named file cannot be had (message written)
+  kAppendNeedsName,  // appending asks for a file name (message written)
+};
+// Opens the named report and attaches it to `report`.
+ReportOpening open_report(const Settings& settings, OutStream& report, Console& console);
 
 }  // namespace mailsift

@@ -15,7 +15,8 @@ inline bool is_letter(unsigned char c) {
 
 inline bool same_text_at(const char* at, std::string_view text) {
   for (std::size_t k = 0; k < text.size(); ++k) {
-    if (ascii_lower(static_cast<unsigned char>(at[k])) != ascii_lower(static_cast<unsigned char>(text[k]))) {
+    if (ascii_lower(static_cast<unsigned char>(at[k])) !=
+        ascii_lower(static_cast<unsigned char>(text[k]))) {
       return false;
     }
   }
@@ -28,10 +29,12 @@ std::size_t tag_length(const char* at, std::size_t left) {
   unsigned char c1 = ascii_lower(static_cast<unsigned char>(at[1]));
   if (c1 == 'b') {
     if (at[2] == '>') return 3;
-    if (left >= 4 && ascii_lower(static_cast<unsigned char>(at[2])) == 'r' && at[3] == '>') return 4;
+    if (left >= 4 && ascii_lower(static_cast<unsigned char>(at[2])) == 'r' && at[3] == '>')
+      return 4;
     return 0;
   }
-  if (c1 == '/' && left >= 4 && ascii_lower(static_cast<unsigned char>(at[2])) == 'b' && at[3] == '>') {
+  if (c1 == '/' && left >= 4 && ascii_lower(static_cast<unsigned char>(at[2])) == 'b' &&
+      at[3] == '>') {
     return 4;
   }
   return 0;

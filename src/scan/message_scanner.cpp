@@ -50,10 +50,10 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
 }
 
 bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
-                       InterruptCheck interrupted, std::string& out) {
+                       InterruptCheck interrupted, std::string& out, ColumnStarts* starts) {
   ws.reader.reset(source);
   bool complete = scan_lines(ws, format.delimiter, interrupted);
-  write_row_end(out, format, ws.record);
+  write_row_end(out, format, ws.record, starts);
   ws.record.parsed.clear();
   ws.reader.reset(nullptr);
   return complete;

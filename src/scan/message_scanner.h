@@ -21,8 +21,10 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted);
 
 // Scans the message in `source` (nullptr: a file that could not be opened,
 // scanned as empty) and appends columns 4 to 14 to `out`. Leaves the record's
-// parsed date reset for the next message. False when interrupted.
+// parsed date reset for the next message. False when interrupted. `starts`,
+// when given, receives where columns 4 to 14 start.
 bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
-                       InterruptCheck interrupted, std::string& out);
+                       InterruptCheck interrupted, std::string& out,
+                       ColumnStarts* starts = nullptr);
 
 }  // namespace mailsift

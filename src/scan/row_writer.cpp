@@ -5,22 +5,24 @@
 
 namespace mailsift {
 
-namespace {
+namespace {}  // namespace
 
-constexpr const char* kPlainHeaders[] = {"Filename",
-                                         "Size",
-                                         "File-(MOD)Date",
-                                         "From",
-                                         "To",
-                                         "CC",
-                                         "Bcc",
-                                         "Date",
-                                         "Date-Time",
-                                         "Forward (Prior Sent) Date(s)",
-                                         "Subject",
-                                         "Message Read",
-                                         "Attachment Info",
-                                         "Recent IP"};
+const char* const kColumnTitles[kColumns] = {"Filename",
+                                             "Size",
+                                             "File-(MOD)Date",
+                                             "From",
+                                             "To",
+                                             "CC",
+                                             "Bcc",
+                                             "Date",
+                                             "Date-Time",
+                                             "Forward (Prior Sent) Date(s)",
+                                             "Subject",
+                                             "Message Read",
+                                             "Attachment Info",
+                                             "Recent IP"};
+
+namespace {
 
 // In quoted mode column 10 has a shorter title.
 constexpr const char* kForwardQuoted = "Forward Date";
@@ -78,26 +80,38 @@ void double_quotes(std::string& out, std::string_view field) {
   }
 }
 
+RowFormat row_format(const Settings& settings) {
+  // The structured formats hold the text of the plain report's columns.
+  if (settings.output_format == kFormatCsv) return RowFormat{'|', false, RowStyle::kCsv};
+  if (settings.output_format == kFormatJsonLines) {
+    return RowFormat{'|', false, RowStyle::kJsonLines};
+  }
+  return RowFormat{settings.delimiter, settings.quote_fields != 0};
+}
+
 void append_header_row(std::string& out, RowFormat format) {
   for (int i = 0; i < 14; ++i) {
     if (i > 0) out.push_back(format.delimiter);
-    const char* title = (format.quoted && i == 9) ? kForwardQuoted : kPlainHeaders[i];
+    const char* title = (format.quoted && i == 9) ? kForwardQuoted : kColumnTitles[i];
     append_column(out, title, format.quoted, false);
   }
 }
 
 void write_row_start(std::string& out, RowFormat format, std::string_view display_name,
-                     std::int64_t size, const ModTime& mod) {
+                     std::int64_t size, const ModTime& mod, ColumnStarts* starts) {
   const char d = format.delimiter;
   const char* q = format.quoted ? "\"" : "";
   out.push_back('\n');
+  if (starts != nullptr) (*starts)[0] = out.size();
   append_column(out, display_name, format.quoted, false);
   out.push_back(d);
+  if (starts != nullptr) (*starts)[1] = out.size();
   out.append(q);
   append_number(out, size);
   out.append(q);
   out.push_back(d);
   // "'%4d-%02d-%02d %02d:%02d"
+  if (starts != nullptr) (*starts)[2] = out.size();
   out.append(q);
   out.push_back('\'');
   append_number(out, mod.year, 4, ' ');
@@ -110,24 +124,31 @@ void write_row_start(std::string& out, RowFormat format, std::string_view displa
   out.push_back(d);
 }
 
-void write_row_end(std::string& out, RowFormat format, const HeaderRecord& record) {
+void write_row_end(std::string& out, RowFormat format, const HeaderRecord& record,
+                   ColumnStarts* starts) {
   const char d = format.delimiter;
   const bool quoted = format.quoted;
   // Doubling keeps a comma-delimited quoted report readable; only the
   // free-text columns get it.
   const bool doubled = quoted && d == ',';
-  append_column(out, record.from, quoted, doubled);
-  out.push_back(d);
-  append_column(out, record.to, quoted, doubled);
-  out.push_back(d);
-  append_column(out, record.cc, quoted, doubled);
-  out.push_back(d);
-  append_column(out, record.bcc, quoted, doubled);
-  out.push_back(d);
-  append_column(out, record.date, quoted, false);
-  out.push_back(d);
+  int column = 3;
+  const auto next_column = [&] {
+    if (starts != nullptr) (*starts)[column] = out.size();
+    ++column;
+  };
+  const auto text_column = [&](std::string_view text, bool may_double, bool last = false) {
+    next_column();
+    append_column(out, text, quoted, may_double && doubled);
+    if (!last) out.push_back(d);
+  };
+  text_column(record.from, true);
+  text_column(record.to, true);
+  text_column(record.cc, true);
+  text_column(record.bcc, true);
+  text_column(record.date, false);
   const ParsedDate& date = record.parsed;
   // Quoted "'%4d-%02d-%02d ", plain "'%04d-%02d-%02d ".
+  next_column();
   if (quoted) out.push_back('"');
   out.push_back('\'');
   append_number(out, date.year, 4, quoted ? ' ' : '0');
@@ -137,15 +158,11 @@ void write_row_end(std::string& out, RowFormat format, const HeaderRecord& recor
   out.append(date.time_text);
   if (quoted) out.push_back('"');
   out.push_back(d);
-  append_column(out, record.forward_dates, quoted, false);
-  out.push_back(d);
-  append_column(out, record.subject, quoted, doubled);
-  out.push_back(d);
-  append_column(out, record.message_read, quoted, false);
-  out.push_back(d);
-  append_column(out, record.attachment_info, quoted, doubled);
-  out.push_back(d);
-  append_column(out, record.recent_ip, quoted, false);
+  text_column(record.forward_dates, false);
+  text_column(record.subject, true);
+  text_column(record.message_read, false);
+  text_column(record.attachment_info, true);
+  text_column(record.recent_ip, false, true);
 }
 
 }  // namespace mailsift

@@ -22,7 +22,10 @@ void Console::attach_process_streams() {
   stdin_is_terminal = platform::is_terminal(platform::kStdin);
   utf8 = platform::console_is_utf8();
   out.attach_handle(platform::kStdout, 0, false);
-  err.attach_handle(platform::kStderr, 0, false);
+  // Progress lines to a file or a pipe go out in large writes; a person at a
+  // terminal sees each line at once.
+  err.attach_handle(platform::kStderr, stderr_is_terminal ? 0 : kErrorBufferSize, false);
+  out.flush_first(&err);
 }
 
 void Console::attach_test_streams(std::string* out_text, std::string* err_text) {

@@ -28,6 +28,12 @@ struct Console {
   // person read it.
   bool shows_on_terminal(const OutStream& stream) const;
 
+  // Standard error buffers progress lines when it is not a terminal.
+  static constexpr std::size_t kErrorBufferSize = 64 << 10;
+
+  // Writes out what standard error holds: before a pause or a prompt.
+  void flush() { err.flush(); }
+
   // Attaches the real standard streams.
   void attach_process_streams();
   // Points both streams at strings (tests).

@@ -35,6 +35,7 @@ void OutStream::set_buffer_size(std::size_t size) {
 }
 
 void OutStream::write(std::string_view text) {
+  if (flush_first_ != nullptr) flush_first_->flush();
   if (sink_ != nullptr) {
     sink_->append(text);
     return;

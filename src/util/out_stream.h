@@ -32,6 +32,9 @@ class OutStream {
   int handle() const { return handle_; }
   bool owns_handle() const { return owns_; }
   void set_buffer_size(std::size_t size);
+  // Flushes `other` before each write here, so that the two keep their
+  // relative order where they meet (null: none).
+  void flush_first(OutStream* other) { flush_first_ = other; }
 
   void write(std::string_view text);
   void put(char c) { write(std::string_view(&c, 1)); }
@@ -51,6 +54,7 @@ class OutStream {
   std::string buffer_;
   std::size_t capacity_ = 0;
   bool failed_ = false;
+  OutStream* flush_first_ = nullptr;
 };
 
 }  // namespace mailsift

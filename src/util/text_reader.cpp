@@ -14,12 +14,23 @@ std::size_t StringSource::read(char* buffer, std::size_t n) {
   return count;
 }
 
+std::size_t FailingSource::take(std::ptrdiff_t read) {
+  if (read >= 0) return static_cast<std::size_t>(read);
+  if (!failed_) {
+    failed_ = true;
+    error_text_ = platform::last_error_text();
+  }
+  return 0;
+}
+
 std::size_t HandleSource::read(char* buffer, std::size_t n) {
-  return platform::read_handle(handle_, buffer, n);
+  if (failed()) return 0;
+  return take(platform::read_handle(handle_, buffer, n));
 }
 
 std::size_t FileSystemSource::read(char* buffer, std::size_t n) {
-  return fs_.read_file(file_, buffer, n);
+  if (failed()) return 0;
+  return take(fs_.read_file(file_, buffer, n));
 }
 
 TextReader::TextReader(std::size_t buffer_size) : buffer_(std::max<std::size_t>(buffer_size, 16)) {}

@@ -23,8 +23,24 @@ namespace mailsift {
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
-  // Up to n bytes into buffer; 0 at the end (or on a read error).
+  // Up to n bytes into buffer; 0 at the end, also after a read error.
   virtual std::size_t read(char* buffer, std::size_t n) = 0;
+};
+
+// A source over a platform handle remembers a read error, so that a message
+// cut short is never taken for a whole one.
+class FailingSource : public ByteSource {
+ public:
+  bool failed() const { return failed_; }
+  // Why the read failed (empty when it did not).
+  const std::string& error_text() const { return error_text_; }
+
+ protected:
+  std::size_t take(std::ptrdiff_t read);
+
+ private:
+  bool failed_ = false;
+  std::string error_text_;
 };
 
 // Bytes held in memory (tests, benchmarks).
@@ -39,7 +55,7 @@ class StringSource : public ByteSource {
 };
 
 // A raw platform handle (INI and list files).
-class HandleSource : public ByteSource {
+class HandleSource : public FailingSource {
  public:
   explicit HandleSource(int handle) : handle_(handle) {}
   std::size_t read(char* buffer, std::size_t n) override;
@@ -49,7 +65,7 @@ class HandleSource : public ByteSource {
 };
 
 // A file opened through the file-system interface (message files).
-class FileSystemSource : public ByteSource {
+class FileSystemSource : public FailingSource {
  public:
   FileSystemSource(platform::FileSystem& fs, int file) : fs_(fs), file_(file) {}
   std::size_t read(char* buffer, std::size_t n) override;

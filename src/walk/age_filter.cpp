@@ -4,7 +4,6 @@
 #include "config/settings.h"
 #include "util/calendar.h"
 #include "util/numbers.h"
-#include "app/run_context.h"
 
 namespace mailsift {
 
@@ -36,8 +35,8 @@ std::int32_t age_in_days(const platform::Clock& clock, const platform::EntryInfo
                         day_number(file.year, file.month, file.day));
 }
 
-bool passes_age_filter(const RunContext& ctx, const platform::EntryInfo& entry) {
-  const Settings& s = ctx.settings;
+bool passes_age_filter(const Settings& s, const platform::Clock& clock,
+                       const platform::EntryInfo& entry) {
   if (s.age_filter_on == 0) return true;
   const bool any_letter = s.date_letter_a != 0 || s.date_letter_c != 0 || s.date_letter_w != 0;
   if (any_letter) {
@@ -47,7 +46,7 @@ bool passes_age_filter(const RunContext& ctx, const platform::EntryInfo& entry) 
            (s.date_letter_c != 0 && inside(entry.creation_time)) ||
            (s.date_letter_w != 0 && inside(entry.write_time));
   }
-  const std::int32_t age = age_in_days(*ctx.clock, entry, s.time_letter);
+  const std::int32_t age = age_in_days(clock, entry, s.time_letter);
   return s.older_days <= age && age < s.newer_days;
 }
 

@@ -7,13 +7,14 @@
 
 namespace mailsift {
 
-struct RunContext;
 struct Settings;
 
 // Age in calendar days of the chosen time (local dates).
 std::int32_t age_in_days(const platform::Clock& clock, const platform::EntryInfo& entry,
                          int time_letter);
-bool passes_age_filter(const RunContext& ctx, const platform::EntryInfo& entry);
+// The age and size tests of the dispatch.
+bool passes_age_filter(const Settings& settings, const platform::Clock& clock,
+                       const platform::EntryInfo& entry);
 bool passes_size_filter(const Settings& settings, std::int64_t size);
 
 }  // namespace mailsift

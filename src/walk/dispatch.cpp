@@ -1,14 +1,13 @@
-// The last step of discovery for one file: its entry facts, the filters, the
-// attribute change, the count and the hand-over to the message scanner.
+// The last step of selection for one file: its entry facts, the filters, the
+// attribute change, the count and the hand-over to the consumer.
 #include "walk/dispatch.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "walk/age_filter.h"
 #include "walk/file_times.h"
 #include "walk/match_pattern.h"
-#include "scan/scan_message.h"
-#include "app/run_context.h"
 
 namespace mailsift {
 
@@ -17,44 +16,63 @@ namespace {
 // A listed name with "*" or "?" that names no file stands for the first
 // entry of its directory, in listing order, that it matches as a name
 // pattern. Gives false when there is none.
-bool find_wildcard_entry(RunContext& ctx, int dir, const std::string& pattern, std::string& name,
+bool find_wildcard_entry(WalkContext& walk, int dir, const std::string& pattern, std::string& name,
                          platform::EntryInfo& info) {
   if (pattern.find_first_of("*?") == std::string::npos) return false;
   std::vector<std::string> names;
-  if (!ctx.fs->list_directory(dir, names)) return false;
+  if (!walk.fs.list_directory(dir, names)) return false;
   for (std::string& candidate : names) {
     if (!match_name_pattern(pattern, candidate)) continue;
-    if (!ctx.fs->stat_entry(dir, candidate, info)) return false;
+    if (!walk.fs.stat_entry(dir, candidate, info)) return false;
     name = std::move(candidate);
     return true;
   }
   return false;
 }
 
+// Opens a regular file for the scanner; anything else is reported from the
+// empty record, as it always was. Only a regular file that cannot be opened
+// is a read failure.
+void open_selected(WalkContext& walk, int dir, const std::string& name,
+                   const platform::EntryInfo& info, SelectedFile& selected) {
+  selected.file = -1;
+  selected.open_failed = false;
+  selected.error_text.clear();
+  if (info.type != platform::EntryType::kRegular) return;
+  selected.file = walk.fs.open_file(dir, name);
+  if (selected.file >= 0) return;
+  selected.open_failed = true;
+  selected.error_text = platform::last_error_text();
+}
+
 }  // namespace
 
-void dispatch_file(RunContext& ctx, int dir, const std::string& dir_path, const std::string& name,
+bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info) {
+  const platform::FileIdentity id{info.device, info.inode};
+  return std::find(walk.skip_set.begin(), walk.skip_set.end(), id) != walk.skip_set.end();
+}
+
+Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
                    const platform::EntryInfo* known) {
-  const Settings& settings = ctx.settings;
+  const Settings& settings = walk.settings;
   platform::EntryInfo info;
   std::string found_name;
   if (known != nullptr) {
     info = *known;
   } else {
-    if (dir < 0) return;
-    if (!ctx.fs->stat_entry(dir, name, info) &&
-        !find_wildcard_entry(ctx, dir, name, found_name, info)) {
-      return;
+    if (dir < 0) return Stop::kNone;
+    if (!walk.fs.stat_entry(dir, name, info) &&
+        !find_wildcard_entry(walk, dir, name, found_name, info)) {
+      return Stop::kNone;
     }
     // FIFOs, sockets and devices hold no saved message, and reading one can
     // block; the run's own report and log are never reported either.
-    if (info.type == platform::EntryType::kOther || ctx.is_skipped(info)) return;
+    if (info.type == platform::EntryType::kOther || is_skipped(walk, info)) return Stop::kNone;
   }
   const std::string& file_name = found_name.empty() ? name : found_name;
 
-  const FileTimes times = fill_file_times(info, settings.zulu_time != 0);
-  if (!passes_age_filter(ctx, info)) return;
-  if (!passes_size_filter(settings, info.size)) return;
+  if (!passes_age_filter(settings, walk.clock, info)) return Stop::kNone;
+  if (!passes_size_filter(settings, info.size)) return Stop::kNone;
 
   const bool is_directory = info.type == platform::EntryType::kDirectory;
   if (settings.change_attributes != 0) {
@@ -62,20 +80,21 @@ void dispatch_file(RunContext& ctx, int dir, const std::string& dir_path, const 
     // a failure to write changes nothing here.
     const std::uint32_t attributes =
         (info.attributes | settings.attr_add_mask) & ~settings.attr_remove_mask;
-    ctx.fs->set_attributes(dir, file_name, attributes);
+    walk.fs.set_attributes(dir, file_name, attributes);
     info.attributes = attributes;
-    if (settings.dirsize_mode > 1 && !is_directory) return;
+    if (settings.dirsize_mode > 1 && !is_directory) return Stop::kNone;
   }
 
-  if (!is_directory) ++ctx.file_count;
-  std::string& path = ctx.file_path;
-  path.assign(dir_path);
-  path.append(file_name);
-  if (ctx.dispatch_hook) {
-    ctx.dispatch_hook(path, info.size, times);
-    return;
-  }
-  scan_message(ctx, dir, file_name, path, info.size, times);
+  if (!is_directory) ++walk.counts.file_count;
+  SelectedFile& selected = walk.selected;
+  selected.path.assign(dir_path);
+  selected.path.append(file_name);
+  selected.size = info.size;
+  selected.modified = modification_time(info, settings.zulu_time != 0);
+  open_selected(walk, dir, file_name, info, selected);
+  const Stop stop = walk.consumer->accept(selected);
+  ++selected.sequence;
+  return stop;
 }
 
 }  // namespace mailsift

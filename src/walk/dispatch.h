@@ -1,19 +1,22 @@
-// The last step of discovery for one file: filters, attribute change, count,
-// hand-over to the scanner.
+// The last step of selection for one file: its facts, the filters, the
+// attribute change, the count and the hand-over to the consumer.
 #pragma once
 
 #include <string>
 
 #include "platform/platform.h"
+#include "util/stop.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 
-struct RunContext;
-
-// `dir` is an open directory handle for `dir_path` (which ends in "/").
-// `known` is the entry's facts when the caller has them already (the walk),
-// nullptr to look the name up (with the wildcard rule).
-void dispatch_file(RunContext& ctx, int dir, const std::string& dir_path, const std::string& name,
+// `dir` is an open directory handle for `dir_path` (which ends in a
+// separator). `known` is the entry's facts when the caller has them already
+// (the walk), nullptr to look the name up (with the wildcard rule).
+Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
                    const platform::EntryInfo* known);
+
+// True when the entry is one of the run's own files.
+bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info);
 
 }  // namespace mailsift

@@ -1,12 +1,10 @@
-#include "walk/file_list.h"
-
+// File-list mode: the messages to report are listed in a text file.
 #include <string>
 
-#include "walk/dispatch.h"
-#include "util/text_reader.h"
 #include "platform/platform.h"
-#include "app/run_context.h"
-#include "app/terminate.h"
+#include "util/text_reader.h"
+#include "walk/dispatch.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 
@@ -29,31 +27,32 @@ void path_of_line(std::string& line) {
   }
 }
 
-void dispatch_listed_path(RunContext& ctx, const std::string& path) {
+Stop dispatch_listed_path(WalkContext& walk, const std::string& path) {
   std::string absolute;
-  if (!platform::make_absolute(path, absolute)) return;
+  if (!platform::make_absolute(path, absolute)) return Stop::kNone;
   std::string dir_path, name;
   platform::split_path(absolute, dir_path, name);
-  if (name.empty()) return;
-  int dir = ctx.fs->open_directory(dir_path);
-  if (dir < 0) return;
+  if (name.empty()) return Stop::kNone;
+  const int dir = walk.fs.open_directory(dir_path);
+  if (dir < 0) return Stop::kNone;
   // The dispatch looks the name up and passes over the run's own report and
   // log, also when they are listed.
-  dispatch_file(ctx, dir, dir_path, name, nullptr);
-  ctx.fs->close_directory(dir);
+  const Stop stop = dispatch_file(walk, dir, dir_path, name, nullptr);
+  walk.fs.close_directory(dir);
+  return stop;
 }
 
 }  // namespace
 
-void read_file_list(RunContext& ctx) {
-  if (ctx.file_list < 0) return;
-  HandleSource source(ctx.file_list);
+Stop read_file_list(WalkContext& walk, int list_handle) {
+  if (list_handle < 0) return Stop::kNone;
+  HandleSource source(list_handle);
   TextReader reader;
   reader.reset(&source);
   std::string line;
   line.reserve(kListLineLimit);
   for (;;) {
-    if (platform::interrupted()) terminate_run(ctx, kUserAborted);
+    if (platform::interrupted()) return Stop::kInterrupted;
     if (!reader.read_line(line, kListLineLimit)) break;
     // The length as text: a NUL ends it. An empty line ends the list.
     std::size_t text_length = line.find('\0');
@@ -61,8 +60,12 @@ void read_file_list(RunContext& ctx) {
     if (text_length < 2) break;
     path_of_line(line);
     if (line.empty()) continue;
-    dispatch_listed_path(ctx, line);
+    const Stop stop = dispatch_listed_path(walk, line);
+    if (stop != Stop::kNone) return stop;
   }
+  if (!source.failed()) return Stop::kNone;
+  walk.list_error = source.error_text();
+  return Stop::kReadError;
 }
 
 }  // namespace mailsift

@@ -252,4 +252,11 @@ bool match_name_pattern(std::string_view pattern, std::string_view name) {
   return p == psize;
 }
 
+bool is_excluded(const std::vector<std::string>& exclusions, std::string_view name) {
+  for (const std::string& pattern : exclusions) {
+    if (match_pattern_upper_text(pattern, name)) return true;
+  }
+  return false;
+}
+
 }  // namespace mailsift

@@ -2,7 +2,9 @@
 // name patterns.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace mailsift {
 
@@ -18,5 +20,8 @@ bool match_pattern_upper_text(std::string_view pattern, std::string_view text);
 // A name pattern as a directory search reads it: "*" any run, "?" one
 // character, ASCII letters without regard to case, "*.*" like "*".
 bool match_name_pattern(std::string_view pattern, std::string_view name);
+
+// True when one of the exclusions (upper-cased) matches the name.
+bool is_excluded(const std::vector<std::string>& exclusions, std::string_view name);
 
 }  // namespace mailsift

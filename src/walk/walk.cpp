@@ -11,14 +11,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
 #include "util/characters.h"
 #include "walk/dispatch.h"
 #include "walk/match_pattern.h"
-#include "walk/roots.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
-#include "app/run_context.h"
-#include "app/terminate.h"
 
 namespace mailsift {
 
@@ -39,13 +36,13 @@ bool on_path(const DescentPath& path, const platform::FileIdentity& id) {
 // Lists an open directory and looks at each entry once. Entries that are not
 // regular files, directories or dangling links are left out: they hold no
 // saved message and opening one can block.
-bool read_entries(RunContext& ctx, int dir, std::vector<Entry>& entries) {
+bool read_entries(WalkContext& walk, int dir, std::vector<Entry>& entries) {
   std::vector<std::string> names;
-  if (!ctx.fs->list_directory(dir, names)) return false;
+  if (!walk.fs.list_directory(dir, names)) return false;
   entries.reserve(names.size());
   for (std::string& name : names) {
     Entry entry;
-    if (!ctx.fs->stat_entry(dir, name, entry.info)) continue;
+    if (!walk.fs.stat_entry(dir, name, entry.info)) continue;
     if (entry.info.type == platform::EntryType::kOther) continue;
     entry.name = std::move(name);
     entries.push_back(std::move(entry));
@@ -55,48 +52,53 @@ bool read_entries(RunContext& ctx, int dir, std::vector<Entry>& entries) {
 
 // Esc or Ctrl-C typed at the terminal ends the run like an interrupt. The
 // terminal is polled for each entry a file search hands out.
-void check_abort_key(RunContext& ctx) {
-  if (platform::abort_key_pressed()) terminate_run(ctx, kUserAborted);
+bool abort_key_pressed() {
+  if (!platform::abort_key_pressed()) return false;
+  platform::set_interrupted(true);
+  return true;
 }
 
 // max_level is the depth limit plus one; 0 means no limit.
-bool within_depth_limit(const RunContext& ctx) {
-  return ctx.settings.max_level == 0 || ctx.walk_depth < ctx.settings.max_level;
+bool within_depth_limit(const WalkContext& walk) {
+  return walk.settings.max_level == 0 || walk.depth < walk.settings.max_level;
 }
 
-void count_file(RunContext& ctx, const std::string& dir_path, const Entry& entry) {
-  ++ctx.pre_count;
-  ctx.pre_bytes += entry.info.size;
-  if (ctx.settings.auto_width == 0) return;
+void count_file(WalkContext& walk, const std::string& dir_path, const Entry& entry) {
+  WalkCounts& counts = walk.counts;
+  ++counts.pre_count;
+  counts.pre_bytes += entry.info.size;
+  if (!walk.measure_paths) return;
   const std::size_t length = count_characters(dir_path) + count_characters(entry.name);
-  if (length > ctx.longest_path) ctx.longest_path = static_cast<std::uint32_t>(length);
+  if (length > counts.longest_path) counts.longest_path = static_cast<std::uint32_t>(length);
 }
 
 // The files of one directory, one pass over its entries per name pattern.
-void scan_directory_files(RunContext& ctx, int dir, const std::string& dir_path,
+Stop scan_directory_files(WalkContext& walk, int dir, const std::string& dir_path,
                           const std::vector<Entry>& entries) {
-  const bool counting = ctx.counting_flag && ctx.settings.output_mode != 0;
-  for (const std::string& pattern : ctx.lists.name_patterns) {
+  const bool counting = walk.consumer == nullptr;
+  const bool exclusions_on = walk.settings.exclusions_on != 0;
+  for (const std::string& pattern : walk.lists.name_patterns) {
     // A pattern beginning with "-" ends the list, as an empty slot does.
     if (pattern.empty() || pattern[0] == '-') break;
     for (const Entry& entry : entries) {
-      check_interrupt(ctx);
+      if (platform::interrupted()) return Stop::kInterrupted;
       if (!match_name_pattern(pattern, entry.name)) continue;
-      check_abort_key(ctx);
+      if (abort_key_pressed()) return Stop::kInterrupted;
       if (entry.info.type == platform::EntryType::kDirectory) continue;
-      if (ctx.is_skipped(entry.info)) continue;
+      if (is_skipped(walk, entry.info)) continue;
       if (counting) {
-        count_file(ctx, dir_path, entry);
+        count_file(walk, dir_path, entry);
         continue;
       }
-      if (ctx.settings.exclusions_on != 0 && is_excluded(ctx, entry.name)) continue;
-      dispatch_file(ctx, dir, dir_path, entry.name, &entry.info);
+      if (exclusions_on && is_excluded(walk.lists.exclusions, entry.name)) continue;
+      const Stop stop = dispatch_file(walk, dir, dir_path, entry.name, &entry.info);
+      if (stop != Stop::kNone) return stop;
     }
   }
+  return Stop::kNone;
 }
 
-// Closes a directory handle when its walk ends, also when the run ends
-// inside it.
+// Closes a directory handle when its walk ends, however it ends.
 class OpenDirectory {
  public:
   OpenDirectory(platform::FileSystem& fs, int handle) : fs_(fs), handle_(handle) {}
@@ -125,48 +127,56 @@ class DescentStep {
 };
 
 // Walks the open directory `handle` (closed here) at `dir_path`.
-void walk_open_directory(RunContext& ctx, int handle, const std::string& dir_path,
+Stop walk_open_directory(WalkContext& walk, int handle, const std::string& dir_path,
                          DescentPath& descent) {
-  const OpenDirectory open(*ctx.fs, handle);
+  const OpenDirectory open(walk.fs, handle);
   const int dir = open.handle();
   platform::FileIdentity id;
-  if (!ctx.fs->directory_identity(dir, id)) return;
+  if (!walk.fs.directory_identity(dir, id)) return Stop::kNone;
   // A directory link that leads back to a directory being walked is counted
   // by its parent but not entered again, or the walk would never end.
-  if (on_path(descent, id)) return;
+  if (on_path(descent, id)) return Stop::kNone;
   std::vector<Entry> entries;
-  if (!read_entries(ctx, dir, entries)) return;
+  if (!read_entries(walk, dir, entries)) return Stop::kNone;
   const DescentStep step(descent, id);
-  if (ctx.settings.recurse == 0) {
-    if (!ctx.counting_flag) ++ctx.dir_count;
+  const bool counting = walk.consumer == nullptr;
+  if (walk.settings.recurse == 0) {
+    if (!counting) ++walk.counts.dir_count;
   } else {
     for (const Entry& entry : entries) {
-      check_interrupt(ctx);
+      if (platform::interrupted()) return Stop::kInterrupted;
       if (entry.info.type != platform::EntryType::kDirectory) continue;
-      if (!ctx.counting_flag) ++ctx.dir_count;
-      ++ctx.walk_depth;
-      if (within_depth_limit(ctx)) {
-        const int child = ctx.fs->open_subdirectory(dir, entry.name);
-        if (child >= 0) walk_open_directory(ctx, child, dir_path + entry.name + platform::kSeparator, descent);
+      if (!counting) ++walk.counts.dir_count;
+      ++walk.depth;
+      Stop stop = Stop::kNone;
+      if (within_depth_limit(walk)) {
+        const int child = walk.fs.open_subdirectory(dir, entry.name);
+        if (child >= 0) {
+          stop = walk_open_directory(walk, child, dir_path + entry.name + platform::kSeparator,
+                                     descent);
+        }
       }
-      --ctx.walk_depth;
+      --walk.depth;
+      if (stop != Stop::kNone) return stop;
     }
   }
-  scan_directory_files(ctx, dir, dir_path, entries);
+  return scan_directory_files(walk, dir, dir_path, entries);
 }
 
 }  // namespace
 
-void walk_directory(RunContext& ctx, const std::string& dir_path) {
-  ++ctx.walk_depth;
-  if (within_depth_limit(ctx)) {
-    const int dir = ctx.fs->open_directory(dir_path);
+Stop walk_directory(WalkContext& walk, const std::string& dir_path) {
+  Stop stop = Stop::kNone;
+  ++walk.depth;
+  if (within_depth_limit(walk)) {
+    const int dir = walk.fs.open_directory(dir_path);
     if (dir >= 0) {
       DescentPath descent;
-      walk_open_directory(ctx, dir, dir_path, descent);
+      stop = walk_open_directory(walk, dir, dir_path, descent);
     }
   }
-  --ctx.walk_depth;
+  --walk.depth;
+  return stop;
 }
 
 }  // namespace mailsift

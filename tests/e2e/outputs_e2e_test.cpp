@@ -169,7 +169,7 @@ TEST_F(OutputsE2E, AccountingRecordOfAnInterruptedRun) {
   for (int i = 0; i < 100; ++i) write_file(mail_ + "/m" + std::to_string(i) + ".eml", kMessage);
   std::vector<std::string> args = {mail_, "-o", "out.txt", "-1", "acct.log"};
   RunOptions o = opts();
-  o.interrupt_when = [](const std::string& err) { return err.find(" Bytes") != std::string::npos; };
+  o.interrupt_after_read_bytes = 4 << 20;
   RunResult r = run_mailsift(args, o);
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_NE(r.err.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);

@@ -25,6 +25,17 @@ std::string mailsift_binary() {
   return MAILSIFT_BINARY;
 }
 
+// Bytes the process has read so far (its "rchar"), 0 when unknown.
+long long bytes_read_by(pid_t pid) {
+  std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+  std::string key;
+  long long value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return 0;
+}
+
 RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& options) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
@@ -83,11 +94,16 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
   int open_count = 2;
   char buffer[65536];
+  const bool watch_reads = options.interrupt_after_read_bytes > 0;
   while (open_count > 0) {
-    int ready = poll(fds, 2, 200);
+    int ready = poll(fds, 2, watch_reads ? 5 : 200);
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       break;
+    }
+    if (watch_reads && !interrupted && bytes_read_by(pid) > options.interrupt_after_read_bytes) {
+      kill(pid, SIGINT);
+      interrupted = true;
     }
     if (ready <= 0) continue;
     for (int i = 0; i < 2; ++i) {

@@ -20,6 +20,9 @@ struct RunOptions {
   std::string stdin_text;        // written to standard input, then closed
   // Called with the stderr text seen so far; returning true sends SIGINT once.
   std::function<bool(const std::string&)> interrupt_when;
+  // Non-zero: SIGINT goes out once the child has read more than this many
+  // bytes (progress lines reach a pipe only at the end, in one write).
+  long long interrupt_after_read_bytes = 0;
   int timeout_seconds = 60;
   // Non-empty: standard output is this file (created or truncated), as with
   // "> file" in a shell; RunResult::out stays empty.

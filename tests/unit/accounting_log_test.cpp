@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <functional>
 #include <regex>
+#include <stdexcept>
 
 #include "app/run_context.h"
+#include "app/run_sequence.h"
 #include "app/terminate.h"
 #include "app/time_zone.h"
 #include "unit/scratch_dir.h"
@@ -223,8 +225,8 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
   std::string log;
   ctx_.accounting_log.attach_string(&log);
   ctx_.start_time = clock_.now() - 3725;
-  ctx_.dir_count = 1;
-  ctx_.file_count = 3;
+  ctx_.counts.dir_count = 1;
+  ctx_.counts.file_count = 3;
   EXPECT_EQ(end_code([&] { terminate_run(ctx_, kNormalExit); }), kNormalExit);
   EXPECT_TRUE(std::regex_match(log, std::regex(kClosingPattern))) << log;
   EXPECT_NE(log.find("\n  1 directory, 3 files\n"), std::string::npos);
@@ -233,7 +235,7 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
 
   log.clear();
   ctx_.accounting_log.attach_string(&log);
-  ctx_.dir_count = 0;
+  ctx_.counts.dir_count = 0;
   EXPECT_EQ(end_code([&] { terminate_run(ctx_, kUserAborted); }), kUserAborted);
   EXPECT_TRUE(std::regex_match(
       log,
@@ -243,10 +245,40 @@ TEST_F(LogTest, ClosingLinesOfNormalAndAbnormalEnds) {
   EXPECT_NE(err_.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);
 }
 
+TEST_F(LogTest, AnyFailureInsideTheRunStillClosesTheLog) {
+  struct Case {
+    void (*body)(RunContext&);
+    int code;
+    const char* reason;
+    const char* message;
+  };
+  const Case cases[] = {
+      {[](RunContext&) { throw std::bad_alloc(); }, kMemoryError, "MEMORY ERROR",
+       "\nError obtaining memory\n"},
+      {[](RunContext&) { throw std::runtime_error("disk on fire"); }, kNonSpecificError,
+       "NON_SPECIFIC ERROR", "\nUnexpected error: disk on fire\n"},
+      {[](RunContext&) { throw 42; }, kNonSpecificError, "NON_SPECIFIC ERROR", ""},
+      {[](RunContext&) {}, kNormalExit, nullptr, ""},
+  };
+  for (const Case& c : cases) {
+    std::string log;
+    err_.clear();
+    ctx_.accounting_log.attach_string(&log);
+    EXPECT_EQ(run_guarded(ctx_, c.body), c.code);
+    EXPECT_EQ(err_.rfind(c.message, 0), 0u) << err_;
+    if (c.reason != nullptr) {
+      EXPECT_NE(log.find(std::string("\n Abnormal termination. Reason: ") + c.reason),
+                std::string::npos);
+    }
+    EXPECT_NE(log.find("\n\n  Finished: "), std::string::npos) << log;
+    EXPECT_FALSE(ctx_.accounting_log.is_open());
+  }
+}
+
 TEST_F(LogTest, ConsoleSummaryOnlyForNamedOutputAndNotQuiet) {
   ctx_.start_time = clock_.now() - 3725;
-  ctx_.dir_count = 1;
-  ctx_.file_count = 3;
+  ctx_.counts.dir_count = 1;
+  ctx_.counts.file_count = 3;
   end_code([&] { terminate_run(ctx_, kNormalExit); });
   EXPECT_EQ(err_, "");
   ctx_.settings.output_mode = 1;

@@ -4,8 +4,8 @@
 
 #include "config/age_values.h"
 #include "config/settings.h"
-#include "util/calendar.h"
 #include "unit/config_test_support.h"
+#include "util/calendar.h"
 
 namespace mailsift::test {
 namespace {
@@ -29,7 +29,7 @@ class AgeFilter : public ::testing::Test {
     (older ? s.older_than_date : s.newer_than_date) = 1;
     store_age_value(s, clock_, value, older);
   }
-  bool passes(const platform::EntryInfo& e) { return passes_age_filter(ctx_, e); }
+  bool passes(const platform::EntryInfo& e) { return passes_age_filter(ctx_.settings, clock_, e); }
 
   ScopedTimeZone utc_;
   FixedClock clock_;

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "config/settings.h"
-#include "platform/platform.h"
 #include "app/run_config.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "config/settings.h"
+#include "platform/platform.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift::test {

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "walk/file_times.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
+#include "config/settings.h"
+#include "platform/platform.h"
 #include "unit/fake_file_system.h"
+#include "unit/recording_consumer.h"
+#include "walk/file_times.h"
 
 namespace mailsift {
 namespace {
@@ -18,43 +19,29 @@ namespace {
 constexpr platform::FileTime kAugust2013 =
     (1377083046ULL + platform::kFileTimeEpochOffset) * 10000000ULL + 7890000ULL;
 
-TEST(FillFileTimes, BreaksDownEachTimeAndKeepsTheRawValues) {
+TEST(ModificationTime, BreaksDownTheWriteTime) {
   platform::EntryInfo entry;
   entry.write_time = kAugust2013;
-  entry.access_time = 0;
-  entry.creation_time = 0x8000000000000000ULL;  // beyond any calendar
-  const FileTimes t = fill_file_times(entry, true);
-  EXPECT_EQ(t.last_write.month, 8);
-  EXPECT_EQ(t.last_write.day, 21);
-  EXPECT_EQ(t.last_write.year, 2013);
-  EXPECT_EQ(t.last_write.hour, 11);
-  EXPECT_EQ(t.last_write.minute, 4);
-  EXPECT_EQ(t.last_write.second, 6);
-  EXPECT_EQ(t.last_write.millisecond, 789);
-  // A zero time: month 0, day 0, year 1980, midnight.
-  EXPECT_EQ(t.last_access.month, 0);
-  EXPECT_EQ(t.last_access.day, 0);
-  EXPECT_EQ(t.last_access.year, 1980);
-  EXPECT_EQ(t.last_access.hour, 0);
-  EXPECT_EQ(t.last_access.minute, 0);
-  EXPECT_EQ(t.last_access.second, 0);
-  // A time that cannot be converted is shown as the zero time.
-  EXPECT_EQ(t.creation.year, 1980);
-  EXPECT_EQ(t.creation.hour, 0);
-  EXPECT_EQ(t.write_raw, kAugust2013);
-  EXPECT_EQ(t.access_raw, 0u);
-  EXPECT_EQ(t.creation_raw, 0x8000000000000000ULL);
-  // Also in local time, whichever side of Greenwich the zone lies.
-  const FileTimes local = fill_file_times(entry, false);
-  EXPECT_EQ(local.last_access.year, 1980);
-  EXPECT_EQ(local.last_access.month, 0);
-  EXPECT_EQ(local.last_access.hour, 0);
-  // Any time inside 1601 is the zero time as well.
-  entry.write_time = 36000000000ULL;  // 1601-01-01 01:00 UTC
-  const FileTimes early = fill_file_times(entry, true);
-  EXPECT_EQ(early.last_write.year, 1980);
-  EXPECT_EQ(early.last_write.month, 0);
-  EXPECT_EQ(early.last_write.hour, 0);
+  const ModTime t = modification_time(entry, true);
+  EXPECT_EQ(t.month, 8);
+  EXPECT_EQ(t.day, 21);
+  EXPECT_EQ(t.year, 2013);
+  EXPECT_EQ(t.hour, 11);
+  EXPECT_EQ(t.minute, 4);
+  // A zero time, one beyond any calendar and any time inside 1601 are all
+  // shown as the zero time: month 0, day 0, year 1980, midnight; also in
+  // local time, whichever side of Greenwich the zone lies.
+  for (const platform::FileTime raw : {0ULL, 0x8000000000000000ULL, 36000000000ULL}) {
+    entry.write_time = raw;
+    for (const bool utc : {true, false}) {
+      const ModTime zero = modification_time(entry, utc);
+      EXPECT_EQ(zero.year, 1980) << raw;
+      EXPECT_EQ(zero.month, 0) << raw;
+      EXPECT_EQ(zero.day, 0) << raw;
+      EXPECT_EQ(zero.hour, 0) << raw;
+      EXPECT_EQ(zero.minute, 0) << raw;
+    }
+  }
 }
 
 class DispatchTest : public ::testing::Test {
@@ -63,18 +50,21 @@ class DispatchTest : public ::testing::Test {
     ctx_.attach_test_streams(&out_, &err_, &report_);
     ctx_.fs = &fs_;
     apply_program_defaults(ctx_.settings);
-    ctx_.counting_flag = false;
-    ctx_.dispatch_hook = [this](const std::string& path, std::int64_t size, const FileTimes& t) {
-      seen_.push_back(path);
-      sizes_.push_back(size);
-      years_.push_back(t.last_write.year);
-    };
+  }
+  Stop dispatch(int dir, const std::string& name, const platform::EntryInfo* known) {
+    WalkContext walk = make_walk_context(ctx_, &consumer_);
+    walk.selected.sequence = consumer_.paths.size();
+    const Stop stop = dispatch_file(walk, dir, "/d/", name, known);
+    seen_ = consumer_.paths;
+    sizes_ = consumer_.sizes;
+    years_ = consumer_.years;
+    return stop;
   }
   // Dispatches a listed name in /d the way the file list does (no facts known).
   void dispatch_listed(const std::string& name) {
     const int dir = fs_.open_directory("/d");
     ASSERT_GE(dir, 0);
-    dispatch_file(ctx_, dir, "/d/", name, nullptr);
+    dispatch(dir, name, nullptr);
     fs_.close_directory(dir);
   }
 
@@ -84,6 +74,7 @@ class DispatchTest : public ::testing::Test {
   std::vector<std::string> seen_;
   std::vector<std::int64_t> sizes_;
   std::vector<int> years_;
+  test::RecordingConsumer consumer_{fs_};
 };
 
 TEST_F(DispatchTest, LooksUpListedNames) {
@@ -106,7 +97,12 @@ TEST_F(DispatchTest, LooksUpListedNames) {
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/b.eml", "/d/A.eml", "/d/c.txt", "/d/sub.eml"}));
   EXPECT_EQ(sizes_, (std::vector<std::int64_t>{20, 10, 30, 0}));
   EXPECT_EQ(years_[0], 2013);
-  EXPECT_EQ(ctx_.file_count, 3);
+  EXPECT_EQ(ctx_.counts.file_count, 3);
+  // Only regular files are opened for the scanner; sequence numbers follow
+  // the report order.
+  EXPECT_EQ(consumer_.opened, (std::vector<bool>{true, true, true, false}));
+  EXPECT_EQ(consumer_.sequences, (std::vector<std::uint64_t>{0, 1, 2, 3}));
+  EXPECT_EQ(fs_.open_handles(), 0);
 }
 
 TEST_F(DispatchTest, UsesTheWalksFactsWithoutLookingAgain) {
@@ -115,11 +111,11 @@ TEST_F(DispatchTest, UsesTheWalksFactsWithoutLookingAgain) {
   known.type = platform::EntryType::kDangling;
   known.size = 7;
   const int dir = fs_.open_directory("/d");
-  dispatch_file(ctx_, dir, "/d/", "gone.eml", &known);
+  dispatch(dir, "gone.eml", &known);
   fs_.close_directory(dir);
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/gone.eml"}));
   EXPECT_EQ(sizes_, (std::vector<std::int64_t>{7}));
-  EXPECT_EQ(ctx_.file_count, 1);
+  EXPECT_EQ(ctx_.counts.file_count, 1);
 }
 
 TEST_F(DispatchTest, AttributeChange) {
@@ -148,7 +144,7 @@ TEST_F(DispatchTest, AttributeChange) {
   dispatch_listed("sub");
   EXPECT_EQ(fs_.attribute_writes.size(), 4u);
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/a.eml", "/d/ro.eml", "/d/sub"}));
-  EXPECT_EQ(ctx_.file_count, 2);
+  EXPECT_EQ(ctx_.counts.file_count, 2);
 }
 
 TEST_F(DispatchTest, SkipsTheRunsOwnFilesWhenListed) {
@@ -157,7 +153,7 @@ TEST_F(DispatchTest, SkipsTheRunsOwnFilesWhenListed) {
   ctx_.skip_set.push_back({report.device, report.inode});
   dispatch_listed("report.txt");
   EXPECT_TRUE(seen_.empty());
-  EXPECT_EQ(ctx_.file_count, 0);
+  EXPECT_EQ(ctx_.counts.file_count, 0);
 }
 
 }  // namespace

@@ -197,7 +197,7 @@ int FakeFileSystem::open_file(int dir, const std::string& name) {
   return new_handle(id, true);
 }
 
-std::size_t FakeFileSystem::read_file(int file, char* buffer, std::size_t n) {
+std::ptrdiff_t FakeFileSystem::read_file(int file, char* buffer, std::size_t n) {
   const int id = node_of_handle(file);
   if (id < 0) return 0;
   const std::string& content = nodes_[id].content;
@@ -205,7 +205,7 @@ std::size_t FakeFileSystem::read_file(int file, char* buffer, std::size_t n) {
   const std::size_t take = std::min(left, n);
   std::memcpy(buffer, content.data() + handles_[file].offset, take);
   handles_[file].offset += take;
-  return take;
+  return static_cast<std::ptrdiff_t>(take);
 }
 
 void FakeFileSystem::close_file(int file) {

@@ -42,7 +42,7 @@ class FakeFileSystem : public platform::FileSystem {
   bool stat_entry(int dir, const std::string& name, platform::EntryInfo& info) override;
   bool directory_identity(int dir, platform::FileIdentity& id) override;
   int open_file(int dir, const std::string& name) override;
-  std::size_t read_file(int file, char* buffer, std::size_t n) override;
+  std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) override;
   void close_file(int file) override;
   bool set_attributes(int dir, const std::string& name, std::uint32_t attributes) override;
 

@@ -1,15 +1,14 @@
-#include "walk/file_list.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
 #include "app/run_context.h"
-#include "app/terminate.h"
+#include "platform/platform.h"
+#include "unit/recording_consumer.h"
 #include "unit/scratch_dir.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 namespace {
@@ -41,7 +40,7 @@ class RecordingFileSystem : public platform::FileSystem {
   }
   bool directory_identity(int, platform::FileIdentity&) override { return false; }
   int open_file(int, const std::string&) override { return -1; }
-  std::size_t read_file(int, char*, std::size_t) override { return 0; }
+  std::ptrdiff_t read_file(int, char*, std::size_t) override { return 0; }
   void close_file(int) override {}
   bool set_attributes(int, const std::string&, std::uint32_t) override { return false; }
 
@@ -61,12 +60,14 @@ class FileListTest : public ::testing::Test {
   ~FileListTest() override {
     if (ctx_.file_list >= 0) platform::close_handle(ctx_.file_list);
   }
-  void read_list(const std::string& bytes) {
+  Stop read_list(const std::string& bytes) {
     write_bytes(dir_ / "list.txt", bytes);
+    if (ctx_.file_list >= 0) platform::close_handle(ctx_.file_list);
     ctx_.file_list = platform::open_path(dir_ / "list.txt", platform::OpenMode::kRead);
-    ASSERT_GE(ctx_.file_list, 0);
+    EXPECT_GE(ctx_.file_list, 0);
     WorkingDir cwd(dir_.path());
-    read_file_list(ctx_);
+    WalkContext walk = make_walk_context(ctx_, &consumer_);
+    return read_file_list(walk, ctx_.file_list);
   }
   using Listed = std::vector<std::pair<std::string, std::string>>;
 
@@ -74,6 +75,7 @@ class FileListTest : public ::testing::Test {
   RecordingFileSystem fs_;
   RunContext ctx_;
   std::string out_, err_, report_;
+  test::RecordingConsumer consumer_{fs_};
 };
 
 TEST_F(FileListTest, LinesBecomeDirectoryAndName) {
@@ -141,14 +143,9 @@ TEST_F(FileListTest, LongLinesAndInterrupt) {
 
   fs_.looked_up.clear();
   platform::set_interrupted(true);
-  int code = -1;
-  try {
-    read_list("/m/one.eml\n");
-  } catch (const RunExit& e) {
-    code = e.code;
-  }
+  const Stop stop = read_list("/m/one.eml\n");
   platform::set_interrupted(false);
-  EXPECT_EQ(code, kUserAborted);
+  EXPECT_EQ(stop, Stop::kInterrupted);
   EXPECT_TRUE(fs_.looked_up.empty());
 }
 

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "config/ini_directives.h"
-#include "util/ascii.h"
 #include "app/run_config.h"
 #include "app/run_context.h"
+#include "config/ini_directives.h"
 #include "unit/scratch_dir.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 namespace {

@@ -1,10 +1,9 @@
-#include "config/configure.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "config/age_values.h"
+#include "config/configure.h"
 #include "platform/platform.h"
 #include "unit/config_test_support.h"
 

@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "app/report_setup.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
 #include "unit/scratch_dir.h"
@@ -28,16 +29,13 @@ bool no_name(std::string&) {
 
 class MaskTest : public ::testing::Test {
  protected:
-  MaskTest() : clock_(local_seconds(2013, 8, 21, 14, 5, 9)) {
-    ctx_.clock = &clock_;
-    ctx_.computer_name_source = &pc1_name;
-  }
+  MaskTest() : clock_(local_seconds(2013, 8, 21, 14, 5, 9)) {}
   std::string expand(std::string path) {
-    expand_output_mask(ctx_, path);
+    expand_output_mask(clock_, computer_name_, path);
     return path;
   }
   FixedClock clock_;
-  RunContext ctx_;
+  ComputerNameSource computer_name_ = &pc1_name;
 };
 
 TEST_F(MaskTest, DateAndTimeTokens) {
@@ -82,7 +80,7 @@ TEST_F(MaskTest, UtcWithCapitalGAndMissingComputerName) {
   std::snprintf(want, sizeof want, "/out/_%02d.txt", utc.tm_hour);
   EXPECT_EQ(expand("/out/COMPUTERNAMEhhG.txt"), std::string("/out/PC1") + (want + 5));
 
-  ctx_.computer_name_source = &no_name;
+  computer_name_ = &no_name;
   EXPECT_EQ(expand("/out/COMPUTERNAME_YYYY.txt"), "/out/2013.txt");
 }
 
@@ -174,23 +172,13 @@ TEST_F(ReportOutputTest, ReadOnlyDirectoryLosesNothing) {
   EXPECT_FALSE(std::filesystem::exists(locked + "/new.txt"));
 }
 
-TEST_F(ReportOutputTest, PrepareInvertsImmediateNarrowsWidthAndWritesHeader) {
+TEST_F(ReportOutputTest, PrepareWritesTheHeaderAndLeavesTheSettings) {
   ctx_.settings.name_width = 32;
-  ctx_.settings.time_letter = 'w';
-  prepare_report(ctx_);
-  EXPECT_EQ(ctx_.settings.immediate, 1);
-  EXPECT_EQ(ctx_.settings.name_width, 32);
-  EXPECT_EQ(report_.rfind("Filename", 0), 0u);
-
-  report_.clear();
   ctx_.settings.time_letter = '3';
   prepare_report(ctx_);
   EXPECT_EQ(ctx_.settings.immediate, 0);
-  EXPECT_EQ(ctx_.settings.name_width, 29);
-  ctx_.settings.time_letter = 'w';
-  ctx_.settings.time_letter_set = 1;
-  prepare_report(ctx_);
-  EXPECT_EQ(ctx_.settings.name_width, 26);
+  EXPECT_EQ(ctx_.settings.name_width, 32);
+  EXPECT_EQ(report_.rfind("Filename", 0), 0u);
 }
 
 TEST_F(ReportOutputTest, FileListModeEndsWithoutHeaderRow) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "walk/roots.h"
 #include "unit/config_test_support.h"
+#include "walk/match_pattern.h"
 
 namespace mailsift::test {
 namespace {
@@ -20,7 +20,6 @@ using Strings = std::vector<std::string>;
 class RootsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx_.attach_test_streams(&out_, &err_, &report_);
     dir_ = fs::temp_directory_path() /
            ("mailsift_roots_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -30,9 +29,7 @@ class RootsTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  RunContext ctx_;  // the walk's exclusion test reads its lists
-  RunLists& lists_ = ctx_.lists;
-  std::string out_, err_, report_;
+  RunLists lists_;
   fs::path dir_;
   std::string base_;
 };
@@ -85,11 +82,11 @@ TEST_F(RootsTest, ExclusionLists) {
   add_exclusion(lists_, "b");
   add_exclusion(lists_, "caf\xC3\xA9*");
   EXPECT_EQ(lists_.exclusions.back(), "CAF\xC3\xA9*");
-  EXPECT_TRUE(is_excluded(ctx_, "b"));
-  EXPECT_TRUE(is_excluded(ctx_, "Caf\xC3\xA9.eml"));
-  EXPECT_FALSE(is_excluded(ctx_, "ab"));
+  EXPECT_TRUE(is_excluded(lists_.exclusions, "b"));
+  EXPECT_TRUE(is_excluded(lists_.exclusions, "Caf\xC3\xA9.eml"));
+  EXPECT_FALSE(is_excluded(lists_.exclusions, "ab"));
   lists_.exclusions.clear();
-  EXPECT_FALSE(is_excluded(ctx_, "anything"));
+  EXPECT_FALSE(is_excluded(lists_.exclusions, "anything"));
 }
 
 TEST(RunLists, AtMostEightyExclusions) {
@@ -98,15 +95,16 @@ TEST(RunLists, AtMostEightyExclusions) {
   ParsedRun eighty;
   EXPECT_EQ(eighty.parse(args), -1);
   EXPECT_EQ(eighty.ctx.lists.exclusions.size(), 80u);
-  EXPECT_TRUE(is_excluded(eighty.ctx, "m.79"));
-  EXPECT_TRUE(is_excluded(eighty.ctx, "m.0"));
+  EXPECT_TRUE(is_excluded(eighty.ctx.lists.exclusions, "m.79"));
+  EXPECT_TRUE(is_excluded(eighty.ctx.lists.exclusions, "m.0"));
   EXPECT_EQ(eighty.err, "");
 
   args.push_back("*.80");
   ParsedRun too_many;
   EXPECT_EQ(too_many.parse(args), kIllegalOption);
-  EXPECT_EQ(too_many.err.rfind("\nYou have too many -eXclude file types.\nMax exclude types is 80\n", 0),
-            0u)
+  EXPECT_EQ(
+      too_many.err.rfind("\nYou have too many -eXclude file types.\nMax exclude types is 80\n", 0),
+      0u)
       << too_many.err;
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/banner.h"
 #include "app/run_context.h"
@@ -11,56 +14,21 @@
 namespace mailsift::test {
 namespace {
 
-// The eight groups as the user reads them.
-const char* const kGroups[8] = {
-    R"USAGE(-p + path(s):  additional paths to search, can include multiple paths separated
-               by spaces. (i.e.  -p c:\work  c:\bin d:\)     [PATH=pathname]
-     --path=only_one_path_allowed_here
--f + filetype: additional filetypes to search for seperated by spaces. 
-      (i.e. *.c *.bat, default == *.*.)                      [FILES=filetype]
--x  + exclude: exclude these file types from the processing  [EXCLUDE=filetype]
-      --exclude=only_one_filetype_to_exclude
--oO + output:  filename for output. Output can be redirected using > output
-      -O automatically causes -a (append option to be used)  [OUTPUT=filename]
-)USAGE",
-    R"USAGE(-oO + YY[YY][MMDDhhmmss=name]: causes output file to be named with todays date
-Adding each of the MMDDYYhhmmss as necessary based on the mask used
-if the =name, where name is a text string is added, then the filename is 
-appended with the name. THE = (equal sign must be there for the literal.)
---output=filename
-)USAGE",
-    R"USAGE(-a:   append to output file.                        [APPEND=[ON|OFF]]
---append
--g #:               Show files greater than # days old              [OLDER=xxx]
--g mm-dd-yyyy[acw]: Show files older than this date. (this date NOT counted)
-
-)USAGE",
-    R"USAGE(-l #:               Show files less than # days old                 [NEWER=xxx]
--l mm-dd-yyyy[acw]: Show files newer than this date. (this date IS included)
-      The  [acw] literals, choose which time to base the mm-dd-yyyy test on
-      Any or all [acw] can be used. If none used, then default is w
-      examples:  -l 10-20-2005a, -g 12-05-2005w, -l 12-20-2005a  -g 10-01-2005c
-      examples:  -l 10-20-2005acw, -g 12-05-2005wc
-)USAGE",
-    R"USAGE(-G #:    Show files greater than # bytes in size            [GREATER=xxx]
-         --greater=#
--L #:    Show files less than # bytes in size               [LESSTHAN=xxx]
-         --lessthan=#
-)USAGE",
-    R"USAGE(-r:   DO NOT recurse through path, default to recurse       [RECURSE=[ON|OFF]]
---recurse,  --recurse=[ON|OFF]
-)USAGE",
-    R"USAGE(-d #: insert delimeters of this (#) value between output fields.
-      default delimeter is pipe (|)
-      if delimeter is comma (,) then usual quotes for text strings implemented
-      --delimeter="|", --delimeter=#, --delimeter=pipe
-)USAGE",
-    R"USAGE(-1 +  filename: to contain logging information.                 [ACCT=filename]
-      default logging file can also be set in environment by SET ACCT=filename
-      --accounting=filename, --logfile=filename
-
-)USAGE",
-};
+// The eight groups as the user reads them: tests/golden/usage_groups.txt,
+// separated by form feeds.
+std::vector<std::string> usage_groups() {
+  std::ifstream in(std::string(MAILSIFT_GOLDEN_DIR) + "/usage_groups.txt", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> groups(1);
+  for (char ch : text) {
+    if (ch == '\f') {
+      groups.emplace_back();
+    } else {
+      groups.back().push_back(ch);
+    }
+  }
+  return groups;
+}
 
 std::string repeat(const std::string& s, int n) {
   std::string out;
@@ -98,6 +66,8 @@ std::string page(const Box& b, int padding) {
 }
 
 std::string expected_usage(const Box& b) {
+  const std::vector<std::string> kGroups = usage_groups();
+  EXPECT_EQ(kGroups.size(), 8u);
   std::string out = page(b, 24) + kGroups[0];
   out += page(b, 6) + kGroups[1] + kGroups[2];
   out += page(b, 4) + kGroups[3] + kGroups[4];

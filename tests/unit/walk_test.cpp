@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "walk/file_times.h"
-#include "walk/roots.h"
-#include "config/run_lists.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
-#include "app/terminate.h"
+#include "config/run_lists.h"
+#include "config/settings.h"
+#include "platform/platform.h"
 #include "unit/fake_file_system.h"
+#include "unit/recording_consumer.h"
 
 namespace mailsift {
 namespace {
@@ -25,18 +23,21 @@ class WalkTest : public ::testing::Test {
     ctx_.attach_test_streams(&out_, &err_, &report_);
     ctx_.fs = &fs_;
     apply_program_defaults(ctx_.settings);
-    ctx_.counting_flag = false;
-    ctx_.dispatch_hook = [this](const std::string& path, std::int64_t, const FileTimes&) {
-      seen_.push_back(path);
-    };
   }
   void TearDown() override { platform::set_interrupted(false); }
 
   // Walks every root of the list as the run sequence does.
   void walk(const Paths& roots) {
-    for (const std::string& root : roots) walk_directory(ctx_, root == "/" ? root : root + "/");
-    EXPECT_EQ(ctx_.walk_depth, 0);
+    for (const std::string& root : roots) walk_root(root == "/" ? root : root + "/");
     EXPECT_EQ(fs_.open_handles(), 0);
+  }
+  Stop walk_root(const std::string& root) {
+    WalkContext walk = make_walk_context(ctx_, counting_ ? nullptr : &consumer_);
+    walk.measure_paths = ctx_.settings.auto_width != 0;
+    const Stop stop = walk_directory(walk, root);
+    EXPECT_EQ(walk.depth, 0);
+    seen_ = consumer_.paths;
+    return stop;
   }
   void patterns(const Paths& list) { ctx_.lists.name_patterns = list; }
 
@@ -44,6 +45,8 @@ class WalkTest : public ::testing::Test {
   RunContext ctx_;
   std::string out_, err_, report_;
   Paths seen_;
+  test::RecordingConsumer consumer_{fs_};
+  bool counting_ = false;
 };
 
 TEST_F(WalkTest, SubdirectoriesBeforeFilesInNameOrder) {
@@ -57,8 +60,8 @@ TEST_F(WalkTest, SubdirectoriesBeforeFilesInNameOrder) {
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/a/deep/z.eml", "/r/a/x.eml", "/r/Z/w.eml", "/r/B.eml", "/r/y.eml",
                           "/r/_c.eml"}));
-  EXPECT_EQ(ctx_.dir_count, 3);
-  EXPECT_EQ(ctx_.file_count, 6);
+  EXPECT_EQ(ctx_.counts.dir_count, 3);
+  EXPECT_EQ(ctx_.counts.file_count, 6);
 }
 
 TEST_F(WalkTest, DirectoryCounts) {
@@ -70,20 +73,21 @@ TEST_F(WalkTest, DirectoryCounts) {
   fs_.add_file("/bare/m.eml");
   patterns({"*.*"});
   walk({"/r"});
-  EXPECT_EQ(ctx_.dir_count, 5);
-  ctx_.dir_count = 0;
+  EXPECT_EQ(ctx_.counts.dir_count, 5);
+  ctx_.counts.dir_count = 0;
   walk({"/bare"});
-  EXPECT_EQ(ctx_.dir_count, 0);
+  EXPECT_EQ(ctx_.counts.dir_count, 0);
 
   // Recursion off: the files of each root only, one directory per root.
-  ctx_.dir_count = 0;
+  ctx_.counts.dir_count = 0;
+  consumer_.paths.clear();
   seen_.clear();
   fs_.add_file("/r/top.eml");
   fs_.add_file("/r/one/inner.eml");
   ctx_.settings.recurse = 0;
   walk({"/r", "/bare"});
   EXPECT_EQ(seen_, (Paths{"/r/top.eml", "/bare/m.eml"}));
-  EXPECT_EQ(ctx_.dir_count, 2);
+  EXPECT_EQ(ctx_.counts.dir_count, 2);
 }
 
 TEST_F(WalkTest, EveryPatternIsItsOwnPass) {
@@ -97,8 +101,8 @@ TEST_F(WalkTest, EveryPatternIsItsOwnPass) {
   // old.eml is a directory: walked, never dispatched itself.
   EXPECT_EQ(seen_, (Paths{"/r/old.eml/kept.eml", "/r/old.eml/kept.eml", "/r/a.eml", "/r/C.EML",
                           "/r/a.eml", "/r/b.txt", "/r/C.EML", "/r/README"}));
-  EXPECT_EQ(ctx_.dir_count, 1);
-  EXPECT_EQ(ctx_.file_count, 8);
+  EXPECT_EQ(ctx_.counts.dir_count, 1);
+  EXPECT_EQ(ctx_.counts.file_count, 8);
 }
 
 TEST_F(WalkTest, DepthLimit) {
@@ -111,14 +115,15 @@ TEST_F(WalkTest, DepthLimit) {
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/a/2.eml", "/r/1.eml"}));
   // b was found, so it counts, though the limit kept the walk out of it.
-  EXPECT_EQ(ctx_.dir_count, 2);
+  EXPECT_EQ(ctx_.counts.dir_count, 2);
 
+  consumer_.paths.clear();
   seen_.clear();
-  ctx_.dir_count = 0;
+  ctx_.counts.dir_count = 0;
   ctx_.settings.max_level = 1;  // a limit of 0 walks nothing
   walk({"/r"});
   EXPECT_TRUE(seen_.empty());
-  EXPECT_EQ(ctx_.dir_count, 0);
+  EXPECT_EQ(ctx_.counts.dir_count, 0);
 }
 
 TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
@@ -129,6 +134,7 @@ TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
   add_exclusion(ctx_.lists, "*.tmp");
   walk({"/r"});
   EXPECT_EQ(seen_.size(), 3u);
+  consumer_.paths.clear();
   seen_.clear();
   ctx_.settings.exclusions_on = 1;
   walk({"/r"});
@@ -152,7 +158,7 @@ TEST_F(WalkTest, LinksDanglingEntriesAndSpecialFiles) {
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/a/m.eml", "/r/b/m.eml", "/r/gone.eml", "/r/self", "/r/z.eml"}));
   // a, a/loop, b, b/loop and the locked directory.
-  EXPECT_EQ(ctx_.dir_count, 5);
+  EXPECT_EQ(ctx_.counts.dir_count, 5);
 }
 
 TEST_F(WalkTest, CountingPassTotals) {
@@ -164,21 +170,21 @@ TEST_F(WalkTest, CountingPassTotals) {
   ctx_.settings.exclusions_on = 1;
   ctx_.settings.output_mode = 1;
   ctx_.settings.auto_width = 1;
-  ctx_.counting_flag = true;
+  counting_ = true;
   walk({"/r"});
   EXPECT_TRUE(seen_.empty());
-  EXPECT_EQ(ctx_.dir_count, 0);
+  EXPECT_EQ(ctx_.counts.dir_count, 0);
   // Each pattern counts its matches; exclusions do not apply here.
-  EXPECT_EQ(ctx_.pre_count, 5u);
-  EXPECT_EQ(ctx_.pre_bytes, 100 + 23 + 100 + 23 + 1000);
+  EXPECT_EQ(ctx_.counts.pre_count, 5u);
+  EXPECT_EQ(ctx_.counts.pre_bytes, 100 + 23 + 100 + 23 + 1000);
   // "/r/sub/" and "café.eml": 7 + 8 characters.
-  EXPECT_EQ(ctx_.longest_path, 15u);
+  EXPECT_EQ(ctx_.counts.longest_path, 15u);
 
-  ctx_.counting_flag = false;
+  counting_ = false;
   walk({"/r"});
   EXPECT_EQ(seen_,
             (Paths{"/r/sub/caf\xC3\xA9.eml", "/r/sub/caf\xC3\xA9.eml", "/r/a.eml", "/r/a.eml"}));
-  EXPECT_EQ(ctx_.pre_count, 5u);
+  EXPECT_EQ(ctx_.counts.pre_count, 5u);
 }
 
 TEST_F(WalkTest, OwnOutputFilesAreNeverListed) {
@@ -189,11 +195,11 @@ TEST_F(WalkTest, OwnOutputFilesAreNeverListed) {
   patterns({"*.*"});
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/m.eml"}));
-  ctx_.counting_flag = true;
+  counting_ = true;
   ctx_.settings.output_mode = 1;
   walk({"/r"});
-  EXPECT_EQ(ctx_.pre_count, 1u);
-  EXPECT_EQ(ctx_.pre_bytes, 20);
+  EXPECT_EQ(ctx_.counts.pre_count, 1u);
+  EXPECT_EQ(ctx_.counts.pre_bytes, 20);
 }
 
 TEST_F(WalkTest, RootsThatCannotBeOpenedAreSkipped) {
@@ -203,20 +209,25 @@ TEST_F(WalkTest, RootsThatCannotBeOpenedAreSkipped) {
   walk({"/missing", "/plainfile", "/", "/r"});
   // The file-system root is walked like any directory, with no doubled "/".
   EXPECT_EQ(seen_, (Paths{"/r/m.eml", "/plainfile", "/r/m.eml"}));
-  EXPECT_EQ(ctx_.dir_count, 1);
+  EXPECT_EQ(ctx_.counts.dir_count, 1);
 }
 
-TEST_F(WalkTest, InterruptEndsTheRunWithHandlesClosed) {
+TEST_F(WalkTest, InterruptStopsTheWalkWithHandlesClosed) {
   fs_.add_file("/r/a/b/m.eml");
   patterns({"*.*"});
   platform::set_interrupted(true);
-  try {
-    walk_directory(ctx_, "/r/");
-    ADD_FAILURE() << "the walk went on after an interrupt";
-  } catch (const RunExit& exit) {
-    EXPECT_EQ(exit.code, kUserAborted);
-  }
+  EXPECT_EQ(walk_root("/r/"), Stop::kInterrupted);
   EXPECT_TRUE(seen_.empty());
+  EXPECT_EQ(fs_.open_handles(), 0);
+}
+
+TEST_F(WalkTest, ConsumerStopEndsTheWalkWithHandlesClosed) {
+  fs_.add_file("/r/a/b/m.eml");
+  fs_.add_file("/r/a/n.eml");
+  patterns({"*.*"});
+  consumer_.stop_with = Stop::kWriteError;
+  EXPECT_EQ(walk_root("/r/"), Stop::kWriteError);
+  EXPECT_EQ(seen_, (Paths{"/r/a/b/m.eml"}));
   EXPECT_EQ(fs_.open_handles(), 0);
 }
 

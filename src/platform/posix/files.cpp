@@ -187,12 +187,12 @@ int open_path(const std::string& path, OpenMode mode) {
   return fd;
 }
 
-std::size_t read_handle(int handle, char* buffer, std::size_t n) {
+std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n) {
   for (;;) {
     ssize_t got = ::read(handle, buffer, n);
-    if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno == EINTR && !interrupted()) continue;
-    return 0;
+    if (got >= 0) return got;
+    if (errno != EINTR) return -1;
+    if (interrupted()) return 0;
   }
 }
 

@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 
 #include "platform/platform.h"
@@ -9,11 +10,14 @@
 namespace mailsift::platform {
 
 namespace {
-// The one process-wide flag: written by the handler, read by the run.
-volatile std::sig_atomic_t interrupt_flag = 0;
+// The one process-wide flag: written by the handler and the abort key, read
+// by the run and its scanning threads. A lock-free atomic is safe in a
+// signal handler.
+std::atomic<int> interrupt_flag{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void on_signal(int signal_number) {
-  interrupt_flag = 1;
+  interrupt_flag.store(1, std::memory_order_relaxed);
   if (signal_number == SIGINT) {
     // A second Ctrl-C kills a stuck run.
     struct sigaction action {};
@@ -37,11 +41,11 @@ void install_signal_handlers() {
 }
 
 bool interrupted() {
-  return interrupt_flag != 0;
+  return interrupt_flag.load(std::memory_order_relaxed) != 0;
 }
 
 void set_interrupted(bool value) {
-  interrupt_flag = value ? 1 : 0;
+  interrupt_flag.store(value ? 1 : 0, std::memory_order_relaxed);
 }
 
 }  // namespace mailsift::platform

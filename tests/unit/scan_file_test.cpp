@@ -1,6 +1,6 @@
-// scan_message on real files: row, progress line, unreadable files, write
-// failures and interrupts.
-#include "scan/scan_message.h"
+// scan_file on real files and the row sink: row, progress line, unreadable
+// files, write failures and interrupts.
+#include "scan/scan_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,10 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "walk/file_times.h"
 #include "platform/platform.h"
-#include "app/run_context.h"
-#include "app/terminate.h"
+#include "report/row_sink.h"
 
 namespace mailsift {
 namespace {
@@ -24,8 +22,8 @@ class ScanMessageFiles : public ::testing::Test {
     char templ[] = "/tmp/mailsift_scan_XXXXXX";
     ASSERT_NE(mkdtemp(templ), nullptr);
     dir_path_ = templ;
-    ctx_.attach_test_streams(&out_, &err_, &report_);
-    times_.last_write = TimeFields{8, 6, 2013, 9, 15, 0, 0};
+    report.attach_string(&report_);
+    progress.attach_string(&err_);
   }
   void TearDown() override {
     platform::set_interrupted(false);
@@ -36,18 +34,36 @@ class ScanMessageFiles : public ::testing::Test {
     std::ofstream f(dir_path_ + "/" + name, std::ios::binary);
     f << bytes;
   }
-  void scan(const std::string& name, std::int64_t size) {
+  void header() {
+    std::string text;
+    append_header_row(text, format_);
+    report.write(text);
+  }
+  // Opens `name` as the walk would and scans it under `shown` (default: its
+  // path); the sink writes its texts.
+  Stop scan(const std::string& name, std::int64_t size, const std::string& shown = "") {
     platform::FileSystem& fs = platform::real_file_system();
     int dir = fs.open_directory(dir_path_);
-    ASSERT_GE(dir, 0);
-    scan_message(ctx_, dir, name, dir_path_ + "/" + name, size, times_);
+    EXPECT_GE(dir, 0);
+    file_.path = shown.empty() ? dir_path_ + "/" + name : shown;
+    file_.size = size;
+    file_.modified = ModTime{2013, 8, 6, 9, 15};
+    file_.file = fs.open_file(dir, name);
     fs.close_directory(dir);
+    const Stop scanned = scan_file(ws_, fs, file_, format_);
+    EXPECT_EQ(file_.file, -1);
+    const Stop written = sink_.write(ws_.progress, ws_.warning, ws_.row);
+    return written != Stop::kNone ? written : scanned;
   }
 
-  RunContext ctx_;
-  std::string out_, err_, report_;
+  OutStream report;
+  OutStream progress;
+  RowSink sink_{report, progress};
+  ScanWorkspace ws_;
+  SelectedFile file_;
+  RowFormat format_;
+  std::string err_, report_;
   std::string dir_path_;
-  FileTimes times_;
 };
 
 TEST_F(ScanMessageFiles, RowAndProgressLineForEachFile) {
@@ -64,7 +80,7 @@ TEST_F(ScanMessageFiles, RowAndProgressLineForEachFile) {
       "Body text.\r\n";
   write("a.eml", a);
   write("b.eml", "");
-  write_header_row(ctx_);
+  header();
   scan("a.eml", 2345);
   scan("b.eml", 0);
   const std::string p = dir_path_;
@@ -79,13 +95,11 @@ TEST_F(ScanMessageFiles, RowAndProgressLineForEachFile) {
                 "\n" +
                 p + "/b.eml|0|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
   EXPECT_EQ(err_, "\n" + p + "/a.eml         2,345 Bytes\n" + p + "/b.eml             0 Bytes");
-  EXPECT_EQ(out_, "");
 }
 
 TEST_F(ScanMessageFiles, QuotedModeAndUnopenableFile) {
-  ctx_.settings.delimiter = ',';
-  ctx_.settings.quote_fields = 1;
-  write_header_row(ctx_);
+  format_ = RowFormat{',', true};
+  header();
   scan("missing.eml", 77);
   const std::string p = dir_path_;
   EXPECT_EQ(report_,
@@ -101,15 +115,11 @@ TEST_F(ScanMessageFiles, QuotedModeAndUnopenableFile) {
 TEST_F(ScanMessageFiles, DisplayNameDropsLongPathPrefix) {
   // Windows-style prefixes are skipped in the shown name; POSIX paths show whole.
   write("c.eml", "Subject: x\n");
-  platform::FileSystem& fs = platform::real_file_system();
-  int dir = fs.open_directory(dir_path_);
-  ASSERT_GE(dir, 0);
-  scan_message(ctx_, dir, "c.eml", "\\\\?\\C:\\mail\\c.eml", 11, times_);
-  scan_message(ctx_, dir, "c.eml", "\\\\server\\share\\c.eml", -1234, times_);
-  scan_message(ctx_, dir, "c.eml", "\\\\??", 1, times_);
+  scan("c.eml", 11, "\\\\?\\C:\\mail\\c.eml");
+  scan("c.eml", -1234, "\\\\server\\share\\c.eml");
+  scan("c.eml", 1, "\\\\??");
   const std::string long_path = "/" + std::string(700, 'p') + "/c.eml";
-  scan_message(ctx_, dir, "c.eml", long_path, 1234567890123LL, times_);
-  fs.close_directory(dir);
+  scan("c.eml", 1234567890123LL, long_path);
   EXPECT_EQ(report_.find("\nC:\\mail\\c.eml|11|"), 0u) << report_;
   EXPECT_NE(report_.find("\nserver\\share\\c.eml|-1234|"), std::string::npos);
   EXPECT_NE(report_.find("\n\\\\??|1|"), std::string::npos);
@@ -122,23 +132,30 @@ TEST_F(ScanMessageFiles, DisplayNameDropsLongPathPrefix) {
 TEST_F(ScanMessageFiles, InterruptCompletesTheRow) {
   write("d.eml", "From: Jane Doe\nSubject: s\n");
   platform::set_interrupted(true);
-  scan("d.eml", 26);
+  EXPECT_EQ(scan("d.eml", 26), Stop::kInterrupted);
   platform::set_interrupted(false);
   EXPECT_EQ(report_,
             "\n" + dir_path_ + "/d.eml|26|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
 }
 
-TEST_F(ScanMessageFiles, FailedReportWriteEndsWithWriteError) {
+TEST_F(ScanMessageFiles, FailedReportWriteStopsWithWriteError) {
   int full = platform::open_path("/dev/full", platform::OpenMode::kWriteTruncate);
   if (full < 0) GTEST_SKIP() << "no /dev/full";
-  ctx_.report.attach_handle(full, 0, true);
+  report.attach_handle(full, 0, true);
   write("e.eml", "Subject: s\n");
-  try {
-    scan("e.eml", 11);
-    FAIL() << "the run went on after a failed report write";
-  } catch (const RunExit& e) {
-    EXPECT_EQ(e.code, kWriteError);
-  }
+  EXPECT_EQ(scan("e.eml", 11), Stop::kWriteError);
+}
+
+TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
+  file_.path = dir_path_ + "/locked.eml";
+  file_.size = 5;
+  file_.modified = ModTime{2013, 8, 6, 9, 15};
+  file_.file = -1;
+  file_.open_failed = true;
+  file_.error_text = "Permission denied";
+  EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, format_), Stop::kReadError);
+  EXPECT_EQ(ws_.row, "\n" + file_.path + "|5|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
+  EXPECT_EQ(ws_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
 }
 
 }  // namespace

@@ -1,0 +1,171 @@
+#include "app/parallel_scan.h"
+
+#include <algorithm>
+#include <atomic>
+#include <utility>
+
+#include "scan/scan_file.h"
+#include "scan/scan_workspace.h"
+
+namespace mailsift {
+
+namespace {
+
+constexpr int kMaxJobs = 64;
+
+// A worker's scan stops at an interrupt or when its pipeline stops.
+thread_local const std::atomic<bool>* worker_stop = nullptr;
+
+bool worker_should_stop() {
+  return platform::interrupted() ||
+         (worker_stop != nullptr && worker_stop->load(std::memory_order_relaxed));
+}
+
+std::size_t text_bytes(const std::string& a, const std::string& b, const std::string& c) {
+  return a.size() + b.size() + c.size();
+}
+
+}  // namespace
+
+int resolve_jobs(std::int32_t setting) {
+  if (setting > 0) return std::min<std::int32_t>(setting, kMaxJobs);
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
+}
+
+ParallelScan::ParallelScan(platform::FileSystem& fs, RowFormat format, RowSink& sink, int jobs)
+    : fs_(fs), format_(format), sink_(sink) {
+  const std::size_t workers = static_cast<std::size_t>(std::max(jobs, 2));
+  slots_.resize(workers * kSlotsPerJob);
+  workers_.reserve(workers);
+  for (std::size_t i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+}
+
+ParallelScan::~ParallelScan() {
+  stop_workers();
+  // Files handed over but never scanned are still open.
+  for (Slot& s : slots_) {
+    if (s.file.file >= 0) fs_.close_file(s.file.file);
+    s.file.file = -1;
+  }
+}
+
+void ParallelScan::stop_workers() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_) return;
+    stopping_ = true;
+    stop_flag_.store(true, std::memory_order_relaxed);
+  }
+  work_ready_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void ParallelScan::work() {
+  worker_stop = &stop_flag_;
+  ScanWorkspace ws;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    // The oldest file in flight may always be scanned, so that writing can go
+    // on; the others wait while written-out texts exceed the byte budget.
+    work_ready_.wait(lock, [this] {
+      return stopping_ || (next_to_scan_ < next_to_queue_ &&
+                           (waiting_bytes_ <= kWindowBytes || next_to_scan_ == next_to_write_));
+    });
+    if (stopping_) return;
+    Slot& s = slot(next_to_scan_++);
+    s.state = SlotState::kScanning;
+    lock.unlock();
+    try {
+      const Stop scanned = scan_file(ws, fs_, s.file, format_, &worker_should_stop);
+      s.read_failed = scanned == Stop::kReadError;
+      std::swap(s.row, ws.row);
+      std::swap(s.progress, ws.progress);
+      std::swap(s.warning, ws.warning);
+    } catch (...) {
+      // Memory exhaustion: the writing thread ends the run with it when the
+      // file's turn comes.
+      s.failure = std::current_exception();
+      if (s.file.file >= 0) fs_.close_file(s.file.file);
+      s.file.file = -1;
+    }
+    lock.lock();
+    s.state = SlotState::kDone;
+    waiting_bytes_ += text_bytes(s.row, s.progress, s.warning);
+    slot_done_.notify_all();
+  }
+}
+
+bool ParallelScan::write_oldest(bool wait, Stop& stop) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (next_to_write_ == next_to_queue_) return false;
+  Slot& s = slot(next_to_write_);
+  if (s.state != SlotState::kDone) {
+    if (!wait) return false;
+    slot_done_.wait(lock, [&s] { return s.state == SlotState::kDone; });
+  }
+  if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
+  std::swap(row_, s.row);
+  std::swap(progress_, s.progress);
+  std::swap(warning_, s.warning);
+  if (s.read_failed) read_failed_ = true;
+  s.state = SlotState::kFree;
+  waiting_bytes_ -= text_bytes(row_, progress_, warning_);
+  ++next_to_write_;
+  lock.unlock();
+  work_ready_.notify_all();
+  stop = sink_.write(progress_, warning_, row_);
+  return true;
+}
+
+Stop ParallelScan::accept(SelectedFile& file) {
+  Stop stop = Stop::kNone;
+  // Write whatever is ready, then make room for one more file.
+  while (write_oldest(false, stop)) {
+    if (stop != Stop::kNone) return stop;
+  }
+  while (next_to_queue_ - next_to_write_ >= slots_.size()) {
+    write_oldest(true, stop);
+    if (stop != Stop::kNone) return stop;
+  }
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    Slot& s = slot(next_to_queue_);
+    std::swap(s.file.path, file.path);
+    std::swap(s.file.error_text, file.error_text);
+    s.file.sequence = file.sequence;
+    s.file.size = file.size;
+    s.file.modified = file.modified;
+    s.file.file = std::exchange(file.file, -1);
+    s.file.open_failed = file.open_failed;
+    s.read_failed = false;
+    s.state = SlotState::kQueued;
+    ++next_to_queue_;
+  }
+  work_ready_.notify_one();
+  return Stop::kNone;
+}
+
+Stop ParallelScan::finish(Stop walk_stop) {
+  if (walk_stop != Stop::kNone && walk_stop != Stop::kReadError) {
+    stop_workers();
+    return walk_stop;
+  }
+  Stop stop = Stop::kNone;
+  while (next_to_write_ < next_to_queue_) {
+    // After an interrupt, files scanned ahead are dropped: the report ends
+    // with the last row whose progress line was written.
+    if (platform::interrupted()) {
+      stop_workers();
+      return Stop::kInterrupted;
+    }
+    write_oldest(true, stop);
+    if (stop != Stop::kNone) {
+      stop_workers();
+      return stop;
+    }
+  }
+  return Stop::kNone;
+}
+
+}  // namespace mailsift

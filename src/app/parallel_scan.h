@@ -1,0 +1,95 @@
+// The ordered parallel scan: the walk hands files over on the calling thread,
+// worker threads scan them, and the calling thread writes each file's texts
+// in walk order, so the output is the one-thread output byte for byte.
+//
+// Files wait in a ring of slots. A slot holds an open file until a worker
+// scans it, then its row, progress line and warning until their turn comes.
+// The ring bounds the files in flight (and so the open handles); a byte
+// budget keeps workers from scanning further ahead while large rows wait.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/scan_pipeline.h"
+#include "platform/platform.h"
+#include "report/row_sink.h"
+#include "scan/row_writer.h"
+#include "util/selected_file.h"
+
+namespace mailsift {
+
+class ParallelScan : public ScanStage {
+ public:
+  // Starts `jobs` (at least 2) scanning threads.
+  ParallelScan(platform::FileSystem& fs, RowFormat format, RowSink& sink, int jobs);
+  ~ParallelScan() override;
+  ParallelScan(const ParallelScan&) = delete;
+  ParallelScan& operator=(const ParallelScan&) = delete;
+
+  Stop accept(SelectedFile& file) override;
+
+  // Once the source has stopped with `walk_stop`: writes every file handed
+  // over that is not written yet, in order. After an interrupt or a failed
+  // write the files scanned ahead are dropped instead, so the report ends
+  // with the last row whose progress line was written.
+  Stop finish(Stop walk_stop) override;
+
+  bool read_failed() const override { return read_failed_; }
+
+  static constexpr std::size_t kSlotsPerJob = 4;
+  static constexpr std::size_t kWindowBytes = 8u << 20;
+
+ private:
+  enum class SlotState { kFree, kQueued, kScanning, kDone };
+  struct Slot {
+    SlotState state = SlotState::kFree;
+    SelectedFile file;
+    std::string row;
+    std::string progress;
+    std::string warning;
+    bool read_failed = false;
+    std::exception_ptr failure;  // memory exhaustion in a worker
+  };
+
+  void work();
+  // Writes the oldest slot once it is done; false when it is not done yet
+  // and `wait` is false.
+  bool write_oldest(bool wait, Stop& stop);
+  void stop_workers();
+  Slot& slot(std::uint64_t sequence) { return slots_[sequence % slots_.size()]; }
+
+  platform::FileSystem& fs_;
+  RowFormat format_;
+  RowSink& sink_;
+  std::vector<Slot> slots_;
+  std::vector<std::thread> workers_;
+
+  std::mutex mutex_;
+  std::condition_variable work_ready_;  // a slot was queued, or stopping
+  std::condition_variable slot_done_;   // a slot was scanned
+  std::uint64_t next_to_write_ = 0;     // oldest slot in flight
+  std::uint64_t next_to_queue_ = 0;     // where the walk puts the next file
+  std::uint64_t next_to_scan_ = 0;      // the next queued slot a worker takes
+  std::size_t waiting_bytes_ = 0;       // texts of done slots not yet written
+  bool stopping_ = false;
+  std::atomic<bool> stop_flag_{false};  // stopping_, for scans in progress
+  bool read_failed_ = false;
+  // The texts being written, swapped with a slot's (the writing thread only).
+  std::string row_;
+  std::string progress_;
+  std::string warning_;
+};
+
+// The number of scanning threads for a "jobs" setting: 0 means the online
+// cores, capped at 64.
+int resolve_jobs(std::int32_t setting);
+
+}  // namespace mailsift

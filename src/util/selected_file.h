@@ -1,0 +1,43 @@
+// A file chosen for the report, as it flows from a source (the walk or the
+// file list) through the scanner to the sink that writes its row.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "util/stop.h"
+
+namespace mailsift {
+
+// The modification time the row shows: local or UTC calendar fields.
+struct ModTime {
+  std::int32_t year = 0;
+  std::int32_t month = 0;
+  std::int32_t day = 0;
+  std::int32_t hour = 0;
+  std::int32_t minute = 0;
+};
+
+struct SelectedFile {
+  std::uint64_t sequence = 0;  // position in report order, from 0
+  std::string path;            // the stored path (directory and name)
+  std::int64_t size = 0;
+  ModTime modified;
+  // Open for reading through the file system (the scanner reads and closes
+  // it), or -1: not a regular file, or one that could not be opened.
+  int file = -1;
+  // A regular file that could not be opened, and why.
+  bool open_failed = false;
+  std::string error_text;
+};
+
+// Receives the selected files in report order. A source stops when it is
+// told to. The consumer owns `file.file` from the call on and may swap the
+// strings out (the source refills them for the next file).
+class FileConsumer {
+ public:
+  virtual ~FileConsumer() = default;
+  virtual Stop accept(SelectedFile& file) = 0;
+};
+
+}  // namespace mailsift

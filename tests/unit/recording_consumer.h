@@ -1,0 +1,38 @@
+// A consumer that records what a source selects instead of scanning it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "util/selected_file.h"
+
+namespace mailsift::test {
+
+class RecordingConsumer : public FileConsumer {
+ public:
+  explicit RecordingConsumer(platform::FileSystem& fs) : fs_(fs) {}
+
+  Stop accept(SelectedFile& file) override {
+    paths.push_back(file.path);
+    sizes.push_back(file.size);
+    years.push_back(file.modified.year);
+    sequences.push_back(file.sequence);
+    opened.push_back(file.file >= 0);
+    if (file.file >= 0) fs_.close_file(file.file);
+    file.file = -1;
+    return stop_with;
+  }
+
+  std::vector<std::string> paths;
+  std::vector<std::int64_t> sizes;
+  std::vector<std::int32_t> years;
+  std::vector<std::uint64_t> sequences;
+  std::vector<bool> opened;
+  Stop stop_with = Stop::kNone;
+
+ private:
+  platform::FileSystem& fs_;
+};
+
+}  // namespace mailsift::test
