@@ -104,9 +104,10 @@ void run_sequence(RunContext& ctx) {
   if (counted) run_counting_pass(ctx, walk_roots);
   if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
     // The log names the first root as the counting pass left it: with its
-    // separator once it was counted.
+    // separator once it was counted; a long-path prefix is not shown.
     const std::string& first = counted ? walk_roots.front() : ctx.lists.roots.front();
-    ctx.accounting_log.format(" Initial directory: %s\n", first.c_str());
+    const std::string shown(platform::display_path(first));
+    ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
   }
   RowSink sink(ctx.report, ctx.console.err);
   const std::unique_ptr<ScanStage> scan =

@@ -7,6 +7,7 @@
 
 #include "config/long_options.h"
 #include "config/value_handlers.h"
+#include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "util/ascii.h"
 
@@ -120,11 +121,25 @@ void value_after_equal(LetterCursor& c, const LetterRow& row) {
   apply(c, row, v.text);
 }
 
-// Every following argument up to the next option.
-void arguments(LetterCursor& c, const LetterRow& row) {
-  for (; c.next_is_value(); ++c.next_arg) {
+// Every following argument up to one that `ends` the list.
+void argument_list(LetterCursor& c, const LetterRow& row, bool (*ends)(const std::string&)) {
+  for (; c.has_next_argument() && !ends(c.next_argument()); ++c.next_arg) {
     if (!apply(c, row, c.next_argument())) return fail(c);
   }
+}
+
+bool begins_with_dash_or_plus(const std::string& a) {
+  return !a.empty() && (a[0] == '-' || a[0] == '+');
+}
+
+// Every following argument up to the next option.
+void arguments(LetterCursor& c, const LetterRow& row) {
+  argument_list(c, row, is_option_argument);
+}
+
+// The same, up to the next "-" or "+" only: a "/" may begin a path here.
+void path_arguments(LetterCursor& c, const LetterRow& row) {
+  argument_list(c, row, begins_with_dash_or_plus);
 }
 
 // The following arguments replace the exclusion list.
@@ -320,7 +335,7 @@ constexpr LetterRow kLetters[] = {
     {'m', flag, switch_field, &Settings::military_time, Switch::kToggle, Switch::kOn},
     {'n', flag, switch_field, &Settings::name_only, Switch::kToggle, Switch::kOff},
     {'o', output_value, output_file, nullptr, Switch::kOn, Switch::kOn, kStdoutWord | kExpandMasks},
-    {'p', arguments, root},
+    {'p', path_arguments, root},
     {'q', attribute_masks, attributes},
     {'r', flag, switch_field, &Settings::recurse, Switch::kToggle, Switch::kOn},
     {'t', time_value, values::time_letter},
@@ -355,7 +370,7 @@ void apply_letter(LetterCursor& c) {
 }  // namespace
 
 bool is_option_argument(const std::string& argument) {
-  return !argument.empty() && (argument[0] == '-' || argument[0] == '+');
+  return !argument.empty() && platform::starts_option(argument[0]);
 }
 
 std::size_t read_option_argument(ConfigRun& run, std::vector<std::string>& args, std::size_t index,

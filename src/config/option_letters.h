@@ -10,7 +10,8 @@
 
 namespace mailsift {
 
-// Arguments beginning with "-" or "+" hold options ("/" starts a path).
+// Arguments that begin with an option character ("-", "+", and "/" where it
+// does not start a path) hold options.
 bool is_option_argument(const std::string& argument);
 
 // Reads the letters of args[index] from position `first` on; returns the

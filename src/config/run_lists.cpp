@@ -10,10 +10,11 @@ void add_root(RunLists& lists, const std::string& path) {
   std::string stored;
   if (!platform::make_absolute(path, stored)) return;
   platform::drop_trailing_separator(stored);
-  // Names are case-sensitive here: two roots are one only when every byte
-  // agrees, so /mail and /Mail stay two directories.
+  platform::add_long_path_prefix(stored);
+  // Two roots are one when the file system takes them for the same name
+  // (byte for byte where names are case-sensitive).
   for (const std::string& root : lists.roots) {
-    if (root == stored) return;
+    if (platform::same_path(root, stored)) return;
   }
   lists.roots.push_back(std::move(stored));
 }

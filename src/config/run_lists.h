@@ -11,8 +11,9 @@ namespace mailsift {
 
 inline constexpr std::size_t kMaxExclusions = 80;
 
-// Stored absolute, without a trailing separator; a root already listed (byte
-// for byte) is not added again. A path that cannot be made absolute is passed over.
+// Stored absolute (with the platform's long-path prefix), without a trailing
+// separator; a root the file system takes for one already listed is not added
+// again. A path that cannot be made absolute is passed over.
 void add_root(RunLists& lists, const std::string& path);
 // Kept as given; a pattern already listed is not added again.
 void add_name_pattern(RunLists& lists, const std::string& pattern);

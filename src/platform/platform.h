@@ -2,9 +2,9 @@
 //
 // Everything the program does through the OS (directories, file facts, opening
 // and writing files, the clock, machine facts, the terminal and signals) is
-// declared here. src/platform/posix/ implements it for POSIX; a Windows
-// implementation can sit behind the same declarations later. Nothing outside
-// src/platform/ includes an OS header or reads errno.
+// declared here. src/platform/posix/ implements it for POSIX and
+// src/platform/windows/ for Windows (the wide API, UTF-8 at the boundary).
+// Nothing outside src/platform/ includes an OS header or reads errno.
 #pragma once
 
 #include <cstddef>
