@@ -6,7 +6,7 @@
 #include "config/settings.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/platform.h"
-#include "walk/age_filter.h"
+#include "config/age_values.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   set_default_bounds(settings, clock);
   store_age_value(settings, clock, text, older);
   days_since_date(clock, text);
-  const DateParts parts = parse_date_text(text);
+  const CalendarDate parts = parse_date_text(text);
   (void)parts;
   return 0;
 }

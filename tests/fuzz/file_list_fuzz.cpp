@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "fuzz/fuzz_input.h"
 #include "unit/fake_file_system.h"
+#include "config/age_values.h"
 #include "walk/age_filter.h"
 #include "walk/walk.h"
 

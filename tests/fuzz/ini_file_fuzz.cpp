@@ -7,19 +7,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "app/run_context.h"
-#include "app/terminate.h"
-#include "config/ini_file.h"
+#include "config/configure.h"
 #include "config/settings.h"
 #include "fuzz/fuzz_input.h"
+#include "fuzz/null_host.h"
 
 namespace {
-
-class FixedClock : public mailsift::platform::Clock {
- public:
-  std::int64_t now() const override { return 1377083046; }
-};
 
 bool put(const char* name, std::string_view bytes) {
   std::FILE* file = std::fopen(name, "wb");
@@ -37,17 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::remove("mailsift.ini");
   std::remove("TALLWICK.INI");
   if (!put(shared ? "TALLWICK.INI" : "mailsift.ini", text)) return 0;
-  static const FixedClock clock;
-  RunContext ctx;
-  std::string out, err, report;
-  ctx.attach_test_streams(&out, &err, &report);
-  ctx.clock = &clock;
-  ctx.args.push_back("/fuzz/mailsift");
-  apply_program_defaults(ctx.settings);
-  try {
-    read_ini_file(ctx);
-  } catch (const RunExit&) {
-  }
-  FUZZ_CHECK(!ctx.accounting_log.is_open());
+  static const fuzz::FixedClock clock;
+  fuzz::NullHost host;
+  Console console;
+  std::string out, err;
+  console.attach_test_streams(&out, &err);
+  Settings settings;
+  RunLists lists;
+  int file_list = -1;
+  // "+1" after the INI file keeps an accounting log it names closed.
+  std::vector<std::string> args = {"/fuzz/mailsift", "+1"};
+  apply_program_defaults(settings);
+  configure({settings, lists, args, file_list}, host, console, clock);
+  if (file_list >= 0) platform::close_handle(file_list);
   return 0;
 }
