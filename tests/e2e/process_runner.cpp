@@ -121,7 +121,9 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
     }
     if (watch_time && !interrupted &&
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() >=
-            options.interrupt_after_seconds) {
+            options.interrupt_after_seconds &&
+        (options.interrupt_once_exists.empty() ||
+         access(options.interrupt_once_exists.c_str(), F_OK) == 0)) {
       interrupt();
     }
     if (ready <= 0) continue;

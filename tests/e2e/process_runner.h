@@ -34,6 +34,9 @@ struct RunOptions {
   long long interrupt_after_read_bytes = 0;
   // Non-zero: interrupt_signal goes out once this long has passed.
   double interrupt_after_seconds = 0;
+  // Non-empty: the timed signal also waits until this path exists (a sign
+  // that the program has set up its signal handling).
+  std::string interrupt_once_exists;
   // Run in the child just before exec (limits, privileges, name spaces).
   std::function<void()> in_child;
   // Non-empty: the program run instead of the binary under test.

@@ -77,6 +77,8 @@ TEST_P(SignalE2E, StressSignalsAtRandomMoments) {
       // Not before a tenth of it: a signal that comes before the program has
       // started at all gets the default action.
       ro.interrupt_after_seconds = reference.seconds * (100 + random() % 400) / 1000;
+      // The report exists once options are read, long after the handlers.
+      ro.interrupt_once_exists = dir_ + "/out.txt";
     } else {
       ro.interrupt_after_read_bytes = 1 + static_cast<long long>(random() % (bytes_ / 2));
     }
