@@ -20,7 +20,7 @@ _mailsift_long=(
     --older= --before= --output= --path= --pause --recurse --reset --reverse
     --sequence --sha1 --sha --sha256 --sha384 --sha512 --showat --streams
     --utf --variable --width= --verbose --source= --help --version
-    # Reserved: --format= and its values go here when the option lands.
+    --format=
 )
 _mailsift_optional=(--ads --nameafter --recurse --reset --sequence --streams --verbose)
 _mailsift_short=(-p -f -x -o -O -a -g -l -G -L -r -d -1 -t -T -z -Z -q -w -W
@@ -111,6 +111,7 @@ _mailsift()
         case ${key,,} in
             --rec* | --res* | --str* | --ver*) words=(ON OFF) ;;
             --del*) words=(pipe) ;;
+            --form*) words=(csv jsonl plain) ;;
             --acc* | --log* | --out* | --sour*) files=1 ;;
             --path*) dirs=1 ;;
         esac

@@ -219,6 +219,8 @@ constexpr IniRow kDirectives[] = {
     // Last: a line beginning "JOBS" that another directive also matches (one
     // that contains "TIME", say) stays that directive's.
     {{"JOBS"}, kBegins, number, &Settings::jobs, kKeep, 0, kUpperCase, &kModifierBare},
+    // Last for the same reason: no "contains" directive above is in "FORMAT=".
+    {{"FORMAT"}, kBegins, report_format, nullptr, kKeep, 0, kUpperCase, &kModifierBare},
 };
 // clang-format on
 

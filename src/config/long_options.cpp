@@ -163,6 +163,9 @@ constexpr LongRow kKeywords[] = {
     // "JOBS" and "JOBS" takes no text meant for another; last, it stays so
     // whatever keyword is added before it.
     {"JOBS", Match::kBegins, number, kValue, &Settings::jobs},
+    // The only keyword beginning "FO": "FILE" and every other keyword keep
+    // the texts they took before.
+    {"FORMAT", Match::kBegins, report_format, kValue},
 };
 
 bool matches(const LongRow& row, std::string_view text) {

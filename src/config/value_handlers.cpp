@@ -233,6 +233,22 @@ bool number(ConfigRun& run, const Value& v) {
   return true;
 }
 
+bool report_format(ConfigRun& run, const Value& v) {
+  std::string_view word = v.text;
+  while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.remove_suffix(1);
+  std::int32_t& format = run.settings.output_format;
+  if (iequals(word, "csv")) {
+    format = kFormatCsv;
+  } else if (iequals(word, "jsonl") || iequals(word, "json")) {
+    format = kFormatJsonLines;
+  } else if (iequals(word, "plain")) {
+    format = kFormatDelimited;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool begin_offset(ConfigRun& run, const Value& v) {
   run.settings.begin_offset = off_word(v) ? 0 : read_int64(v.text);
   return true;

@@ -77,6 +77,8 @@ bool older(ConfigRun& run, const Value& v);
 bool newer(ConfigRun& run, const Value& v);
 bool delimiter(ConfigRun& run, const Value& v);
 bool number(ConfigRun& run, const Value& v);  // the row's field
+// "csv", "jsonl" (or "json") or "plain", in any case; anything else is refused.
+bool report_format(ConfigRun& run, const Value& v);
 bool begin_offset(ConfigRun& run, const Value& v);
 bool end_offset(ConfigRun& run, const Value& v);
 bool comment(ConfigRun& run, const Value& v);

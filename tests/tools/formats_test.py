@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""CSV and JSON Lines reports over hostile messages, read back with Python's
+csv and json modules: fourteen fields per record, and exactly the text the
+plain report holds (its row is the fields joined by "|")."""
+import csv
+import io
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+binary = os.path.abspath(sys.argv[1])
+HEADER = ["Filename", "Size", "File-(MOD)Date", "From", "To", "CC", "Bcc", "Date", "Date-Time",
+          "Forward (Prior Sent) Date(s)", "Subject", "Message Read", "Attachment Info", "Recent IP"]
+
+MESSAGES = {
+    "pipe.eml": b"From: a | b <a@x>\nSubject: Q3 | plan\n\n",
+    "quotes.eml": b'From: "Lee, Kim" <k@x>\nTo: "x" ""y""\nSubject: say "hi", ok\n\n',
+    "crlf.eml": b"From: c\r\nSubject: one\rtwo\r\n\r\n",
+    "nul.eml": b"From: n\x00ul\nSubject: z\x00\n\n",
+    "bytes.eml": b"From: \xff\xfe caf\xc3\xa9\nSubject: \x80\xc0\xaf tail\x01\x7f\n\n",
+    "ctrlz.eml": b"Subject: before\x1aafter\n",
+    'name "q",x.eml': b"Subject: odd name\n",
+    "name\nline.eml": b"Subject: newline in the name\n",
+    "empty.eml": b"",
+}
+
+
+def run(args, cwd):
+    env = {"TZ": "UTC", "LANG": "C", "HOME": cwd, "PATH": "/usr/bin:/bin"}
+    r = subprocess.run([binary] + args, cwd=cwd, env=env, capture_output=True)
+    if r.returncode != 0:
+        sys.exit("mailsift %s ended with %d: %r" % (args, r.returncode, r.stderr[-500:]))
+    return r
+
+
+def check(condition, what):
+    if not condition:
+        sys.exit("FAILED: " + what)
+
+
+def main():
+    work = tempfile.mkdtemp()
+    mail = os.path.join(work, "mail")
+    os.makedirs(mail)
+    for name, data in MESSAGES.items():
+        with open(os.path.join(mail, name), "wb") as f:
+            f.write(data)
+    plain = run([mail], work).stdout
+    plain_rows = plain[plain.index(b"\n"):]  # every row begins with its line end
+    for jobs in ("1", "4"):
+        out_csv = run([mail, "--format=csv", "--jobs=" + jobs], work).stdout
+        records = list(csv.reader(io.StringIO(out_csv.decode("utf-8", "surrogateescape"),
+                                              newline="")))
+        check(records[0] == HEADER, "CSV header row")
+        check(len(records) == len(MESSAGES) + 1, "one CSV record per message")
+        check(all(len(r) == 14 for r in records), "fourteen CSV fields")
+        check(out_csv.endswith(b"\r\n") and out_csv.count(b'"\r\n"') == len(MESSAGES),
+              "CSV records end with CR LF")
+        joined = b"".join(b"\n" + "|".join(r).encode("utf-8", "surrogateescape")
+                          for r in records[1:])
+        check(joined == plain_rows, "CSV fields hold the plain report's text (jobs %s)" % jobs)
+
+        out_json = run([mail, "--format=jsonl", "--jobs=" + jobs], work).stdout
+        lines = out_json.split(b"\n")
+        check(lines[-1] == b"" and len(lines) == len(MESSAGES) + 1, "one JSON object per line")
+        objects = [json.loads(line) for line in lines[:-1]]
+        check(all(list(o.keys()) == HEADER for o in objects), "JSON keys are the column titles")
+        joined = b"".join(b"\n" + "|".join(o[k] for k in HEADER).encode("utf-8", "surrogateescape")
+                          for o in objects)
+        check(joined == plain_rows, "JSON strings give back the original bytes (jobs %s)" % jobs)
+
+    # The INI twin, appending, and the file list (no header row there).
+    with open(os.path.join(work, "mailsift.ini"), "w") as f:
+        f.write("FORMAT=CSV\n")
+    run([mail, "-o", "r.csv"], work)
+    run([mail, "-o", "r.csv", "-a"], work)
+    with open(os.path.join(work, "r.csv"), newline="", encoding="utf-8",
+              errors="surrogateescape") as f:
+        records = list(csv.reader(f))
+    check(len(records) == 2 * (len(MESSAGES) + 1), "INI FORMAT=CSV, appended twice")
+    with open(os.path.join(work, "list.txt"), "wb") as f:
+        f.write(os.path.join(mail, "pipe.eml").encode() + b"\n")
+    listed = run(["--source=list.txt", "--format=jsonl", "-.ini"], work).stdout
+    check(json.loads(listed)["Subject"] == "(#1:) Subject: Q3 | plan  ", "file list in JSON Lines")
+    print("formats: %d messages, CSV and JSON Lines read back exactly" % len(MESSAGES))
+
+
+main()
