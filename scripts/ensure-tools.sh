@@ -3,16 +3,10 @@
 # compiler, CMake, Ninja and GoogleTest. Quiet and idempotent: apt-get runs only
 # when something is missing.
 set -euo pipefail
+. "$(dirname "$0")/apt-install-missing.sh"
 missing=()
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v ninja >/dev/null 2>&1 || missing+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq >/dev/null
-  $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+install_missing "${missing[@]+"${missing[@]}"}"

@@ -8,6 +8,7 @@
 #
 #   scripts/fuzz.sh [SECONDS_TOTAL]
 set -euo pipefail
+. "$(dirname "$0")/apt-install-missing.sh"
 cd "$(dirname "$0")/.."
 total=${1:-480}
 
@@ -16,14 +17,7 @@ missing=()
 command -v clang++ >/dev/null 2>&1 || missing+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
   missing+=(libclang-rt-14-dev)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq >/dev/null
-  $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+install_missing "${missing[@]+"${missing[@]}"}"
 
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

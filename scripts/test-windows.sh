@@ -5,6 +5,7 @@
 # The end-to-end suite compares with the Linux build in build/, which is
 # built here when it is not there yet.
 set -euo pipefail
+. "$(dirname "$0")/apt-install-missing.sh"
 cd "$(dirname "$0")/.."
 scripts/ensure-tools.sh
 
@@ -13,14 +14,7 @@ missing=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64-posix)
 [ -x "$wine" ] || missing+=(wine64)
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(libgtest-dev)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq >/dev/null
-  $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+install_missing "${missing[@]+"${missing[@]}"}"
 
 # A scratch Wine prefix of our own; Wine's own messages off.
 export WINEDEBUG=-all
