@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
-#include "util/count_format.h"
 #include "app/pause.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
 #include "app/time_zone.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "util/count_format.h"
 
 namespace mailsift {
 

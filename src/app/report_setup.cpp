@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/run_context.h"
 #include "app/parallel_scan.h"
+#include "app/run_context.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "platform/platform.h"
@@ -33,10 +33,15 @@ void prepare_report(RunContext& ctx) {
     const std::unique_ptr<ScanStage> scan =
         make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
     WalkContext walk = make_walk_context(ctx, scan.get());
-    const Stop stop = scan->finish(read_file_list(walk, ctx.file_list));
+    const Stop listed = read_file_list(walk, ctx.file_list);
+    const Stop stop = scan->finish(listed);
     platform::close_handle(ctx.file_list);
     ctx.file_list = -1;
     if (scan->read_failed()) ctx.read_failed = true;
+    if (listed == Stop::kReadError && stop == Stop::kNone) {
+      ctx.console.err.format("\ncan't read the file list (%s)", walk.list_error.c_str());
+      ctx.read_failed = true;
+    }
     end_on_stop(ctx, stop);
     check_interrupt(ctx);
     // Rows that never reached the file must not end as a normal run.

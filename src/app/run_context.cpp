@@ -1,6 +1,5 @@
 #include "app/run_context.h"
 
-
 namespace mailsift {
 
 RunContext::RunContext() : fs(&platform::real_file_system()), clock(&platform::system_clock()) {}
@@ -20,7 +19,7 @@ void RunContext::attach_test_streams(std::string* out, std::string* err, std::st
 }
 
 WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer) {
-  return WalkContext{ctx.settings, ctx.lists, *ctx.fs,     *ctx.clock,
+  return WalkContext{ctx.settings, ctx.lists,  *ctx.fs, *ctx.clock,
                      ctx.skip_set, ctx.counts, consumer};
 }
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "walk/walk.h"
 #include "platform/platform.h"
 #include "util/console.h"
 #include "util/out_stream.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 

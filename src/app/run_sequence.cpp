@@ -4,23 +4,23 @@
 #include <memory>
 #include <new>
 
-#include "config/options.h"
-#include "config/settings.h"
-#include "walk/roots.h"
-#include "walk/walk.h"
-#include "app/report_setup.h"
-#include "app/parallel_scan.h"
-#include "app/scan_pipeline.h"
-#include "report/row_sink.h"
-#include "scan/row_writer.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
 #include "app/accounting_log.h"
 #include "app/environment.h"
-#include "util/count_format.h"
+#include "app/parallel_scan.h"
+#include "app/report_setup.h"
 #include "app/run_context.h"
+#include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "app/usage.h"
+#include "config/options.h"
+#include "config/settings.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "report/row_sink.h"
+#include "scan/row_writer.h"
+#include "util/count_format.h"
+#include "walk/roots.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 
@@ -113,8 +113,8 @@ void run_sequence(RunContext& ctx) {
     ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
   }
   RowSink sink(ctx.report, ctx.console.err);
-  const std::unique_ptr<ScanStage> scan = make_scan_stage(
-      *ctx.fs, row_format(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
+  const std::unique_ptr<ScanStage> scan =
+      make_scan_stage(*ctx.fs, row_format(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
   WalkContext walk = make_walk_context(ctx, scan.get());
   Stop stop = Stop::kNone;
   for (const std::string& root : walk_roots) {

@@ -29,7 +29,10 @@ class SequentialScan : public ScanStage {
       : fs_(fs), format_(format), sink_(sink) {}
 
   Stop accept(SelectedFile& file) override;
-  Stop finish(Stop source_stop) override { return source_stop; }
+  // Everything is written already; a source's read error does not stop it.
+  Stop finish(Stop source_stop) override {
+    return source_stop == Stop::kReadError ? Stop::kNone : source_stop;
+  }
   bool read_failed() const override { return read_failed_; }
 
  private:

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "config/ini_directives.h"
-#include "util/numbers.h"
-#include "util/text_reader.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "config/ini_directives.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "util/numbers.h"
+#include "util/text_reader.h"
 
 namespace mailsift {
 
@@ -56,7 +56,8 @@ std::vector<IniPlace> candidate_places(const std::string& exe_dir, const std::st
   add_place(places, exe_dir, kSharedFileName, true);
   add_place(places, "", kFamilyFileName, false);
   add_place(places, exe_dir, kFamilyFileName, false);
-  for (std::string& place : platform::standing_ini_places()) places.push_back({std::move(place), false});
+  for (std::string& place : platform::standing_ini_places())
+    places.push_back({std::move(place), false});
   return places;
 }
 

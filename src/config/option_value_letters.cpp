@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "util/numbers.h"
+#include "app/accounting_log.h"
+#include "app/run_context.h"
 #include "config/option_cursor.h"
 #include "config/settings.h"
 #include "platform/platform.h"
 #include "report/output_file.h"
-#include "app/accounting_log.h"
-#include "app/run_context.h"
+#include "util/numbers.h"
 
 namespace mailsift::option_letters {
 

@@ -62,7 +62,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // Opens a directory by absolute path. Paths longer than the OS limit are
-  // opened one component at a time.
+  // opened one component at a time. Both opens give -1 for a directory on a
+  // kernel pseudo file system (proc, sysfs, cgroup, ...), which holds kernel
+  // state rather than files: it is never entered.
   virtual int open_directory(const std::string& absolute_path) = 0;
   // Opens the subdirectory `name` of an open directory (links followed).
   virtual int open_subdirectory(int dir, const std::string& name) = 0;
@@ -117,7 +119,7 @@ inline constexpr int kStdin = 0;
 inline constexpr int kStdout = 1;
 inline constexpr int kStderr = 2;
 enum class OpenMode { kRead, kWriteTruncate, kAppend, kReadWriteCreate };
-int open_path(const std::string& path, OpenMode mode);             // -1 on failure
+int open_path(const std::string& path, OpenMode mode);  // -1 on failure
 // The count, 0 at end (or when a signal interrupted the read), -1 on error.
 std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n);
 // Writes all n bytes; false on any failure (disk full, broken pipe).

@@ -134,8 +134,9 @@ ReportOpening open_report(const Settings& s, OutStream& report, Console& console
         s.output_path, append ? platform::OpenMode::kAppend : platform::OpenMode::kWriteTruncate);
     if (handle < 0) {
       // A report that cannot be written is a failed run, never a normal end.
-      console.err.format(append ? "\ncan't open output file %s\n" : "\ncan't create output file %s\n",
-                         s.output_path.c_str());
+      console.err.format(
+          append ? "\ncan't open output file %s\n" : "\ncan't create output file %s\n",
+          s.output_path.c_str());
       console.err.format("FILE: %s, LINE %d\n", kReportModule, __LINE__);
       return ReportOpening::kCannotOpen;
     }

@@ -5,24 +5,22 @@
 
 namespace mailsift {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 const char* const kColumnTitles[kColumns] = {"Filename",
-                                         "Size",
-                                         "File-(MOD)Date",
-                                         "From",
-                                         "To",
-                                         "CC",
-                                         "Bcc",
-                                         "Date",
-                                         "Date-Time",
-                                         "Forward (Prior Sent) Date(s)",
-                                         "Subject",
-                                         "Message Read",
-                                         "Attachment Info",
-                                         "Recent IP"};
+                                             "Size",
+                                             "File-(MOD)Date",
+                                             "From",
+                                             "To",
+                                             "CC",
+                                             "Bcc",
+                                             "Date",
+                                             "Date-Time",
+                                             "Forward (Prior Sent) Date(s)",
+                                             "Subject",
+                                             "Message Read",
+                                             "Attachment Info",
+                                             "Recent IP"};
 
 namespace {
 

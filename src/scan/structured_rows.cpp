@@ -22,7 +22,8 @@ void append_csv_field(std::string& out, std::string_view text) {
 // Column i of a plain row: from its start to the delimiter before the next
 // column, or to the end for the last.
 std::string_view column(std::string_view row, const ColumnStarts& starts, int i) {
-  const std::size_t end = i + 1 < kColumns ? starts[static_cast<std::size_t>(i) + 1] - 1 : row.size();
+  const std::size_t end =
+      i + 1 < kColumns ? starts[static_cast<std::size_t>(i) + 1] - 1 : row.size();
   const std::size_t begin = starts[static_cast<std::size_t>(i)];
   return row.substr(begin, end - begin);
 }

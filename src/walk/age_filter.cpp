@@ -6,9 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "util/numbers.h"
 #include "config/options.h"
 #include "config/settings.h"
+#include "util/numbers.h"
 
 namespace mailsift {
 

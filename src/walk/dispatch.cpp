@@ -16,8 +16,8 @@ namespace {
 // A listed name with "*" or "?" that names no file stands for the first
 // entry of its directory, in listing order, that it matches as a name
 // pattern. Gives false when there is none.
-bool find_wildcard_entry(WalkContext& walk, int dir, const std::string& pattern,
-                         std::string& name, platform::EntryInfo& info) {
+bool find_wildcard_entry(WalkContext& walk, int dir, const std::string& pattern, std::string& name,
+                         platform::EntryInfo& info) {
   if (pattern.find_first_of("*?") == std::string::npos) return false;
   std::vector<std::string> names;
   if (!walk.fs.list_directory(dir, names)) return false;
@@ -52,8 +52,8 @@ bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info) {
   return std::find(walk.skip_set.begin(), walk.skip_set.end(), id) != walk.skip_set.end();
 }
 
-Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path,
-                   const std::string& name, const platform::EntryInfo* known) {
+Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
+                   const platform::EntryInfo* known) {
   const Settings& settings = walk.settings;
   platform::EntryInfo info;
   std::string found_name;

@@ -13,8 +13,8 @@ namespace mailsift {
 // `dir` is an open directory handle for `dir_path` (which ends in a
 // separator). `known` is the entry's facts when the caller has them already
 // (the walk), nullptr to look the name up (with the wildcard rule).
-Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path,
-                   const std::string& name, const platform::EntryInfo* known);
+Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
+                   const platform::EntryInfo* known);
 
 // True when the entry is one of the run's own files.
 bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info);

@@ -63,7 +63,9 @@ Stop read_file_list(WalkContext& walk, int list_handle) {
     const Stop stop = dispatch_listed_path(walk, line);
     if (stop != Stop::kNone) return stop;
   }
-  return Stop::kNone;
+  if (!source.failed()) return Stop::kNone;
+  walk.list_error = source.error_text();
+  return Stop::kReadError;
 }
 
 }  // namespace mailsift

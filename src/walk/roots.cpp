@@ -1,12 +1,12 @@
 // The run's search roots, name patterns and exclusion patterns.
 #include "walk/roots.h"
 
-#include "util/characters.h"
-#include "walk/match_pattern.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "util/characters.h"
+#include "walk/match_pattern.h"
 
 namespace mailsift {
 

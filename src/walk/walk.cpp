@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
 #include "util/characters.h"
 #include "walk/dispatch.h"
 #include "walk/match_pattern.h"
-#include "platform/path_syntax.h"
-#include "platform/platform.h"
 
 namespace mailsift {
 

@@ -37,6 +37,8 @@ struct WalkContext {
 
   int depth = 0;
   SelectedFile selected;  // reused for every file
+  // Why the list file could not be read to its end (file-list mode).
+  std::string list_error;
 };
 
 // Walks one root (stored form plus a trailing separator): subdirectories
@@ -44,7 +46,8 @@ struct WalkContext {
 Stop walk_directory(WalkContext& walk, const std::string& dir_path);
 
 // Dispatches every path the open list file names, up to its first empty
-// line.
+// line. kReadError (with walk.list_error) when the list could not be read
+// to its end: the files it names after that point are missing.
 Stop read_file_list(WalkContext& walk, int list_handle);
 
 }  // namespace mailsift

@@ -89,8 +89,8 @@ TEST_F(CountingPassE2E, AutoWidthFromIniReportsLongestPath) {
   ASSERT_EQ(r.status, 0) << r.err;
   // The longest path is the directory with its "/" plus the longest name.
   const std::size_t longest = mail_.size() + 1 + std::string("bb.eml").size();
-  const std::string line = "\r  Maximum path length found is " + std::to_string(longest) +
-                           ", -w " + std::to_string(longest + 2) + " installed\n";
+  const std::string line = "\r  Maximum path length found is " + std::to_string(longest) + ", -w " +
+                           std::to_string(longest + 2) + " installed\n";
   EXPECT_NE(r.err.find(line), std::string::npos) << r.err;
 }
 

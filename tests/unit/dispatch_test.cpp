@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "walk/file_times.h"
-#include "unit/recording_consumer.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
+#include "config/settings.h"
+#include "platform/platform.h"
 #include "unit/fake_file_system.h"
+#include "unit/recording_consumer.h"
+#include "walk/file_times.h"
 
 namespace mailsift {
 namespace {

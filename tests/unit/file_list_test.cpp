@@ -1,15 +1,14 @@
-#include "walk/walk.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
 #include "app/run_context.h"
+#include "platform/platform.h"
 #include "unit/recording_consumer.h"
 #include "unit/scratch_dir.h"
+#include "walk/walk.h"
 
 namespace mailsift {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <ctime>
 
-#include "app/run_context.h"
 #include "app/report_setup.h"
+#include "app/run_context.h"
 #include "app/terminate.h"
 #include "unit/scratch_dir.h"
 

@@ -1,5 +1,4 @@
 #include "walk/roots.h"
-#include "walk/match_pattern.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "platform/platform.h"
+#include "walk/match_pattern.h"
 
 namespace mailsift {
 namespace {
@@ -66,7 +66,8 @@ TEST_F(RootsTest, PathArguments) {
   add_path_argument(ctx_, mail + "/sub/");
   add_path_argument(ctx_, "/top.eml");  // a name right under the file-system root
   EXPECT_EQ(ctx_.lists.roots, (Strings{mail, base_ + "/other", mail + "/sub", "/"}));
-  EXPECT_EQ(ctx_.lists.name_patterns, (Strings{"*.eml", "inbox.eml", "nothere", "*.msg", "top.eml"}));
+  EXPECT_EQ(ctx_.lists.name_patterns,
+            (Strings{"*.eml", "inbox.eml", "nothere", "*.msg", "top.eml"}));
 }
 
 TEST_F(RootsTest, NamePatternsKeepTheirCase) {

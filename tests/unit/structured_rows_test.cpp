@@ -42,8 +42,10 @@ TEST(StructuredRows, EveryColumnOfThePlainRowBecomesOneField) {
 
   std::string csv;
   append_structured_row(csv, RowStyle::kCsv, plain, starts);
-  EXPECT_EQ(csv.rfind("\"/m/a \"\"q\"\".eml\",\"12\",\"'2013-08-06 09:15\",\"\"\"Lee, Kim\"\" <k@x>\"", 0),
-            0u)
+  EXPECT_EQ(
+      csv.rfind("\"/m/a \"\"q\"\".eml\",\"12\",\"'2013-08-06 09:15\",\"\"\"Lee, Kim\"\" <k@x>\"",
+                0),
+      0u)
       << csv;
   EXPECT_NE(csv.find(",\"Q3 | plan\r\nnext\","), std::string::npos) << csv;
   EXPECT_EQ(csv.substr(csv.size() - 2), "\r\n");

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/run_context.h"
 #include "config/settings.h"
+#include "platform/platform.h"
+#include "unit/fake_file_system.h"
 #include "unit/recording_consumer.h"
 #include "walk/roots.h"
-#include "platform/platform.h"
-#include "app/run_context.h"
-#include "unit/fake_file_system.h"
 
 namespace mailsift {
 namespace {
