@@ -28,9 +28,11 @@ endforeach()
 file(GLOB WINDOWS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/*_test.cpp)
 
 # Cases that expect POSIX paths ("/" separators, no long-path prefix,
-# case-sensitive roots), LF line ends in the log, or a POSIX time-zone name.
+# case-sensitive roots), LF line ends in the log, a POSIX time-zone name or
+# no registry.
 set(POSIX_ONLY_UNIT_CASES
   DateText.StandardTimeDuringDaylightSaving
+  EnvironmentSwitches.ResetDefaultsAndStartTime
   FileListTest.EmptyLineEndsTheList
   FileListTest.LinesBecomeDirectoryAndName
   FileListTest.LongLinesAndInterrupt
