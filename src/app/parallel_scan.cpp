@@ -61,38 +61,48 @@ void ParallelScan::stop_workers() {
   for (std::thread& worker : workers_) worker.join();
 }
 
+// Whether a worker (or the writer) may take the next queued file: the oldest
+// file in flight may always be scanned, so that writing can go on; the others
+// wait while scanned texts exceed the byte budget. Called under the lock.
+bool ParallelScan::can_take() const {
+  return next_to_scan_ < next_to_queue_ &&
+         (waiting_bytes_ <= kWindowBytes || next_to_scan_ == next_to_write_);
+}
+
+void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& ws,
+                             InterruptCheck should_stop) {
+  const std::uint64_t sequence = next_to_scan_++;
+  Slot& s = slot(sequence);
+  s.state = SlotState::kScanning;
+  lock.unlock();
+  try {
+    const Stop scanned = scan_file(ws, fs_, s.file, format_, should_stop);
+    s.read_failed = scanned == Stop::kReadError;
+    std::swap(s.row, ws.row);
+    std::swap(s.progress, ws.progress);
+    std::swap(s.warning, ws.warning);
+  } catch (...) {
+    // Memory exhaustion: the writing thread ends the run with it when the
+    // file's turn comes.
+    s.failure = std::current_exception();
+    if (s.file.file >= 0) fs_.close_file(s.file.file);
+    s.file.file = -1;
+  }
+  lock.lock();
+  s.state = SlotState::kDone;
+  waiting_bytes_ += text_bytes(s.row, s.progress, s.warning);
+  // The writer only ever waits for the oldest file.
+  if (writer_waiting_ && sequence == next_to_write_) slot_done_.notify_one();
+}
+
 void ParallelScan::work() {
   worker_stop = &stop_flag_;
   ScanWorkspace ws;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    // The oldest file in flight may always be scanned, so that writing can go
-    // on; the others wait while written-out texts exceed the byte budget.
-    work_ready_.wait(lock, [this] {
-      return stopping_ || (next_to_scan_ < next_to_queue_ &&
-                           (waiting_bytes_ <= kWindowBytes || next_to_scan_ == next_to_write_));
-    });
+    work_ready_.wait(lock, [this] { return stopping_ || can_take(); });
     if (stopping_) return;
-    Slot& s = slot(next_to_scan_++);
-    s.state = SlotState::kScanning;
-    lock.unlock();
-    try {
-      const Stop scanned = scan_file(ws, fs_, s.file, format_, &worker_should_stop);
-      s.read_failed = scanned == Stop::kReadError;
-      std::swap(s.row, ws.row);
-      std::swap(s.progress, ws.progress);
-      std::swap(s.warning, ws.warning);
-    } catch (...) {
-      // Memory exhaustion: the writing thread ends the run with it when the
-      // file's turn comes.
-      s.failure = std::current_exception();
-      if (s.file.file >= 0) fs_.close_file(s.file.file);
-      s.file.file = -1;
-    }
-    lock.lock();
-    s.state = SlotState::kDone;
-    waiting_bytes_ += text_bytes(s.row, s.progress, s.warning);
-    slot_done_.notify_all();
+    scan_next(lock, ws, &worker_should_stop);
   }
 }
 
@@ -100,9 +110,22 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (next_to_write_ == next_to_queue_) return false;
   Slot& s = slot(next_to_write_);
-  if (s.state != SlotState::kDone) {
+  while (s.state != SlotState::kDone) {
     if (!wait) return false;
-    slot_done_.wait(lock, [&s] { return s.state == SlotState::kDone; });
+    if (can_take()) {
+      // Rather than sleep, the writer scans the next queued file itself.
+      scan_next(lock, own_workspace_, &platform::interrupted);
+      continue;
+    }
+    writer_waiting_ = true;
+    slot_done_.wait(lock);
+    writer_waiting_ = false;
+  }
+  // After an interrupt nothing more is written: rows scanned ahead, and any
+  // row an interrupt cut short, are dropped.
+  if (platform::interrupted()) {
+    stop = Stop::kInterrupted;
+    return true;
   }
   if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
   std::swap(row_, s.row);
@@ -110,15 +133,38 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   std::swap(warning_, s.warning);
   if (s.read_failed) read_failed_ = true;
   s.state = SlotState::kFree;
+  const bool over_budget = waiting_bytes_ > kWindowBytes;
   waiting_bytes_ -= text_bytes(row_, progress_, warning_);
   ++next_to_write_;
   lock.unlock();
-  work_ready_.notify_all();
+  // Workers wait for written texts only while the budget is exceeded.
+  if (over_budget) work_ready_.notify_all();
   stop = sink_.write(progress_, warning_, row_);
   return true;
 }
 
+namespace {
+
+// The file handed over is the scan's from the call on: closed here when the
+// call ends without queueing it (a failed write, memory exhaustion).
+class CloseUnqueued {
+ public:
+  CloseUnqueued(platform::FileSystem& fs, SelectedFile& file) : fs_(fs), file_(file) {}
+  CloseUnqueued(const CloseUnqueued&) = delete;
+  CloseUnqueued& operator=(const CloseUnqueued&) = delete;
+  ~CloseUnqueued() {
+    if (file_.file >= 0) fs_.close_file(std::exchange(file_.file, -1));
+  }
+
+ private:
+  platform::FileSystem& fs_;
+  SelectedFile& file_;
+};
+
+}  // namespace
+
 Stop ParallelScan::accept(SelectedFile& file) {
+  const CloseUnqueued guard(fs_, file);
   Stop stop = Stop::kNone;
   // Write whatever is ready, then make room for one more file.
   while (write_oldest(false, stop)) {
@@ -128,6 +174,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     write_oldest(true, stop);
     if (stop != Stop::kNone) return stop;
   }
+  bool wake = false;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     Slot& s = slot(next_to_queue_);
@@ -141,8 +188,11 @@ Stop ParallelScan::accept(SelectedFile& file) {
     s.read_failed = false;
     s.state = SlotState::kQueued;
     ++next_to_queue_;
+    // Waking a sleeping worker costs a system call on this thread: it is
+    // woken for a few files at a time (meanwhile the writer scans itself).
+    wake = next_to_queue_ - next_to_scan_ >= kWakeBatch;
   }
-  work_ready_.notify_one();
+  if (wake) work_ready_.notify_one();
   return Stop::kNone;
 }
 
@@ -151,14 +201,9 @@ Stop ParallelScan::finish(Stop walk_stop) {
     stop_workers();
     return walk_stop;
   }
+  work_ready_.notify_all();
   Stop stop = Stop::kNone;
   while (next_to_write_ < next_to_queue_) {
-    // After an interrupt, files scanned ahead are dropped: the report ends
-    // with the last row whose progress line was written.
-    if (platform::interrupted()) {
-      stop_workers();
-      return Stop::kInterrupted;
-    }
     write_oldest(true, stop);
     if (stop != Stop::kNone) {
       stop_workers();

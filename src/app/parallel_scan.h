@@ -2,10 +2,14 @@
 // worker threads scan them, and the calling thread writes each file's texts
 // in walk order, so the output is the one-thread output byte for byte.
 //
-// Files wait in a ring of slots. A slot holds an open file until a worker
-// scans it, then its row, progress line and warning until their turn comes.
+// Files wait in a ring of slots. A slot holds an open file until it is
+// scanned, then its row, progress line and warning until their turn comes.
 // The ring bounds the files in flight (and so the open handles); a byte
 // budget keeps workers from scanning further ahead while large rows wait.
+// When the ring is full and the oldest file is not scanned yet, the writing
+// thread scans queued files itself rather than sleep; sleeping workers are
+// woken a few files at a time, since every wake is a system call on the
+// walking thread.
 #pragma once
 
 #include <atomic>
@@ -21,7 +25,9 @@
 #include "app/scan_pipeline.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
+#include "scan/message_scanner.h"
 #include "scan/row_writer.h"
+#include "scan/scan_workspace.h"
 #include "util/selected_file.h"
 
 namespace mailsift {
@@ -46,6 +52,8 @@ class ParallelScan : public ScanStage {
 
   static constexpr std::size_t kSlotsPerJob = 4;
   static constexpr std::size_t kWindowBytes = 8u << 20;
+  // Queued files that wake a sleeping worker.
+  static constexpr std::uint64_t kWakeBatch = 4;
 
  private:
   enum class SlotState { kFree, kQueued, kScanning, kDone };
@@ -60,8 +68,13 @@ class ParallelScan : public ScanStage {
   };
 
   void work();
-  // Writes the oldest slot once it is done; false when it is not done yet
-  // and `wait` is false.
+  bool can_take() const;
+  // Scans the next queued file with `ws`; called and returns with the lock
+  // held, which it lets go while scanning.
+  void scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& ws, InterruptCheck should_stop);
+  // Writes the oldest slot once it is done (scanning queued files meanwhile
+  // when `wait`); false when there is nothing to write yet and `wait` is
+  // false. After an interrupt it writes nothing and sets `stop`.
   bool write_oldest(bool wait, Stop& stop);
   void stop_workers();
   Slot& slot(std::uint64_t sequence) { return slots_[sequence % slots_.size()]; }
@@ -80,8 +93,10 @@ class ParallelScan : public ScanStage {
   std::uint64_t next_to_scan_ = 0;      // the next queued slot a worker takes
   std::size_t waiting_bytes_ = 0;       // texts of done slots not yet written
   bool stopping_ = false;
+  bool writer_waiting_ = false;         // the writer waits for the oldest file
   std::atomic<bool> stop_flag_{false};  // stopping_, for scans in progress
   bool read_failed_ = false;
+  ScanWorkspace own_workspace_;  // the writer's, for the files it scans itself
   // The texts being written, swapped with a slot's (the writing thread only).
   std::string row_;
   std::string progress_;

@@ -5,6 +5,7 @@
 #include "app/environment.h"
 #include "app/run_context.h"
 #include "platform/platform.h"
+#include "util/calendar.h"
 
 namespace mailsift {
 
@@ -31,8 +32,6 @@ constexpr ReasonRow kReasons[] = {
 };
 
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 }  // namespace
 
@@ -62,7 +61,7 @@ std::string date_time_text(std::int64_t seconds, bool utc) {
   if (!platform::seconds_to_calendar(seconds, utc, t)) return std::string(24, '?');
   char text[64];
   std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %04d", kWeekdays[t.weekday % 7],
-                kMonths[(t.month + 11) % 12], t.day, t.hour, t.minute, t.second, t.year);
+                kMonthNames[(t.month + 11) % 12].data(), t.day, t.hour, t.minute, t.second, t.year);
   return text;
 }
 

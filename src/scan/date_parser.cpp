@@ -4,13 +4,11 @@
 #include <limits>
 
 #include "scan/line_cleaning.h"
+#include "util/calendar.h"
 
 namespace mailsift {
 
 namespace {
-
-constexpr std::string_view kMonthNames[] = {"",    "Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 inline bool is_digit(char c) {
   return c >= '0' && c <= '9';
@@ -79,7 +77,7 @@ void parse_header_date(std::string_view line, ParsedDate& date) {
 
   // Table order decides, not position in the line.
   for (int m = 1; m <= 12; ++m) {
-    if (find_text(value, kMonthNames[m]) != kNotFound) {
+    if (find_text(value, kMonthNames[m - 1]) != kNotFound) {
       date.month = m;
       break;
     }

@@ -10,6 +10,28 @@ namespace mailsift {
 
 namespace {
 
+// A message file the walk saw at `size` bytes. A read that comes back short
+// once that many bytes are in has met the end of the file, so the source
+// says so at once instead of asking the system again.
+class MessageFileSource : public FailingSource {
+ public:
+  MessageFileSource(platform::FileSystem& fs, int file, std::int64_t size)
+      : fs_(fs), file_(file), left_(size) {}
+  std::size_t read(char* buffer, std::size_t n) override {
+    if (at_end_ || failed()) return 0;
+    const std::size_t got = take(fs_.read_file(file_, buffer, n));
+    left_ -= static_cast<std::int64_t>(got);
+    if (got < n && left_ <= 0) at_end_ = true;
+    return got;
+  }
+
+ private:
+  platform::FileSystem& fs_;
+  int file_;
+  std::int64_t left_;
+  bool at_end_ = false;
+};
+
 // "\n%s   %11s Bytes", built in a reused buffer.
 void build_progress(std::string& progress, std::string_view shown, std::int64_t size) {
   char digits[kGroupedNumberSize];
@@ -52,7 +74,7 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
   bool whole = true;
   Stop stop = Stop::kNone;
   if (file.file >= 0) {
-    FileSystemSource source(fs, file.file);
+    MessageFileSource source(fs, file.file, file.size);
     whole = scan_message_text(ws, &source, format, interrupted, row, starts);
     fs.close_file(file.file);
     file.file = -1;

@@ -244,13 +244,35 @@ void set_mtime_local(const std::string& path, int year, int month, int day, int 
   }
 }
 
+namespace {
+
+// With MAILSIFT_E2E_JOBS=N in the test's environment, every run reads a
+// standing INI file that holds JOBS=N, so the whole suite also runs with that
+// many scanning threads and must see the same output.
+std::string config_home(const std::string& home) {
+  const char* jobs = std::getenv("MAILSIFT_E2E_JOBS");
+  if (jobs == nullptr || *jobs == '\0') return home + "/.config";
+  struct StandingIni {
+    explicit StandingIni(const char* value) : dir(make_scratch_dir()) {
+      make_dirs(dir + "/mailsift");
+      write_file(dir + "/mailsift/mailsift.ini", std::string("JOBS=") + value + "\n");
+    }
+    ~StandingIni() { remove_tree(dir); }
+    std::string dir;
+  };
+  static const StandingIni shared(jobs);
+  return shared.dir;
+}
+
+}  // namespace
+
 std::vector<std::string> clean_env(const std::string& home) {
   return {"TZ=UTC",
           "LANG=C",
           "LC_ALL=C",
           "HOME=" + home,
           "PATH=/usr/bin:/bin",
-          "XDG_CONFIG_HOME=" + home + "/.config"};
+          "XDG_CONFIG_HOME=" + config_home(home)};
 }
 
 }  // namespace mailsift::test

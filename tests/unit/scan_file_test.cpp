@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "fake_file_system.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
 
@@ -156,6 +157,50 @@ TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
   EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, format_), Stop::kReadError);
   EXPECT_EQ(ws_.row, "\n" + file_.path + "|5|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
   EXPECT_EQ(ws_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
+}
+
+// Hands out at most `chunk` bytes per read and counts the reads.
+class ChunkedFileSystem : public test::FakeFileSystem {
+ public:
+  std::size_t chunk = 1 << 20;
+  int reads = 0;
+  std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) override {
+    ++reads;
+    return FakeFileSystem::read_file(file, buffer, std::min(n, chunk));
+  }
+};
+
+TEST(ScanFileReads, TheWalksSizeSparesTheReadThatOnlyFindsTheEnd) {
+  const std::string text = "Subject: s\nFrom: Jane Doe\n";
+  const auto n = static_cast<std::int64_t>(text.size());
+  struct Case {
+    std::int64_t walk_size;  // the size the walk saw
+    std::size_t chunk;       // bytes per read
+    int reads;
+  } cases[] = {
+      {n, 1 << 20, 1},      // one read holds the whole file
+      {n, 8, 4},            // short pieces before the size is reached are not the end
+      {5, 1 << 20, 1},      // grown since the walk saw it: every byte is still read
+      {n + 9, 1 << 20, 2},  // shrunk: the end is found by reading
+      {0, 1 << 20, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "size " << c.walk_size << ", chunk " << c.chunk);
+    ChunkedFileSystem fs;
+    fs.add_file("/m/a.eml", c.walk_size, text);
+    fs.chunk = c.chunk;
+    const int dir = fs.open_directory("/m");
+    ScanWorkspace ws;
+    SelectedFile file;
+    file.path = "/m/a.eml";
+    file.size = c.walk_size;
+    file.file = fs.open_file(dir, "a.eml");
+    EXPECT_EQ(scan_file(ws, fs, file, RowFormat{}), Stop::kNone);
+    EXPECT_EQ(fs.reads, c.reads);
+    EXPECT_NE(ws.row.find("Subject: s"), std::string::npos) << ws.row;
+    EXPECT_NE(ws.row.find("From: Jane Doe"), std::string::npos) << ws.row;
+    fs.close_directory(dir);
+  }
 }
 
 }  // namespace

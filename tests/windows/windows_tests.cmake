@@ -35,7 +35,7 @@ set(POSIX_ONLY_UNIT_CASES
   FileListTest.LinesBecomeDirectoryAndName
   FileListTest.LongLinesAndInterrupt
   FileListTest.OwnReportIsPassedOverAndDirectoriesReachTheDispatch
-  LogTest.LogPathThatIsADirectoryEndsWithStatusOne
+  LogTest.LogPathThatIsADirectoryCannotBePrepared
   LogTest.ReplacementNotes
   LogTest.TrimCutsOnlyTrailingPadding
   LogTest.TwoRunsAppendTwoRecordsEachWithItsSeparator

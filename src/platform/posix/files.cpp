@@ -240,8 +240,23 @@ bool truncate_handle(int handle, std::int64_t length) {
   return ::ftruncate(handle, static_cast<off_t>(length)) == 0;
 }
 
+namespace {
+// strerror_r comes in two forms: the GNU one returns the text, the POSIX one
+// fills the buffer and returns a status.
+[[maybe_unused]] const char* error_text(const char* text, const char*) {
+  return text;
+}
+[[maybe_unused]] const char* error_text(int status, const char* buffer) {
+  return status == 0 ? buffer : "Unknown error";
+}
+}  // namespace
+
+// Scanning threads ask too: strerror_r, not strerror, which may share one
+// buffer among threads.
 std::string last_error_text() {
-  return std::strerror(errno);
+  const int error = errno;
+  char buffer[256];
+  return error_text(::strerror_r(error, buffer, sizeof buffer), buffer);
 }
 
 }  // namespace mailsift::platform
