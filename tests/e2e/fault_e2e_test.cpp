@@ -59,7 +59,7 @@ class FaultE2E : public ::testing::TestWithParam<int> {
   std::string dir_, mail_;
 };
 
-// The row of `name` in a report.
+// The row of the file at `path` in a report.
 std::string row_of(const std::string& report, const std::string& path) {
   std::size_t at = report.find("\n" + path + "|");
   if (at == std::string::npos) return "";

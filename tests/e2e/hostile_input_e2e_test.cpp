@@ -233,12 +233,16 @@ TEST_P(HostileInputE2E, EndsInTimeAndMemory) {
   o.cwd = dir_;
   o.env = clean_env(dir_);
   o.timeout_seconds = c.seconds;
+  o.measure_memory = true;
   if (c.as_other_user && geteuid() == 0) {
-    // Permissions mean nothing to root: the run is made as nobody, with a
-    // copy of the binary and a scratch directory that nobody can use.
+    // Permissions mean nothing to root: the run is made as nobody, with
+    // copies of the programs and a scratch directory that nobody can use.
     o.program = dir_ + "/mailsift";
+    o.memory_helper = dir_ + "/peak_rss";
     std::filesystem::copy_file(mailsift_binary(), o.program);
+    std::filesystem::copy_file(MAILSIFT_PEAK_RSS, o.memory_helper);
     chmod(o.program.c_str(), 0755);
+    chmod(o.memory_helper.c_str(), 0755);
     chmod(dir_.c_str(), 0755);
     chmod((dir_ + "/out").c_str(), 0777);
     o.in_child = [] {

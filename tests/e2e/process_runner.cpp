@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -36,12 +37,34 @@ long long bytes_read_by(pid_t pid) {
   return 0;
 }
 
+// True once the process has a handler for `signal_number` (its SigCgt mask).
+bool catches(pid_t pid, int signal_number) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("SigCgt:", 0) != 0) continue;
+    const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+    return (mask >> (signal_number - 1)) & 1;
+  }
+  return false;
+}
+
 RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& options) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
     throw std::runtime_error("pipe failed");
   }
   std::vector<std::string> argv_store;
+  std::string rss_file;
+  if (options.measure_memory) {
+    rss_file = std::filesystem::temp_directory_path().string() + "/mailsift-rss-XXXXXX";
+    const int fd = mkstemp(rss_file.data());
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    close(fd);
+    chmod(rss_file.c_str(), 0666);  // also for a run under another user
+    argv_store.push_back(options.memory_helper.empty() ? MAILSIFT_PEAK_RSS : options.memory_helper);
+    argv_store.push_back(rss_file);
+  }
   argv_store.push_back(options.program.empty() ? mailsift_binary() : options.program);
   argv_store.insert(argv_store.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -108,6 +131,8 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   char buffer[65536];
   const bool watch_reads = options.interrupt_after_read_bytes > 0;
   const bool watch_time = options.interrupt_after_seconds > 0;
+  bool caught = false;
+  auto caught_at = std::chrono::steady_clock::now();
   while (open_count > 0) {
     int ready = poll(fds, 2, watch_reads || watch_time ? 2 : 200);
     if (std::chrono::steady_clock::now() > deadline) {
@@ -116,14 +141,21 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
       result.timed_out = true;
       break;
     }
-    if (watch_reads && !interrupted && bytes_read_by(pid) > options.interrupt_after_read_bytes) {
+    // A signal that came before the program installs its handlers would only
+    // show the default action: the triggers wait for the handler, and the
+    // time is counted from then.
+    if ((watch_reads || watch_time) && !interrupted && !caught &&
+        catches(pid, options.interrupt_signal)) {
+      caught = true;
+      caught_at = std::chrono::steady_clock::now();
+    }
+    if (caught && watch_reads && !interrupted &&
+        bytes_read_by(pid) > options.interrupt_after_read_bytes) {
       interrupt();
     }
-    if (watch_time && !interrupted &&
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() >=
-            options.interrupt_after_seconds &&
-        (options.interrupt_once_exists.empty() ||
-         access(options.interrupt_once_exists.c_str(), F_OK) == 0)) {
+    if (caught && watch_time && !interrupted &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - caught_at).count() >=
+            options.interrupt_after_seconds) {
       interrupt();
     }
     if (ready <= 0) continue;
@@ -146,9 +178,11 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
     if (f.fd >= 0) close(f.fd);
   }
   int wstatus = 0;
-  rusage usage{};
-  wait4(pid, &wstatus, 0, &usage);
-  result.peak_rss_kib = usage.ru_maxrss;
+  waitpid(pid, &wstatus, 0);
+  if (!rss_file.empty()) {
+    std::ifstream(rss_file) >> result.peak_rss_kib;
+    std::remove(rss_file.c_str());
+  }
   result.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (WIFEXITED(wstatus)) {

@@ -14,8 +14,7 @@ struct RunResult {
   std::string err;         // standard error
   bool timed_out = false;  // killed at the timeout
   bool signalled = false;  // the interrupt signal was sent
-  // Peak resident set of the child in KiB (getrusage of the waited child; it
-  // includes what the test process held at the fork, a few MiB at most).
+  // Peak resident set of the program in KiB, with RunOptions::measure_memory.
   long peak_rss_kib = 0;
   double seconds = 0;  // wall-clock time from start to exit
 };
@@ -32,11 +31,14 @@ struct RunOptions {
   // this many bytes (progress lines reach a pipe only at the end, in one
   // write).
   long long interrupt_after_read_bytes = 0;
-  // Non-zero: interrupt_signal goes out once this long has passed.
+  // Non-zero: interrupt_signal goes out this long after the program has
+  // installed its handler for it.
   double interrupt_after_seconds = 0;
-  // Non-empty: the timed signal also waits until this path exists (a sign
-  // that the program has set up its signal handling).
-  std::string interrupt_once_exists;
+  // Measure the program's peak memory (RunResult::peak_rss_kib). It is
+  // started through a small process of its own, so the figure holds nothing
+  // of the test process; a signal sent to the run reaches that process.
+  bool measure_memory = false;
+  std::string memory_helper;  // non-empty: a copy of that small process
   // Run in the child just before exec (limits, privileges, name spaces).
   std::function<void()> in_child;
   // Non-empty: the program run instead of the binary under test.

@@ -5,7 +5,6 @@
 namespace mailsift::test {
 
 std::vector<std::string> job_args(int jobs) {
-  if (jobs == 0) return {};
   return {"--jobs=" + std::to_string(jobs)};
 }
 

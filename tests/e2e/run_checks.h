@@ -7,10 +7,9 @@
 
 namespace mailsift::test {
 
-// The scanning-thread counts fault and signal runs are made with; 0 is the
-// default (one per core, so parallel on a machine of two or more), which is
-// all that can be chosen until the command line takes a thread count.
-inline const std::vector<int> kJobCounts = {0};
+// The scanning-thread counts fault and signal runs are made with: one thread
+// (no worker at all) and the parallel scan.
+inline const std::vector<int> kJobCounts = {1, 4};
 
 // The arguments that choose `jobs` scanning threads.
 std::vector<std::string> job_args(int jobs);
