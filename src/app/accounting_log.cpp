@@ -29,26 +29,26 @@ bool is_fill_byte(char c) {
 
 }  // namespace
 
-bool open_accounting_log(RunContext& ctx, const std::string& name) {
-  make_log_directory(ctx, name);
-  trim_log_file(ctx, name);
+LogOpenResult open_accounting_log(RunContext& ctx, const std::string& name) {
+  if (make_log_directory(ctx, name) == Stop::kInterrupted) return LogOpenResult::kInterrupted;
+  if (!trim_log_file(ctx, name)) return LogOpenResult::kNotPrepared;
   int handle = platform::open_path(name, platform::OpenMode::kAppend);
   if (handle < 0) {
     ctx.console.messages().format("Can't open accounting file %s\n", name.c_str());
-    return false;
+    return LogOpenResult::kNotOpened;
   }
   ctx.accounting_log.attach_handle(handle, kLogBufferSize, true);
   ctx.accounting_log.format("\n%.40s\n", "****************************************");
-  return true;
+  return LogOpenResult::kOpened;
 }
 
-void make_log_directory(RunContext& ctx, const std::string& name) {
+Stop make_log_directory(RunContext& ctx, const std::string& name) {
   std::string dir, file;
   platform::split_path(name, dir, file);
-  if (dir.empty()) return;
+  if (dir.empty()) return Stop::kNone;
   // Without its trailing separator; a file-system root always exists.
   platform::drop_trailing_separator(dir);
-  if (platform::is_directory(dir)) return;
+  if (platform::is_directory(dir)) return Stop::kNone;
   OutStream& messages = ctx.console.messages();
   for (std::size_t i = 0; i < dir.size(); ++i) {
     if (!platform::is_separator(dir[i]) || i == 0) continue;
@@ -59,14 +59,14 @@ void make_log_directory(RunContext& ctx, const std::string& name) {
   }
   platform::make_directory(dir);
   messages.format("Creating (log) directory:  %s\n", dir.c_str());
-  wait_seconds(ctx, messages, 1);
+  return wait_seconds(ctx.console, messages, 1) ? Stop::kInterrupted : Stop::kNone;
 }
 
-void trim_log_file(RunContext& ctx, const std::string& name) {
+bool trim_log_file(RunContext& ctx, const std::string& name) {
   int handle = platform::open_path(name, platform::OpenMode::kReadWriteCreate);
   if (handle < 0) {
     ctx.console.err.format("\n%s\n%d\nerror opening %s\n", kHelperModule, __LINE__, name.c_str());
-    plain_exit(ctx, kLogFileExit);
+    return false;
   }
   const std::int64_t size = platform::handle_size(handle);
   char last = 0;
@@ -76,7 +76,7 @@ void trim_log_file(RunContext& ctx, const std::string& name) {
       platform::read_handle(handle, &last, 1) != 1 || !is_fill_byte(last) ||
       !platform::seek_handle(handle, 0)) {
     platform::close_handle(handle);
-    return;
+    return true;
   }
   // An earlier writer may have left NUL or Ctrl-Z padding at the end; the new
   // record goes right after the last text byte. Padding followed by text again
@@ -90,7 +90,7 @@ void trim_log_file(RunContext& ctx, const std::string& name) {
     if (read < 0) {
       // What could not be read cannot be judged padding: nothing is cut.
       platform::close_handle(handle);
-      return;
+      return true;
     }
     if (read == 0) break;
     const std::size_t got = static_cast<std::size_t>(read);
@@ -107,6 +107,7 @@ void trim_log_file(RunContext& ctx, const std::string& name) {
   }
   if (first_fill >= 0 && !text_after_fill) platform::truncate_handle(handle, first_fill);
   platform::close_handle(handle);
+  return true;
 }
 
 void replace_accounting_log(RunContext& ctx, LogReplacedBy by, const std::string& new_path) {

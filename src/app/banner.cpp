@@ -9,6 +9,7 @@
 
 #include "app/run_context.h"
 #include "app/usage.h"
+#include "util/calendar.h"
 
 namespace mailsift {
 
@@ -104,16 +105,6 @@ std::size_t utf8_sequence(std::string_view text, std::size_t i) {
   return n;
 }
 
-int month_number(const char* date) {
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  if (std::strlen(date) < 3) return 0;
-  for (int i = 0; i < 12; ++i) {
-    if (std::strncmp(date, kMonths[i], 3) == 0) return i + 1;
-  }
-  return 0;
-}
-
 }  // namespace
 
 std::string to_console_text(std::string_view cp437_text, bool utf8) {
@@ -172,7 +163,7 @@ std::string build_version_from(const char* date, const char* time) {
   std::string v;
   if (date_length >= 2) v.append(date + date_length - 2, 2);  // the year's last two digits
   v.push_back('.');
-  if (int month = month_number(date); month != 0) {
+  if (int month = month_from_name(date); month != 0) {
     v.push_back(static_cast<char>('0' + month / 10));
     v.push_back(static_cast<char>('0' + month % 10));
   }

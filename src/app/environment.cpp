@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "util/numbers.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
+#include "platform/platform.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 

@@ -1,17 +1,16 @@
 #include "app/pause.h"
 
-#include "app/run_context.h"
-#include "app/terminate.h"
 #include "platform/platform.h"
+#include "util/console.h"
 
 namespace mailsift {
 
-void wait_seconds(RunContext& ctx, const OutStream& warned_on, int seconds) {
-  if (seconds <= 0) return;
-  if (!ctx.console.shows_on_terminal(warned_on)) return;
-  ctx.console.flush();
+bool wait_seconds(Console& console, const OutStream& warned_on, int seconds) {
+  if (seconds <= 0) return false;
+  if (!console.shows_on_terminal(warned_on)) return false;
+  console.flush();
   platform::sleep_seconds(seconds);
-  check_interrupt(ctx);
+  return platform::interrupted();
 }
 
 }  // namespace mailsift

@@ -3,11 +3,11 @@
 
 namespace mailsift {
 
-struct RunContext;
+struct Console;
 class OutStream;
 
 // Only when the stream the warning went to is a terminal (nobody reads a file
-// or a pipe in time). An interrupt during the pause ends the run.
-void wait_seconds(RunContext& ctx, const OutStream& warned_on, int seconds);
+// or a pipe in time). True when an interrupt arrived during the pause.
+bool wait_seconds(Console& console, const OutStream& warned_on, int seconds);
 
 }  // namespace mailsift

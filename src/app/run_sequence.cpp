@@ -8,18 +8,17 @@
 #include "app/environment.h"
 #include "app/parallel_scan.h"
 #include "app/report_setup.h"
+#include "app/run_config.h"
 #include "app/run_context.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "app/usage.h"
-#include "config/options.h"
 #include "config/settings.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
 #include "scan/row_writer.h"
 #include "util/count_format.h"
-#include "walk/roots.h"
 #include "walk/walk.h"
 
 namespace mailsift {
@@ -89,13 +88,11 @@ void run_sequence(RunContext& ctx) {
   }
   setup_environment(ctx);
   apply_program_defaults(ctx.settings);
-  parse_options(ctx);
+  configure_run(ctx);
   check_interrupt(ctx);  // before the report file is opened or truncated
   if (ctx.accounting_log.is_open()) echo_command_line(ctx);
   open_report_output(ctx);
   write_run_banner(ctx);
-  if (ctx.lists.name_patterns.empty()) add_name_pattern(ctx, "*.*");
-  if (ctx.lists.roots.empty()) add_current_directory(ctx);
   collect_skip_set(ctx);
   prepare_report(ctx);
 
@@ -107,9 +104,10 @@ void run_sequence(RunContext& ctx) {
   if (counted) run_counting_pass(ctx, walk_roots);
   if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
     // The log names the first root as the counting pass left it: with its
-    // separator once it was counted.
+    // separator once it was counted; a long-path prefix is not shown.
     const std::string& first = counted ? walk_roots.front() : ctx.lists.roots.front();
-    ctx.accounting_log.format(" Initial directory: %s\n", first.c_str());
+    const std::string shown(platform::display_path(first));
+    ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
   }
   RowSink sink(ctx.report, ctx.console.err);
   const std::unique_ptr<ScanStage> scan =

@@ -5,6 +5,7 @@
 #include "app/environment.h"
 #include "app/run_context.h"
 #include "platform/platform.h"
+#include "util/calendar.h"
 
 namespace mailsift {
 
@@ -31,8 +32,6 @@ constexpr ReasonRow kReasons[] = {
 };
 
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 }  // namespace
 
@@ -62,7 +61,7 @@ std::string date_time_text(std::int64_t seconds, bool utc) {
   if (!platform::seconds_to_calendar(seconds, utc, t)) return std::string(24, '?');
   char text[64];
   std::snprintf(text, sizeof text, "%s %s %02d %02d:%02d:%02d %04d", kWeekdays[t.weekday % 7],
-                kMonths[(t.month + 11) % 12], t.day, t.hour, t.minute, t.second, t.year);
+                kMonthNames[(t.month + 11) % 12].data(), t.day, t.hour, t.minute, t.second, t.year);
   return text;
 }
 
@@ -94,6 +93,25 @@ void terminate_run(RunContext& ctx, int code) {
   const std::int64_t elapsed = end_time - ctx.start_time;
   const Settings& s = ctx.settings;
 
+  if (s.output_mode != 0 && !ctx.report_on_stdout()) {
+    if (!ctx.report.close() && code == kNormalExit) code = kWriteError;
+  }
+  // The log is the run's record: it is finished before the console is told
+  // how the run ended, so that a log that could not be written completely
+  // (a full disk) ends the run with the write-error code too. Its lines
+  // before the closing ones are still in its buffer until this flush.
+  if (ctx.accounting_log.is_open()) {
+    OutStream& log = ctx.accounting_log;
+    if (!log.flush() && code == kNormalExit) code = kWriteError;
+    if (code != kNormalExit) log.format("\n Abnormal termination. Reason: %s", exit_reason(code));
+    log.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
+    log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
+    log.write("  Elapsed: ");
+    log.write(elapsed_text(elapsed));
+    write_last_access_report(log, ctx.console.messages(), ctx.last_access_setting);
+    log.write("\n");
+    if (!log.close() && code == kNormalExit) code = kWriteError;
+  }
   if (code != kNormalExit) {
     ctx.console.err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
   }
@@ -104,20 +122,6 @@ void terminate_run(RunContext& ctx, int code) {
     e.push_back('\n');
     ctx.console.err.write(e);
     ctx.console.err.write("\n");
-  }
-  if (s.output_mode != 0 && !ctx.report_on_stdout()) {
-    if (!ctx.report.close() && code == kNormalExit) code = kWriteError;
-  }
-  if (ctx.accounting_log.is_open()) {
-    OutStream& log = ctx.accounting_log;
-    if (code != kNormalExit) log.format("\n Abnormal termination. Reason: %s", exit_reason(code));
-    log.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
-    log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
-    log.write("  Elapsed: ");
-    log.write(elapsed_text(elapsed));
-    write_last_access_report(log, ctx.console.messages(), ctx.last_access_setting);
-    log.write("\n");
-    log.close();
   }
   if (ctx.console.stdin_is_terminal) platform::flush_terminal_input();
   ctx.report.flush();

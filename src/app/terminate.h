@@ -5,27 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "util/exit_code.h"
 #include "util/stop.h"
 
 namespace mailsift {
 
 struct RunContext;
-
-// Exit codes; the process status is always the code.
-enum ExitCode : int {
-  kNormalExit = 0,
-  kLogFileExit = 1,
-  kUserAborted = 2,
-  kInputFile = 3,
-  kOutputFile = 4,
-  kParameterFile = 5,
-  kIllegalOption = 6,
-  kMemoryError = 7,
-  kOtherExit = 8,
-  kWriteError = 9,
-  kReadError = 11,
-  kNonSpecificError = 13,
-};
 
 // The reason text of a code ("NORMAL_EXIT", "USER_ABORTED", ...); empty for a
 // code the table does not hold.

@@ -1,9 +1,9 @@
 #include "app/time_zone.h"
 
-#include "util/numbers.h"
-#include "platform/platform.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "platform/platform.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 

@@ -4,11 +4,12 @@
 
 #include <string>
 
-#include "platform/platform.h"
 #include "app/banner.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
 #include "app/usage_text.h"
+#include "platform/platform.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 
@@ -65,7 +66,7 @@ int next_page(RunContext& ctx, int line_count) {
     center_text(kConsoleWidth, kPrompt, err);
     err.flush();
     int key = platform::read_raw_key();
-    if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
+    if (key >= 0 && key <= 0x7F) key = ascii_upper(static_cast<char>(key));
     if (key < 0 || key == 'X' || key == kEsc || key == kCtrlC) plain_exit(ctx, kIllegalOption);
   }
   ++ctx.usage_pages;

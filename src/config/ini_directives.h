@@ -3,9 +3,9 @@
 
 #include <string_view>
 
-namespace mailsift {
+#include "config/config_run.h"
 
-struct RunContext;
+namespace mailsift {
 
 // One line of the INI file, its line end removed.
 struct IniLine {
@@ -17,7 +17,8 @@ struct IniLine {
 };
 
 // Applies the first directive the line matches, in table order; a line that
-// matches none is ignored. Returns false when nothing matched.
-bool apply_ini_directive(RunContext& ctx, const IniLine& line);
+// matches none is ignored. Returns false when nothing matched. A warning
+// interrupted in its pause sets run.stop.
+bool apply_ini_directive(ConfigRun& run, const IniLine& line);
 
 }  // namespace mailsift

@@ -3,12 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/run_context.h"
-#include "app/terminate.h"
 #include "config/ini_directives.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
-#include "util/numbers.h"
+#include "util/ascii.h"
 #include "util/text_reader.h"
 
 namespace mailsift {
@@ -25,11 +23,6 @@ struct IniPlace {
   bool shared = false;
 };
 
-std::string lower_copy(std::string text) {
-  for (char& c : text) c = ascii_lower(c);
-  return text;
-}
-
 // The executable's name without directory and extension.
 std::string base_name_of(const std::string& path) {
   std::string dir, name;
@@ -43,7 +36,8 @@ void add_place(std::vector<IniPlace>& places, const std::string& dir, const std:
                bool shared) {
   // Each name as written, then in lower case (POSIX names are case-sensitive).
   places.push_back({dir + name, shared});
-  std::string lower = lower_copy(name);
+  std::string lower = name;
+  for (char& c : lower) c = ascii_lower(c);
   if (lower != name) places.push_back({dir + lower, shared});
 }
 
@@ -83,7 +77,7 @@ bool next_line(TextReader& reader, std::string& line) {
   return true;
 }
 
-void read_directives(RunContext& ctx, TextReader& reader, bool shared, const std::string& header) {
+void read_directives(ConfigRun& run, TextReader& reader, bool shared, const std::string& header) {
   std::string line, upper;
   line.reserve(kIniLineLimit);
   upper.reserve(kIniLineLimit);
@@ -95,7 +89,7 @@ void read_directives(RunContext& ctx, TextReader& reader, bool shared, const std
       if (upper.compare(0, header.size(), header) == 0) break;
     }
   }
-  while (next_line(reader, line)) {
+  while (!run.stop && next_line(reader, line)) {
     upper = line;
     upper_in_place(upper);
     if (upper.empty()) continue;
@@ -114,20 +108,19 @@ void read_directives(RunContext& ctx, TextReader& reader, bool shared, const std
       ini.value = ini.upper.substr(eq + 1);
       ini.original_value = ini.original.substr(eq + 1);
     }
-    apply_ini_directive(ctx, ini);
+    apply_ini_directive(run, ini);
   }
 }
 
 }  // namespace
 
-void read_ini_file(RunContext& ctx) {
-  for (const std::string& arg : ctx.args) {
+void read_ini_file(ConfigRun& run, const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
     if (arg == "-.ini") return;
   }
-  const std::string exe =
-      !ctx.args.empty() && !ctx.args[0].empty() && platform::is_separator(ctx.args[0][0])
-          ? ctx.args[0]
-          : platform::executable_path(ctx.args.empty() ? std::string() : ctx.args[0]);
+  const std::string exe = !args.empty() && !args[0].empty() && platform::is_separator(args[0][0])
+                              ? args[0]
+                              : platform::executable_path(args.empty() ? std::string() : args[0]);
   std::string exe_dir, exe_name;
   platform::split_path(exe, exe_dir, exe_name);
   const std::string base = base_name_of(exe);
@@ -138,20 +131,14 @@ void read_ini_file(RunContext& ctx) {
   if (!find_ini_file(candidate_places(exe_dir, base), place)) return;
   int handle = platform::open_path(place.path, platform::OpenMode::kRead);
   if (handle < 0) {
-    ctx.console.messages().write("\nCouldn't open .ini file\n");
-    // Only a person at a terminal can answer; a pipe or file is never read.
-    if (ctx.console.stdin_is_terminal) {
-      ctx.console.flush();
-      char c;
-      platform::read_handle(platform::kStdin, &c, 1);
-      check_interrupt(ctx);
-    }
+    run.console.messages().write("\nCouldn't open .ini file\n");
+    if (run.host.wait_for_key()) run.stop = ConfigStop::with_summary(kUserAborted);
     return;
   }
   HandleSource source(handle);
   TextReader reader(4096);
   reader.reset(&source);
-  read_directives(ctx, reader, place.shared, header);
+  read_directives(run, reader, place.shared, header);
   platform::close_handle(handle);
 }
 

@@ -2,11 +2,15 @@
 // of the shared "TALLWICK.INI".
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "config/config_run.h"
+
 namespace mailsift {
 
-struct RunContext;
-
-// Reads the INI file unless any argument is exactly "-.ini".
-void read_ini_file(RunContext& ctx);
+// Reads the INI file unless any argument is exactly "-.ini"; args[0] is the
+// executable. A warning interrupted in its pause sets run.stop.
+void read_ini_file(ConfigRun& run, const std::vector<std::string>& args);
 
 }  // namespace mailsift

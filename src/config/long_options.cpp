@@ -1,247 +1,206 @@
 // "--keyword[=value]" options: the keyword table is walked in order and the
-// first keyword that matches decides.
+// first keyword that matches decides. A row says how the keyword takes its
+// value and what the value does (the handler shared with the option letters
+// and the INI file).
 #include "config/long_options.h"
 
 #include <cstdint>
-#include <string>
+#include <limits>
 #include <string_view>
 
-#include "config/long_option_handlers.h"
+#include "config/value_handlers.h"
+#include "platform/platform.h"
+#include "util/ascii.h"
 #include "util/numbers.h"
-#include "config/settings.h"
-#include "util/count_format.h"
-#include "app/pause.h"
-#include "app/run_context.h"
 
 namespace mailsift {
 
 namespace {
 
-using namespace long_option_handlers;
+enum class Match : std::uint8_t { kBegins, kWhole };
 
-// ON gives 1, OFF 0, no value 1; anything else refuses the option. The value
-// is upper-cased in the option text itself (the log echoes it that way).
-int on_off(LongArgs& a, std::int32_t& field) {
-  if (!a.has_value) {
-    field = 1;
-    return kAccepted;
-  }
-  std::size_t eq = a.text.find('=');
-  for (std::size_t i = eq + 1; i < a.text.size(); ++i) a.text[i] = ascii_upper(a.text[i]);
-  std::string_view upper = std::string_view(a.text).substr(eq + 1);
-  if (upper == "ON") {
-    field = 1;
-  } else if (upper == "OFF") {
-    field = 0;
-  } else {
-    return kRefused;
-  }
-  return kAccepted;
-}
+// How a keyword takes its value (everything after the first "=").
+enum class Takes : std::uint8_t {
+  kNothing,       // any value is passed over; a switch turns on
+  kOnOff,         // none, ON or OFF (upper-cased in place); anything else is refused
+  kValue,         // refused without a value
+  kMaybe,         // the value or nothing
+  kAfterKeyword,  // the whole text after the keyword
+};
 
-int access(LongArgs& a) {
-  a.s().access_option = 1;
-  return kAccepted;
-}
-
-int ads(LongArgs& a) {
-  a.s().ads_option = 1;
-  a.s().reset_access = 1;
-  std::size_t sep = a.text.find('=');
-  if (sep == std::string::npos) sep = a.text.find(':');
-  if (sep != std::string::npos && sep + 1 < a.text.size()) {
-    a.s().ads_option = static_cast<unsigned char>(a.text[sep + 1]);
-  }
-  return kAccepted;
-}
-
-int append(LongArgs& a) {
-  a.s().append_output = 1;
-  return kAccepted;
-}
-
-int crc(LongArgs& a) {
-  a.s().crc_on = 1;
-  a.s().sha1_on = 0;
-  a.s().hash_on = 0;
-  return kAccepted;
-}
-
-int create(LongArgs& a) {
-  a.s().create_on = 1;
-  return kAccepted;
-}
-
-int dirsize(LongArgs& a) {
-  a.s().dirsize_on = 1;
-  a.s().dirsize_mode = 1;
-  return kAccepted;
-}
-
-int ext(LongArgs& a) {
-  a.s().ext_on = 1;
-  a.s().ext_mode = 2;
-  return kAccepted;
-}
-
-int hash(LongArgs& a) {
-  a.s().hash_on = 1;
-  return kAccepted;
-}
-
-int immediate(LongArgs& a) {
-  a.s().immediate = 1;
-  return kAccepted;
-}
-
-int quote(LongArgs& a) {
-  a.s().quote_fields = 1;
-  return kAccepted;
-}
-
-int pause(LongArgs& a) {
-  a.s().pause_on = 1;
-  return kAccepted;
-}
-
-int recurse(LongArgs& a) {
-  return on_off(a, a.s().recurse);
-}
-int reset(LongArgs& a) {
-  return on_off(a, a.s().reset_access);
-}
-
-int reverse(LongArgs& a) {
-  a.s().reverse_on = 1;
-  return kAccepted;
-}
-
-int sequence(LongArgs& a) {
-  a.s().sequence_on = 1;
-  return kAccepted;
-}
-
-int sha1(LongArgs& a) {
-  a.s().sha1_on = 1;
-  return kAccepted;
-}
-int sha256(LongArgs& a) {
-  a.s().sha256_on = 1;
-  return kAccepted;
-}
-int sha384(LongArgs& a) {
-  a.s().sha384_on = 1;
-  return kAccepted;
-}
-int sha512(LongArgs& a) {
-  a.s().sha512_on = 1;
-  return kAccepted;
-}
-int showat(LongArgs& a) {
-  a.s().showat_on = 1;
-  return kAccepted;
-}
-
-int streams(LongArgs& a) {
-  return on_off(a, a.s().streams_on);
-}
-
-int utf(LongArgs& a) {
-  a.s().utf_on = 1;
-  return kAccepted;
-}
-
-int variable(LongArgs& a) {
-  a.s().variable_width = 1;
-  return kAccepted;
-}
-
-int verbose(LongArgs& a) {
-  return on_off(a, a.s().quiet);
-}
-
-enum class Match { kBegins, kWhole };
-
-struct LongKeyword {
+struct LongRow {
   std::string_view keyword;
   Match match;
-  int (*apply)(LongArgs&);
+  Handler apply;
+  Takes takes = Takes::kNothing;
+  Field field = nullptr;
+  unsigned rules = 0;
 };
+
+// --- Keywords of their own ---------------------------------------------------
+
+// "=c" or ":c" after the keyword stores the character's code.
+bool ads(ConfigRun& run, const Value& v) {
+  Settings& s = run.settings;
+  s.ads_option = 1;
+  s.reset_access = 1;
+  std::size_t sep = v.text.find('=');
+  if (sep == std::string_view::npos) sep = v.text.find(':');
+  if (sep != std::string_view::npos && sep + 1 < v.text.size()) {
+    s.ads_option = static_cast<unsigned char>(v.text[sep + 1]);
+  }
+  return true;
+}
+
+// Directory sizes: the dispatch then keeps directories only.
+bool dirsize(ConfigRun& run, const Value&) {
+  Settings& s = run.settings;
+  s.dirsize_on = s.dirsize_mode = 1;
+  return true;
+}
+
+bool level(ConfigRun& run, const Value& v) {
+  Settings& s = run.settings;
+  s.level_limit_on = 1;
+  s.dirsize_mode += 2;
+  s.change_attributes = 1;
+  std::int32_t n = read_int32(v.text);
+  s.max_level = n == std::numeric_limits<std::int32_t>::max() ? n : n + 1;
+  return true;
+}
+
+// "NAMEAFTER=n", or the number right after the keyword ("NAMEAFTER5").
+bool name_after(ConfigRun& run, const Value& v) {
+  Settings& s = run.settings;
+  s.name_after_on = 1;
+  if (std::size_t eq = v.text.find('='); eq != std::string_view::npos) {
+    if (eq + 1 < v.text.size()) s.name_after = read_int32(v.text.substr(eq + 1));
+  } else if (!v.text.empty()) {
+    s.name_after = read_int32(v.text);
+  }
+  return true;
+}
+
+// Opens the list file of file-list mode; without a value the option is
+// passed over.
+bool source_list(ConfigRun& run, const Value& v) {
+  if (v.text.empty()) return true;
+  std::string name(v.text);
+  int handle = platform::open_path(name, platform::OpenMode::kRead);
+  if (handle < 0) {
+    run.console.messages().format("\nCannot find/open %s", name.c_str());
+    run.stop = ConfigStop::plain(kInputFile);
+    return true;
+  }
+  if (run.file_list >= 0) platform::close_handle(run.file_list);
+  run.file_list = handle;
+  run.settings.file_list_on = 1;
+  return true;
+}
+
+using namespace values;
+
+constexpr Takes kNothing = Takes::kNothing, kOnOff = Takes::kOnOff, kValue = Takes::kValue;
 
 // Order decides: the first keyword that matches wins ("ACCESS" before "ACC",
 // "FILE" before anything else beginning with those letters).
-constexpr LongKeyword kKeywords[] = {
-    {"ACCESS", Match::kBegins, access},
-    {"ADS", Match::kBegins, ads},
-    {"ACC", Match::kBegins, accounting},
-    {"LOG", Match::kBegins, accounting},
-    {"APP", Match::kBegins, append},
-    {"BEG", Match::kBegins, begin_offset},
-    {"END", Match::kBegins, end_offset},
-    {"COM", Match::kBegins, comment},
+constexpr LongRow kKeywords[] = {
+    {"ACCESS", Match::kBegins, switch_field, kNothing, &Settings::access_option},
+    {"ADS", Match::kBegins, ads, Takes::kAfterKeyword},
+    // The note in the replaced log names the value as typed, not its full path.
+    {"ACC", Match::kBegins, accounting_log, kValue, nullptr, kNoteNamesValue},
+    {"LOG", Match::kBegins, accounting_log, kValue, nullptr, kNoteNamesValue},
+    {"APP", Match::kBegins, switch_field, kNothing, &Settings::append_output},
+    {"BEG", Match::kBegins, begin_offset, kValue},
+    {"END", Match::kBegins, end_offset, kValue},
+    {"COM", Match::kBegins, comment, kValue, nullptr, kWidthFromNumber},
     {"CRC", Match::kBegins, crc},
-    {"CREATE", Match::kBegins, create},
-    {"DEL", Match::kBegins, delimiter},
+    {"CREATE", Match::kBegins, switch_field, kNothing, &Settings::create_on},
+    // Spelled out, so "pipe" can name the character shells make awkward; the
+    // choice is not recorded and a comma does not quote (that is "-d"'s).
+    {"DEL", Match::kBegins, delimiter, kValue, nullptr, kPipeWord},
     {"DIRSIZE", Match::kBegins, dirsize},
-    {"EXC", Match::kBegins, exclude},
-    {"EXT", Match::kBegins, ext},
-    {"FILE", Match::kBegins, file_pattern},
-    {"HASHSET", Match::kBegins, hashset},
-    {"GRE", Match::kBegins, greater},
-    {"BIG", Match::kBegins, greater},
-    {"HASH", Match::kWhole, hash},
-    {"MD5", Match::kWhole, hash},
-    {"IM", Match::kBegins, immediate},
-    {"LES", Match::kBegins, less},
-    {"SMA", Match::kBegins, less},
-    {"LEV", Match::kBegins, level},
-    {"NAMEAFTER", Match::kBegins, name_after},
-    {"NEW", Match::kBegins, newer},
-    {"YOU", Match::kBegins, newer},
-    {"QUOTE", Match::kBegins, quote},
-    {"OLD", Match::kBegins, older},
-    {"BEF", Match::kBegins, older},
-    {"OUT", Match::kBegins, output},
-    {"PATH", Match::kBegins, path},
-    {"PAU", Match::kBegins, pause},
-    {"REC", Match::kBegins, recurse},
-    {"RES", Match::kBegins, reset},
-    {"REVERSE", Match::kWhole, reverse},
-    {"SEQ", Match::kBegins, sequence},
-    {"SHA1", Match::kWhole, sha1},
-    {"SHA", Match::kWhole, sha1},
-    {"SHA2", Match::kBegins, sha256},
-    {"SHA3", Match::kBegins, sha384},
-    {"SHA5", Match::kBegins, sha512},
-    {"SHOWAT", Match::kBegins, showat},
-    {"STR", Match::kBegins, streams},
-    {"UTF", Match::kBegins, utf},
-    {"VAR", Match::kBegins, variable},
-    {"WID", Match::kBegins, width},
-    {"VER", Match::kBegins, verbose},
-    {"SOUR", Match::kBegins, source_list},
+    // Adds one pattern: exclusions given one at a time collect.
+    {"EXC", Match::kBegins, exclusion, kValue},
+    {"EXT", Match::kBegins, extension},
+    {"FILE", Match::kBegins, name_pattern, kValue},
+    {"HASHSET", Match::kBegins, switch_field, kValue, &Settings::hashset_on},
+    {"GRE", Match::kBegins, size_greater, kValue},
+    {"BIG", Match::kBegins, size_greater, kValue},
+    {"HASH", Match::kWhole, switch_field, kNothing, &Settings::hash_on},
+    {"MD5", Match::kWhole, switch_field, kNothing, &Settings::hash_on},
+    {"IM", Match::kBegins, switch_field, kNothing, &Settings::immediate},
+    {"LES", Match::kBegins, size_less, kValue},
+    {"SMA", Match::kBegins, size_less, kValue},
+    {"LEV", Match::kBegins, level, kValue},
+    {"NAMEAFTER", Match::kBegins, name_after, Takes::kAfterKeyword},
+    {"NEW", Match::kBegins, newer, kValue},
+    {"YOU", Match::kBegins, newer, kValue},
+    {"QUOTE", Match::kBegins, switch_field, kNothing, &Settings::quote_fields},
+    {"OLD", Match::kBegins, older, kValue},
+    {"BEF", Match::kBegins, older, kValue},
+    // A file named in full: no "stdout" word, no masks, and written afresh.
+    {"OUT", Match::kBegins, output_file, kValue, nullptr, kNewOutput},
+    {"PATH", Match::kBegins, root, kValue},
+    {"PAU", Match::kBegins, switch_field, kNothing, &Settings::pause_on},
+    {"REC", Match::kBegins, switch_field, kOnOff, &Settings::recurse},
+    {"RES", Match::kBegins, switch_field, kOnOff, &Settings::reset_access},
+    {"REVERSE", Match::kWhole, switch_field, kNothing, &Settings::reverse_on},
+    {"SEQ", Match::kBegins, switch_field, kNothing, &Settings::sequence_on},
+    {"SHA1", Match::kWhole, switch_field, kNothing, &Settings::sha1_on},
+    {"SHA", Match::kWhole, switch_field, kNothing, &Settings::sha1_on},
+    {"SHA2", Match::kBegins, switch_field, kNothing, &Settings::sha256_on},
+    {"SHA3", Match::kBegins, switch_field, kNothing, &Settings::sha384_on},
+    {"SHA5", Match::kBegins, switch_field, kNothing, &Settings::sha512_on},
+    {"SHOWAT", Match::kBegins, switch_field, kNothing, &Settings::showat_on},
+    {"STR", Match::kBegins, switch_field, kOnOff, &Settings::streams_on},
+    {"UTF", Match::kBegins, switch_field, kNothing, &Settings::utf_on},
+    {"VAR", Match::kBegins, switch_field, kNothing, &Settings::variable_width},
+    {"WID", Match::kBegins, number, kValue, &Settings::name_width},
+    {"VER", Match::kBegins, switch_field, kOnOff, &Settings::quiet},
+    {"SOUR", Match::kBegins, source_list, Takes::kMaybe},
+    // No keyword begins with "J", so none is a prefix of a text beginning
+    // "JOBS" and "JOBS" takes no text meant for another; last, it stays so
+    // whatever keyword is added before it.
+    {"JOBS", Match::kBegins, number, kValue, &Settings::jobs},
 };
 
-bool matches(const LongKeyword& k, std::string_view text) {
-  return k.match == Match::kWhole ? iequals(text, k.keyword) : istarts_with(text, k.keyword);
+bool matches(const LongRow& row, std::string_view text) {
+  return row.match == Match::kWhole ? iequals(text, row.keyword) : istarts_with(text, row.keyword);
+}
+
+// ON is 1, OFF 0, no value 1; the value is upper-cased in the option text
+// itself (the log echoes it that way).
+bool read_on_off(std::string& text, std::size_t eq, Switch& state) {
+  if (eq == std::string::npos || eq + 1 == text.size()) return true;
+  for (std::size_t i = eq + 1; i < text.size(); ++i) text[i] = ascii_upper(text[i]);
+  const std::string_view upper = std::string_view(text).substr(eq + 1);
+  if (upper != "ON" && upper != "OFF") return false;
+  state = upper == "ON" ? Switch::kOn : Switch::kOff;
+  return true;
 }
 
 }  // namespace
 
-int parse_long_option(RunContext& ctx, std::string& text) {
-  for (const LongKeyword& k : kKeywords) {
-    if (!matches(k, text)) continue;
-    std::size_t eq = text.find('=');
-    std::string_view value;
-    if (eq != std::string::npos) value = std::string_view(text).substr(eq + 1);
-    LongArgs args{ctx, text, k.keyword, !value.empty(), value};
-    return k.apply(args);
+bool parse_long_option(ConfigRun& run, std::string& text) {
+  for (const LongRow& row : kKeywords) {
+    if (!matches(row, text)) continue;
+    const std::size_t eq = text.find('=');
+    Value v{{}, Source::kLongOption, row.rules, Switch::kOn, row.field};
+    if (row.takes == Takes::kOnOff && !read_on_off(text, eq, v.state)) return false;
+    if (row.takes == Takes::kAfterKeyword) {
+      v.text = std::string_view(text).substr(row.keyword.size());
+    } else if (eq != std::string::npos) {
+      v.text = std::string_view(text).substr(eq + 1);
+    }
+    if (row.takes == Takes::kValue && v.text.empty()) return false;
+    return row.apply(run, v);
   }
-  OutStream& messages = ctx.console.messages();
+  OutStream& messages = run.console.messages();
   messages.format("\nIllegal or incomplete minusminus option of \"--%s\" IGNORED\n", text.c_str());
   messages.write("Please check the option compatability and rerun if necessary\n");
-  wait_seconds(ctx, messages, 3);
-  return kAccepted;
+  run.pause(messages, 3);
+  return true;
 }
 
 }  // namespace mailsift

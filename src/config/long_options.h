@@ -3,12 +3,13 @@
 
 #include <string>
 
+#include "config/config_run.h"
+
 namespace mailsift {
 
-struct RunContext;
-
 // `text` is the argument after "--"; an ON/OFF value is upper-cased in place.
-// Returns 0 when accepted (or ignored with a warning), 1 when refused.
-int parse_long_option(RunContext& ctx, std::string& text);
+// True when accepted (or ignored with a warning), false when refused. A run
+// that must end sets run.stop.
+bool parse_long_option(ConfigRun& run, std::string& text);
 
 }  // namespace mailsift

@@ -1,222 +1,51 @@
-// The single-letter options: one handler per letter, looked up in a table in
-// the order the letters are read.
-#include <cstdint>
-#include <string>
+// The option letters: one row per letter, looked up in a table. A row says
+// how the letter takes its value (the reader) and what the value does (the
+// handler shared with the long options and the INI file).
+#include "config/option_letters.h"
+
 #include <string_view>
 
 #include "config/long_options.h"
-#include "util/numbers.h"
-#include "config/option_cursor.h"
-#include "config/options.h"
-#include "config/settings.h"
-#include "walk/age_filter.h"
-#include "walk/roots.h"
-#include "util/count_format.h"
-#include "app/pause.h"
-#include "app/run_context.h"
-#include "app/terminate.h"
-#include "app/usage.h"
+#include "config/value_handlers.h"
+#include "platform/path_syntax.h"
+#include "platform/platform.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 
-namespace option_letters {
-
-Settings& settings(OptionCursor& c) {
-  return c.ctx.settings;
-}
-
-[[noreturn]] void fail(OptionCursor& c) {
-  terminate_run(c.ctx, kIllegalOption);
-}
-
-[[noreturn]] void usage_and_fail(OptionCursor& c) {
-  show_usage(c.ctx);
-  terminate_run(c.ctx, kIllegalOption);
-}
-
-bool begins_with_dash(const std::string& s) {
-  return !s.empty() && s[0] == '-';
-}
-
-bool usable(const OptionValue& v) {
-  return v.present && !(v.separate && begins_with_dash(v.text));
-}
-
-}  // namespace option_letters
-
 namespace {
 
-using namespace option_letters;
+// The parser's position on the command line.
+struct LetterCursor {
+  ConfigRun& run;
+  std::vector<std::string>& args;
+  std::size_t arg = 0;       // the argument whose letters are being read
+  std::size_t pos = 0;       // the current letter in it
+  std::size_t next_arg = 0;  // where reading goes on after this argument
+  bool rest_taken = false;   // a letter took the rest of the argument
 
-void long_option(OptionCursor& c) {
-  std::string text = c.ctx.args[c.arg].substr(c.pos + 1);
-  c.rest_taken = true;
-  int refused = parse_long_option(c.ctx, text);
-  // The argument keeps what the long option made of it (upper-cased ON/OFF).
-  c.ctx.args[c.arg].replace(c.pos + 1, std::string::npos, text);
-  if (refused != 0) {
-    c.ctx.console.messages().format("\nIllegal option: %s", text.c_str());
-    fail(c);
-  }
-}
-
-void usage_request(OptionCursor& c) {
-  usage_and_fail(c);
-}
-
-void attribution(OptionCursor& c) {
-  settings(c).show_sha_credits = 1;
-  c.ctx.console.out.write(
-      "\nThe SHA-2 hash routines shared by this family of tools are built on a\n"
-      "public-domain implementation of the FIPS 180-2 algorithms. Our thanks go\n"
-      "to its authors, who allow it to be used freely with or without credit.\n");
-  plain_exit(c.ctx, kIllegalOption);
-}
-
-void path_only(OptionCursor& c) {
-  Settings& s = settings(c);
-  if (c.plus_form()) {
-    s.path_only = 0;
-    return;
-  }
-  s.name_only = 1;
-  s.path_only = s.path_only == 0 ? 1 : 0;
-}
-
-void pause_toggle(OptionCursor& c) {
-  Settings& s = settings(c);
-  s.pause_on = s.pause_on == 0 ? 1 : 0;
-}
-
-void reset_access(OptionCursor& c) {
-  settings(c).reset_access = 1;
-}
-
-void zulu(OptionCursor& c) {
-  settings(c).zulu_time = 1;
-}
-
-void append(OptionCursor& c) {
-  settings(c).append_output = c.plus_form() ? 0 : 1;
-}
-
-void crc(OptionCursor& c) {
-  Settings& s = settings(c);
-  s.crc_on = 1;
-  s.sha1_on = 0;
-  s.hash_on = 0;
-}
-
-void file_patterns(OptionCursor& c) {
-  while (c.has_next_argument() && !is_option_argument(c.next_argument())) {
-    const std::string& pattern = c.next_argument();
-    // A pattern names files inside the searched directories, never a path.
-    std::size_t bad = pattern.find_first_of("/\\");
-    if (bad != std::string::npos) {
-      c.ctx.console.err.format("Can't have a %c in the file type option\n", pattern[bad]);
-      fail(c);
-    }
-    add_name_pattern(c.ctx, pattern);
-    ++c.next_arg;
-  }
-}
-
-void age_limit(OptionCursor& c, bool older) {
-  OptionValue v = take_value(c, false);
-  if (!v.present) usage_and_fail(c);
-  Settings& s = settings(c);
-  s.age_filter_on = 1;
-  (older ? s.older_than_date : s.newer_than_date) = 1;
-  store_age_value(s, *c.ctx.clock, v.text, older);
-}
-void older_limit(OptionCursor& c) {
-  age_limit(c, true);
-}
-void newer_limit(OptionCursor& c) {
-  age_limit(c, false);
-}
-
-void military(OptionCursor& c) {
-  Settings& s = settings(c);
-  s.military_time = c.plus_form() ? 1 : (s.military_time == 0 ? 1 : 0);
-}
-
-void name_only(OptionCursor& c) {
-  Settings& s = settings(c);
-  s.name_only = c.plus_form() ? 0 : (s.name_only == 0 ? 1 : 0);
-}
-
-void roots(OptionCursor& c) {
-  while (c.has_next_argument() && !is_option_argument(c.next_argument())) {
-    add_root(c.ctx, c.next_argument());
-    ++c.next_arg;
-  }
-}
-
-void recurse(OptionCursor& c) {
-  Settings& s = settings(c);
-  s.recurse = c.plus_form() ? 1 : (s.recurse == 0 ? 1 : 0);
-}
-
-void exclusions(OptionCursor& c) {
-  settings(c).exclusions_on = 1;
-  begin_exclusions(c.ctx);
-  if (c.has_next_argument() && begins_with_dash(c.next_argument())) {
-    show_usage(c.ctx);
-    plain_exit(c.ctx, kIllegalOption);
-  }
-  while (c.has_next_argument() && !is_option_argument(c.next_argument())) {
-    add_exclusion(c.ctx, c.next_argument());
-    ++c.next_arg;
-  }
-  end_exclusions(c.ctx);
-}
-
-struct LetterOption {
-  char letter;
-  void (*apply)(OptionCursor&);
+  const std::string& current() const { return args[arg]; }
+  // The "+" (off) form: the argument begins with "+".
+  bool plus_form() const { return current()[0] == '+'; }
+  bool has_next_argument() const { return next_arg < args.size(); }
+  const std::string& next_argument() const { return args[next_arg]; }
+  bool next_is_value() const { return has_next_argument() && !is_option_argument(next_argument()); }
 };
 
-constexpr LetterOption kLetters[] = {
-    {'-', long_option},   {'1', accounting},   {'?', usage_request}, {'@', attribution},
-    {'C', comment},       {'G', size_greater}, {'L', size_less},     {'N', path_only},
-    {'O', output_append}, {'P', pause_toggle}, {'R', reset_access},  {'T', reverse_time_letter},
-    {'W', wide_width},    {'Z', zulu},         {'z', zulu},          {'a', append},
-    {'c', crc},           {'d', delimiter},    {'f', file_patterns}, {'g', older_limit},
-    {'l', newer_limit},   {'m', military},     {'n', name_only},     {'o', output},
-    {'p', roots},         {'q', attributes},   {'r', recurse},       {'t', time_letter},
-    {'w', width},         {'x', exclusions},
+// A value read for a letter.
+struct LetterValue {
+  bool present = false;
+  bool separate = false;  // taken from the next argument
+  std::string text;
+
+  // Given, and not the next option standing on its own.
+  bool usable() const { return present && !(separate && !text.empty() && text[0] == '-'); }
 };
 
-// The letter as the user typed it: a whole UTF-8 character when the byte
-// starts one.
-std::string letter_text(const std::string& arg, std::size_t pos) {
-  unsigned char lead = static_cast<unsigned char>(arg[pos]);
-  std::size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  std::size_t k = 1;
-  while (k < n && pos + k < arg.size() &&
-         (static_cast<unsigned char>(arg[pos + k]) & 0xC0) == 0x80) {
-    ++k;
-  }
-  return arg.substr(pos, k);
-}
-
-}  // namespace
-
-const std::string& OptionCursor::current() const {
-  return ctx.args[arg];
-}
-
-bool OptionCursor::has_next_argument() const {
-  return next_arg < ctx.args.size();
-}
-
-const std::string& OptionCursor::next_argument() const {
-  return ctx.args[next_arg];
-}
-
-OptionValue take_value(OptionCursor& c, bool skip_equal) {
-  OptionValue v;
+// The rest of the argument when the letter is not its last character (one
+// leading "=" skipped when asked), else the next argument, which is consumed.
+LetterValue take_value(LetterCursor& c, bool skip_equal) {
+  LetterValue v;
   const std::string& arg = c.current();
   if (c.pos + 1 < arg.size()) {
     std::size_t from = c.pos + 1;
@@ -233,22 +62,322 @@ OptionValue take_value(OptionCursor& c, bool skip_equal) {
   return v;
 }
 
-bool is_option_argument(const std::string& argument) {
-  return !argument.empty() && (argument[0] == '-' || argument[0] == '+');
+struct LetterRow;
+using Reader = void (*)(LetterCursor& c, const LetterRow& row);
+
+struct LetterRow {
+  char letter;
+  Reader read;
+  Handler apply = nullptr;
+  Field field = nullptr;
+  Switch minus = Switch::kOn;  // what "-x" does to the switch
+  Switch plus = Switch::kOn;   // what "+x" does
+  unsigned rules = 0;
+};
+
+void fail(LetterCursor& c) {
+  c.run.fail();
 }
 
-void apply_option_letter(OptionCursor& c) {
-  const char letter = c.letter();
-  for (const LetterOption& option : kLetters) {
-    if (option.letter == letter) {
-      option.apply(c);
-      return;
-    }
+void usage_and_fail(LetterCursor& c) {
+  c.run.stop = ConfigStop::with_summary(kIllegalOption).after_usage();
+}
+
+bool apply(LetterCursor& c, const LetterRow& row, std::string_view text,
+           Switch state = Switch::kOn) {
+  return row.apply(c.run, Value{text, Source::kLetter, row.rules, state, row.field});
+}
+
+// --- How a letter takes its value --------------------------------------------
+
+void flag(LetterCursor& c, const LetterRow& row) {
+  apply(c, row, {}, c.plus_form() ? row.plus : row.minus);
+}
+
+// A value that must be usable; without one the run ends.
+void value(LetterCursor& c, const LetterRow& row) {
+  LetterValue v = take_value(c, false);
+  if (!v.usable() || !apply(c, row, v.text)) fail(c);
+}
+
+// The same, with the usage text when the value is missing.
+void value_or_usage(LetterCursor& c, const LetterRow& row) {
+  LetterValue v = take_value(c, false);
+  if (!v.usable()) return usage_and_fail(c);
+  if (!apply(c, row, v.text)) fail(c);
+}
+
+// A date or day count: any value will do, even one beginning with "-".
+void age_value(LetterCursor& c, const LetterRow& row) {
+  LetterValue v = take_value(c, false);
+  if (!v.present) return usage_and_fail(c);
+  apply(c, row, v.text);
+}
+
+// One "=" before an attached value is passed over.
+void value_after_equal(LetterCursor& c, const LetterRow& row) {
+  LetterValue v = take_value(c, true);
+  if (!v.usable()) return fail(c);
+  apply(c, row, v.text);
+}
+
+// Every following argument up to one that `ends` the list.
+void argument_list(LetterCursor& c, const LetterRow& row, bool (*ends)(const std::string&)) {
+  for (; c.has_next_argument() && !ends(c.next_argument()); ++c.next_arg) {
+    if (!apply(c, row, c.next_argument())) return fail(c);
   }
-  OutStream& messages = c.ctx.console.messages();
-  messages.format("\nIllegal option %s\n", letter_text(c.current(), c.pos).c_str());
-  wait_seconds(c.ctx, messages, 2);
+}
+
+bool begins_with_dash_or_plus(const std::string& a) {
+  return !a.empty() && (a[0] == '-' || a[0] == '+');
+}
+
+// Every following argument up to the next option.
+void arguments(LetterCursor& c, const LetterRow& row) {
+  argument_list(c, row, is_option_argument);
+}
+
+// The same, up to the next "-" or "+" only: a "/" may begin a path here.
+void path_arguments(LetterCursor& c, const LetterRow& row) {
+  argument_list(c, row, begins_with_dash_or_plus);
+}
+
+// The following arguments replace the exclusion list.
+void exclusion_list(LetterCursor& c, const LetterRow& row) {
+  values::begin_exclusions(c.run);
+  if (c.has_next_argument() && !c.next_argument().empty() && c.next_argument()[0] == '-') {
+    c.run.stop = ConfigStop::plain(kIllegalOption).after_usage();
+    return;
+  }
+  for (; c.next_is_value(); ++c.next_arg) apply(c, row, c.next_argument());
+  values::end_exclusions(c.run);
+}
+
+// "+1" is told by the character before the letter, so that "+a1" is "+a"
+// and "1" with a value.
+void log_value(LetterCursor& c, const LetterRow& row) {
+  if (c.pos > 0 && c.current()[c.pos - 1] == '+') {
+    apply(c, row, {}, Switch::kOff);
+    return;
+  }
+  value_or_usage(c, row);
+}
+
+void output_value(LetterCursor& c, const LetterRow& row) {
+  if (c.plus_form()) {
+    apply(c, row, {}, Switch::kOff);
+    return;
+  }
+  // Named before the value is read: a run that ends for a missing value still
+  // writes the summary of a run with an output file.
+  c.run.settings.output_mode = 1;
+  value(c, row);
+}
+
+void append_output_value(LetterCursor& c, const LetterRow& row) {
+  if (!c.plus_form()) c.run.settings.append_output = 1;
+  output_value(c, row);
+}
+
+// Every "w" counts one width style, "W" two; "+w" keeps the width.
+void width_value(LetterCursor& c, const LetterRow& row) {
+  Settings& s = c.run.settings;
+  s.width_style += 1;
+  s.variable_width = 0;
+  if (c.plus_form()) return;
+  LetterValue v = take_value(c, true);
+  if (!v.present) return fail(c);
+  apply(c, row, v.text);
+}
+
+void wide_width_value(LetterCursor& c, const LetterRow& row) {
+  c.run.settings.width_style += 1;
+  width_value(c, row);
+}
+
+// One character: attached (the letters after it are options again) or the
+// first of the next argument.
+void time_value(LetterCursor& c, const LetterRow& row) {
+  if (c.plus_form()) {
+    apply(c, row, {}, Switch::kOff);
+    return;
+  }
+  const std::string& arg = c.current();
+  char letter = 0;
+  if (c.pos + 1 < arg.size()) {
+    letter = arg[++c.pos];
+  } else if (c.has_next_argument()) {
+    letter = c.next_argument().empty() ? '\0' : c.next_argument()[0];
+    ++c.next_arg;
+  } else {
+    return fail(c);
+  }
+  apply(c, row, std::string_view(&letter, 1));
+}
+
+void reverse_time_value(LetterCursor& c, const LetterRow& row) {
+  c.run.settings.reverse_on = 1;
+  time_value(c, row);
+}
+
+// "q" alone, or "q" with "+" or "-" and attribute letters taking the rest.
+void attribute_masks(LetterCursor& c, const LetterRow& row) {
+  c.run.settings.change_attributes = 1;
+  const std::string& arg = c.current();
+  if (c.pos + 1 >= arg.size()) return;
+  const char sign = arg[c.pos + 1];
+  if (sign != '-' && sign != '+') return;  // the next character is an option letter
+  c.rest_taken = true;
+  apply(c, row, std::string_view(arg).substr(c.pos + 1));
+}
+
+void long_option(LetterCursor& c, const LetterRow&) {
+  std::string text = c.current().substr(c.pos + 1);
+  c.rest_taken = true;
+  const bool accepted = parse_long_option(c.run, text);
+  // The argument keeps what the long option made of it (upper-cased ON/OFF).
+  c.args[c.arg].replace(c.pos + 1, std::string::npos, text);
+  if (c.run.stop || accepted) return;
+  c.run.console.messages().format("\nIllegal option: %s", text.c_str());
   fail(c);
+}
+
+// --- Letters of their own ------------------------------------------------------
+
+bool usage(ConfigRun& run, const Value&) {
+  run.stop = ConfigStop::with_summary(kIllegalOption).after_usage();
+  return true;
+}
+
+bool attribution(ConfigRun& run, const Value&) {
+  run.settings.show_sha_credits = 1;
+  run.console.out.write(
+      "\nThe SHA-2 hash routines shared by this family of tools are built on a\n"
+      "public-domain implementation of the FIPS 180-2 algorithms. Our thanks go\n"
+      "to its authors, who allow it to be used freely with or without credit.\n");
+  run.stop = ConfigStop::plain(kIllegalOption);
+  return true;
+}
+
+// A path-only list is a name-only list too.
+bool path_only(ConfigRun& run, const Value& v) {
+  if (v.state != Switch::kOff) run.settings.name_only = 1;
+  apply_switch(run.settings.path_only, v.state);
+  return true;
+}
+
+std::uint32_t attribute_bit(char letter) {
+  switch (ascii_upper(letter)) {
+    case 'A':
+      return platform::kAttrArchive;
+    case 'E':
+      return platform::kAttrEncrypted;
+    case 'H':
+      return platform::kAttrHidden;
+    case 'R':
+      return platform::kAttrReadOnly;
+    case 'S':
+      return platform::kAttrSystem;
+    default:
+      return 0;
+  }
+}
+
+// "-" letters go to the remove mask, "+" letters to the add mask; "0" or "N"
+// clears every clearable attribute.
+bool attributes(ConfigRun& run, const Value& v) {
+  constexpr std::uint32_t kAllClearable = platform::kAttrArchive | platform::kAttrEncrypted |
+                                          platform::kAttrHidden | platform::kAttrReadOnly;
+  Settings& s = run.settings;
+  const char sign = v.text[0];
+  for (char letter : v.text.substr(1)) {
+    if (letter == '0' || letter == 'N' || letter == 'n') {
+      if (sign == '+') s.attr_add_mask = 0;
+      s.attr_remove_mask = kAllClearable;
+      continue;
+    }
+    (sign == '-' ? s.attr_remove_mask : s.attr_add_mask) |= attribute_bit(letter);
+  }
+  return true;
+}
+
+using namespace values;
+
+// A switch letter's row says what "-x" and "+x" each do.
+constexpr LetterRow kLetters[] = {
+    {'-', long_option},
+    {'1', log_value, accounting_log},
+    {'?', flag, usage},
+    {'@', flag, attribution},
+    // Typed at the prompt: the width follows the text ("text=20"), or is its length.
+    {'C', value_or_usage, comment, nullptr, Switch::kOn, Switch::kOn, kWidthFromLength},
+    {'G', value, size_greater},
+    {'L', value, size_less},
+    {'N', flag, path_only, nullptr, Switch::kToggle, Switch::kOff},
+    // The command line's own output forms: "stdout" and name masks that date each run's file.
+    {'O', append_output_value, output_file, nullptr, Switch::kOn, Switch::kOn,
+     kStdoutWord | kExpandMasks},
+    {'P', flag, switch_field, &Settings::pause_on, Switch::kToggle, Switch::kToggle},
+    {'R', flag, switch_field, &Settings::reset_access},
+    {'T', reverse_time_value, values::time_letter},
+    {'W', wide_width_value, number, &Settings::name_width},
+    {'Z', flag, zulu},
+    {'z', flag, zulu},
+    {'a', flag, switch_field, &Settings::append_output, Switch::kOn, Switch::kOff},
+    {'c', flag, crc},
+    // A comma asks for the quoted report; only "-d" says so.
+    {'d', value_after_equal, delimiter, nullptr, Switch::kOn, Switch::kOn,
+     kCommaQuotes | kMarksDelimiter},
+    // A typed path where a file pattern belongs is a mistake worth stopping for.
+    {'f', arguments, name_pattern, nullptr, Switch::kOn, Switch::kOn, kNoSeparators},
+    {'g', age_value, older},
+    {'l', age_value, newer},
+    {'m', flag, switch_field, &Settings::military_time, Switch::kToggle, Switch::kOn},
+    {'n', flag, switch_field, &Settings::name_only, Switch::kToggle, Switch::kOff},
+    {'o', output_value, output_file, nullptr, Switch::kOn, Switch::kOn, kStdoutWord | kExpandMasks},
+    {'p', path_arguments, root},
+    {'q', attribute_masks, attributes},
+    {'r', flag, switch_field, &Settings::recurse, Switch::kToggle, Switch::kOn},
+    {'t', time_value, values::time_letter},
+    {'w', width_value, number, &Settings::name_width},
+    // Each "-x" list replaces the one before: the latest list typed is the one meant.
+    {'x', exclusion_list, exclusion},
+};
+
+// The letter as the user typed it: a whole UTF-8 character when the byte
+// starts one.
+std::string letter_text(const std::string& arg, std::size_t pos) {
+  unsigned char lead = static_cast<unsigned char>(arg[pos]);
+  std::size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  std::size_t k = 1;
+  while (k < n && pos + k < arg.size() &&
+         (static_cast<unsigned char>(arg[pos + k]) & 0xC0) == 0x80) {
+    ++k;
+  }
+  return arg.substr(pos, k);
+}
+
+void apply_letter(LetterCursor& c) {
+  const char letter = c.current()[c.pos];
+  for (const LetterRow& row : kLetters) {
+    if (row.letter == letter) return row.read(c, row);
+  }
+  OutStream& messages = c.run.console.messages();
+  messages.format("\nIllegal option %s\n", letter_text(c.current(), c.pos).c_str());
+  if (c.run.pause(messages, 2)) fail(c);
+}
+
+}  // namespace
+
+bool is_option_argument(const std::string& argument) {
+  return !argument.empty() && platform::starts_option(argument[0]);
+}
+
+std::size_t read_option_argument(ConfigRun& run, std::vector<std::string>& args, std::size_t index,
+                                 std::size_t first) {
+  LetterCursor c{run, args, index, first, index + 1};
+  for (; !c.rest_taken && !run.stop && c.pos < args[index].size(); ++c.pos) apply_letter(c);
+  return c.next_arg;
 }
 
 }  // namespace mailsift

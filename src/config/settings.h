@@ -1,7 +1,6 @@
 // The run's settings: one record filled by the defaults, the environment, the
 // INI file and the command line (in that order, later sources win), then read
-// through const references. Only the report set-up (immediate, name_width) and
-// the counting pass (auto_width, name_width) change it afterwards.
+// through const references for the rest of the run.
 #pragma once
 
 #include <cstdint>

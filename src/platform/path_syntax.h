@@ -26,5 +26,14 @@ std::string_view display_path(std::string_view stored);
 // Settings files looked for after the current directory and the executable's
 // directory, in order (empty where the platform has no such places).
 std::vector<std::string> standing_ini_places();
+// Whether a command-line argument beginning with `c` holds options ("-" and
+// "+" everywhere; "/" too where it does not start an absolute path).
+bool starts_option(char c);
+// Puts the long-path prefix in front of an absolute path, where the platform
+// has one (the stored form of a search root).
+void add_long_path_prefix(std::string& absolute);
+// Whether two stored paths name the same place: byte for byte where names
+// are case-sensitive, without regard to case where the file system ignores it.
+bool same_path(std::string_view a, std::string_view b);
 
 }  // namespace mailsift::platform

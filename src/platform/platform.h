@@ -2,9 +2,9 @@
 //
 // Everything the program does through the OS (directories, file facts, opening
 // and writing files, the clock, machine facts, the terminal and signals) is
-// declared here. src/platform/posix/ implements it for POSIX; a Windows
-// implementation can sit behind the same declarations later. Nothing outside
-// src/platform/ includes an OS header or reads errno.
+// declared here. src/platform/posix/ implements it for POSIX and
+// src/platform/windows/ for Windows (the wide API, UTF-8 at the boundary).
+// Nothing outside src/platform/ includes an OS header or reads errno.
 #pragma once
 
 #include <cstddef>
@@ -62,7 +62,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // Opens a directory by absolute path. Paths longer than the OS limit are
-  // opened one component at a time.
+  // opened one component at a time. Both opens give -1 for a directory on a
+  // kernel pseudo file system (proc, sysfs, cgroup, ...), which holds kernel
+  // state rather than files: it is never entered.
   virtual int open_directory(const std::string& absolute_path) = 0;
   // Opens the subdirectory `name` of an open directory (links followed).
   virtual int open_subdirectory(int dir, const std::string& name) = 0;

@@ -4,13 +4,11 @@
 #include <limits>
 
 #include "scan/line_cleaning.h"
+#include "util/calendar.h"
 
 namespace mailsift {
 
 namespace {
-
-constexpr std::string_view kMonthNames[] = {"",    "Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 inline bool is_digit(char c) {
   return c >= '0' && c <= '9';
@@ -33,7 +31,7 @@ int find_month(std::string_view value) {
     const char c1 = lower(value[i + 1]);
     const char c2 = lower(value[i + 2]);
     for (int m = 1; m < found; ++m) {
-      const std::string_view name = kMonthNames[m];
+      const std::string_view name = kMonthNames[m - 1];
       if (lower(name[0]) == c0 && name[1] == c1 && name[2] == c2) {
         found = m;
         break;

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "util/ascii.h"
+
 namespace mailsift {
 
 namespace {
-
-inline unsigned char lower(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
 
 inline bool is_letter(unsigned char c) {
   return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
@@ -17,7 +15,8 @@ inline bool is_letter(unsigned char c) {
 
 inline bool same_text_at(const char* at, std::string_view text) {
   for (std::size_t k = 0; k < text.size(); ++k) {
-    if (lower(static_cast<unsigned char>(at[k])) != lower(static_cast<unsigned char>(text[k]))) {
+    if (ascii_lower(static_cast<unsigned char>(at[k])) !=
+        ascii_lower(static_cast<unsigned char>(text[k]))) {
       return false;
     }
   }
@@ -27,13 +26,15 @@ inline bool same_text_at(const char* at, std::string_view text) {
 // Length of the tag at `at` (0 when none); `left` bytes are available.
 std::size_t tag_length(const char* at, std::size_t left) {
   if (left < 3 || at[0] != '<') return 0;
-  unsigned char c1 = lower(static_cast<unsigned char>(at[1]));
+  unsigned char c1 = ascii_lower(static_cast<unsigned char>(at[1]));
   if (c1 == 'b') {
     if (at[2] == '>') return 3;
-    if (left >= 4 && lower(static_cast<unsigned char>(at[2])) == 'r' && at[3] == '>') return 4;
+    if (left >= 4 && ascii_lower(static_cast<unsigned char>(at[2])) == 'r' && at[3] == '>')
+      return 4;
     return 0;
   }
-  if (c1 == '/' && left >= 4 && lower(static_cast<unsigned char>(at[2])) == 'b' && at[3] == '>') {
+  if (c1 == '/' && left >= 4 && ascii_lower(static_cast<unsigned char>(at[2])) == 'b' &&
+      at[3] == '>') {
     return 4;
   }
   return 0;
@@ -60,7 +61,7 @@ std::size_t find_text_at(std::string_view line, std::string_view text, std::size
     }
     return kNotFound;
   }
-  const unsigned char first = lower(static_cast<unsigned char>(text[0]));
+  const unsigned char first = ascii_lower(static_cast<unsigned char>(text[0]));
   for (std::size_t i = 0; i < starts; ++i) {
     if ((static_cast<unsigned char>(data[i]) | 0x20) == first && same_text_at(data + i, text)) {
       return i;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "scan/line_cleaning.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 
@@ -11,13 +12,9 @@ namespace {
 
 using Record = HeaderRecord;
 
-inline char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 inline bool same_any_case(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
   }
   return true;
 }
@@ -149,7 +146,7 @@ struct LeadTable {
       if (kRecognisers[i].first == 0) searching = static_cast<std::uint16_t>(searching | (1u << i));
     }
     for (int b = 0; b < 256; ++b) {
-      const char lead = lower(static_cast<char>(b));
+      const char lead = ascii_lower(static_cast<char>(b));
       std::uint16_t mask = 0;
       for (std::size_t i = 0; i < kRecogniserCount; ++i) {
         const char first = kRecognisers[i].first;

@@ -23,8 +23,4 @@ DecodedChar decode_char(std::string_view text, std::size_t pos);
 // Number of characters in `text`.
 std::size_t count_characters(std::string_view text);
 
-inline unsigned char ascii_upper(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? c - 32 : c;
-}
-
 }  // namespace mailsift

@@ -1,7 +1,6 @@
 #include "util/numbers.h"
 
 #include <limits>
-#include <string>
 
 namespace mailsift {
 
@@ -54,33 +53,15 @@ std::int64_t read_int64(std::string_view text) {
 }
 
 std::int32_t read_int32(std::string_view text) {
-  std::int64_t v = read_int64(text);
-  if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(v);
+  return saturate_int32(read_int64(text));
 }
 
-char ascii_upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-char ascii_lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-void upper_in_place(std::string& text) {
-  for (char& c : text) c = ascii_upper(c);
-}
-
-bool iequals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ascii_upper(a[i]) != ascii_upper(b[i])) return false;
-  }
-  return true;
-}
-
-bool istarts_with(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && iequals(text.substr(0, prefix.size()), prefix);
+std::int32_t saturate_int32(std::int64_t value) {
+  if (value > std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min())
+    return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
 }
 
 }  // namespace mailsift

@@ -15,11 +15,7 @@ std::int64_t read_int64(std::string_view text);
 // Same, also telling how many characters were used (0 when no digits).
 std::int64_t read_int64_prefix(std::string_view text, std::size_t& used);
 
-// ASCII-only case helpers: only a-z and A-Z change.
-char ascii_upper(char c);
-char ascii_lower(char c);
-void upper_in_place(std::string& text);
-bool iequals(std::string_view a, std::string_view b);
-bool istarts_with(std::string_view text, std::string_view prefix);
+// The value itself, or the nearest 32-bit limit.
+std::int32_t saturate_int32(std::int64_t value);
 
 }  // namespace mailsift

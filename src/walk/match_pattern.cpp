@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "util/ascii.h"
 #include "util/characters.h"
 
 namespace mailsift {

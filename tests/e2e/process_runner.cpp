@@ -42,7 +42,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
     throw std::runtime_error("pipe failed");
   }
   std::vector<std::string> argv_store;
-  argv_store.push_back(mailsift_binary());
+  argv_store.push_back(options.program.empty() ? mailsift_binary() : options.program);
   argv_store.insert(argv_store.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : argv_store) argv.push_back(a.data());
@@ -52,6 +52,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
   for (auto& e : env_store) envp.push_back(e.data());
   envp.push_back(nullptr);
 
+  const auto started = std::chrono::steady_clock::now();
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -75,6 +76,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
                    static_cast<rlim_t>(options.address_space_limit)};
       setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.in_child) options.in_child();
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -90,20 +92,37 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
 
   RunResult result;
   bool interrupted = false;
+  // Sends the interrupt signal once, and only to a child still running.
+  auto interrupt = [&]() {
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == 0) {
+      kill(pid, options.interrupt_signal);
+      result.signalled = true;
+    }
+    interrupted = true;
+  };
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
   pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
   int open_count = 2;
   char buffer[65536];
   const bool watch_reads = options.interrupt_after_read_bytes > 0;
+  const bool watch_time = options.interrupt_after_seconds > 0;
   while (open_count > 0) {
-    int ready = poll(fds, 2, watch_reads ? 5 : 200);
+    int ready = poll(fds, 2, watch_reads || watch_time ? 2 : 200);
     if (std::chrono::steady_clock::now() > deadline) {
+      kill(-pid, SIGKILL);
       kill(pid, SIGKILL);
+      result.timed_out = true;
       break;
     }
     if (watch_reads && !interrupted && bytes_read_by(pid) > options.interrupt_after_read_bytes) {
-      kill(pid, SIGINT);
-      interrupted = true;
+      interrupt();
+    }
+    if (watch_time && !interrupted &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() >=
+            options.interrupt_after_seconds) {
+      interrupt();
     }
     if (ready <= 0) continue;
     for (int i = 0; i < 2; ++i) {
@@ -117,8 +136,7 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
       }
       (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
       if (i == 1 && !interrupted && options.interrupt_when && options.interrupt_when(result.err)) {
-        kill(pid, SIGINT);
-        interrupted = true;
+        interrupt();
       }
     }
   }
@@ -126,7 +144,11 @@ RunResult run_mailsift(const std::vector<std::string>& args, const RunOptions& o
     if (f.fd >= 0) close(f.fd);
   }
   int wstatus = 0;
-  waitpid(pid, &wstatus, 0);
+  rusage usage{};
+  wait4(pid, &wstatus, 0, &usage);
+  result.peak_rss_kib = usage.ru_maxrss;
+  result.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
   } else if (WIFSIGNALED(wstatus)) {
@@ -186,13 +208,35 @@ void set_mtime_local(const std::string& path, int year, int month, int day, int 
   }
 }
 
+namespace {
+
+// With MAILSIFT_E2E_JOBS=N in the test's environment, every run reads a
+// standing INI file that holds JOBS=N, so the whole suite also runs with that
+// many scanning threads and must see the same output.
+std::string config_home(const std::string& home) {
+  const char* jobs = std::getenv("MAILSIFT_E2E_JOBS");
+  if (jobs == nullptr || *jobs == '\0') return home + "/.config";
+  struct StandingIni {
+    explicit StandingIni(const char* value) : dir(make_scratch_dir()) {
+      make_dirs(dir + "/mailsift");
+      write_file(dir + "/mailsift/mailsift.ini", std::string("JOBS=") + value + "\n");
+    }
+    ~StandingIni() { remove_tree(dir); }
+    std::string dir;
+  };
+  static const StandingIni shared(jobs);
+  return shared.dir;
+}
+
+}  // namespace
+
 std::vector<std::string> clean_env(const std::string& home) {
   return {"TZ=UTC",
           "LANG=C",
           "LC_ALL=C",
           "HOME=" + home,
           "PATH=/usr/bin:/bin",
-          "XDG_CONFIG_HOME=" + home + "/.config"};
+          "XDG_CONFIG_HOME=" + config_home(home)};
 }
 
 }  // namespace mailsift::test

@@ -9,20 +9,35 @@
 namespace mailsift::test {
 
 struct RunResult {
-  int status = -1;  // exit status, or 128 + signal
-  std::string out;  // standard output
-  std::string err;  // standard error
+  int status = -1;         // exit status, or 128 + signal
+  std::string out;         // standard output
+  std::string err;         // standard error
+  bool timed_out = false;  // killed at the timeout
+  bool signalled = false;  // the interrupt signal was sent
+  // Peak resident set of the child in KiB (getrusage of the waited child; it
+  // includes what the test process held at the fork, a few MiB at most).
+  long peak_rss_kib = 0;
+  double seconds = 0;  // wall-clock time from start to exit
 };
 
 struct RunOptions {
   std::string cwd;               // empty: the test's own
   std::vector<std::string> env;  // "NAME=value"; nothing else is passed
   std::string stdin_text;        // written to standard input, then closed
-  // Called with the stderr text seen so far; returning true sends SIGINT once.
+  // Called with the stderr text seen so far; returning true sends
+  // interrupt_signal once.
   std::function<bool(const std::string&)> interrupt_when;
-  // Non-zero: SIGINT goes out once the child has read more than this many
-  // bytes (progress lines reach a pipe only at the end, in one write).
+  int interrupt_signal = 2;  // SIGINT
+  // Non-zero: interrupt_signal goes out once the child has read more than
+  // this many bytes (progress lines reach a pipe only at the end, in one
+  // write).
   long long interrupt_after_read_bytes = 0;
+  // Non-zero: interrupt_signal goes out once this long has passed.
+  double interrupt_after_seconds = 0;
+  // Run in the child just before exec (limits, privileges, name spaces).
+  std::function<void()> in_child;
+  // Non-empty: the program run instead of the binary under test.
+  std::string program;
   int timeout_seconds = 60;
   // Non-empty: standard output is this file (created or truncated), as with
   // "> file" in a shell; RunResult::out stays empty.

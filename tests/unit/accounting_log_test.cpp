@@ -62,7 +62,7 @@ class LogTest : public ::testing::Test {
 TEST_F(LogTest, TwoRunsAppendTwoRecordsEachWithItsSeparator) {
   const std::string log = dir_ / "acct.log";
   for (int run = 0; run < 2; ++run) {
-    ASSERT_TRUE(open_accounting_log(ctx_, log));
+    ASSERT_EQ(open_accounting_log(ctx_, log), LogOpenResult::kOpened);
     ctx_.accounting_log.write(" run\n");
     ctx_.accounting_log.close();
   }
@@ -77,7 +77,7 @@ TEST_F(LogTest, TrimCutsOnlyTrailingPadding) {
   EXPECT_EQ(read_bytes(log), "0123456789 text");
 
   write_bytes(log, std::string("0123456789 text\0\0\x1A\0", 19));
-  ASSERT_TRUE(open_accounting_log(ctx_, log));
+  ASSERT_EQ(open_accounting_log(ctx_, log), LogOpenResult::kOpened);
   ctx_.accounting_log.close();
   EXPECT_EQ(read_bytes(log), "0123456789 text" + kSeparator);
 
@@ -117,7 +117,7 @@ TEST_F(LogTest, TrimLargeLogAcrossChunks) {
 
 TEST_F(LogTest, MissingDirectoriesAreCreatedAndAnnounced) {
   const std::string log = dir_ / "a/b/c/acct.log";
-  ASSERT_TRUE(open_accounting_log(ctx_, log));
+  ASSERT_EQ(open_accounting_log(ctx_, log), LogOpenResult::kOpened);
   ctx_.accounting_log.close();
   EXPECT_TRUE(std::filesystem::exists(log));
   EXPECT_EQ(err_, "Creating (log\\error) directory:  " + (dir_ / "a") + "\n" +
@@ -129,10 +129,10 @@ TEST_F(LogTest, MissingDirectoriesAreCreatedAndAnnounced) {
   EXPECT_EQ(err_, "");
 }
 
-TEST_F(LogTest, LogPathThatIsADirectoryEndsWithStatusOne) {
+TEST_F(LogTest, LogPathThatIsADirectoryCannotBePrepared) {
   const std::string existing = dir_ / "keep.log";
   write_bytes(existing, "earlier record\n");
-  EXPECT_EQ(end_code([&] { open_accounting_log(ctx_, dir_.path()); }), kLogFileExit);
+  EXPECT_EQ(open_accounting_log(ctx_, dir_.path()), LogOpenResult::kNotPrepared);
   EXPECT_TRUE(std::regex_match(
       err_, std::regex("\nGeneric_u\n[0-9]+\nerror opening " + dir_.path() + "\n")))
       << err_;
@@ -153,7 +153,7 @@ TEST_F(LogTest, ReplacementNotes) {
   };
   for (const Case& c : cases) {
     std::filesystem::remove(log);
-    ASSERT_TRUE(open_accounting_log(ctx_, log));
+    ASSERT_EQ(open_accounting_log(ctx_, log), LogOpenResult::kOpened);
     replace_accounting_log(ctx_, c.by, "/new.log");
     EXPECT_FALSE(ctx_.accounting_log.is_open());
     EXPECT_EQ(read_bytes(log), kSeparator + c.note);

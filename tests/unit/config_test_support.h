@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "config/options.h"
-#include "config/settings.h"
-#include "platform/platform.h"
+#include "app/run_config.h"
 #include "app/run_context.h"
 #include "app/terminate.h"
+#include "config/settings.h"
+#include "platform/platform.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift::test {
@@ -64,8 +64,8 @@ struct ParsedRun {
     apply_program_defaults(ctx.settings);
   }
 
-  // Parses "mailsift" followed by `args`; returns the exit code, -1 when the
-  // parser returned.
+  // Configures "mailsift" followed by `args`; returns the exit code, -1 when
+  // configuration finished.
   int parse(const std::vector<std::string>& args,
             const std::vector<std::pair<const char*, const char*>>& env = {}) {
     unsetenv("ACCT");
@@ -74,7 +74,7 @@ struct ParsedRun {
     ctx.args.assign(1, "/usr/bin/mailsift");
     ctx.args.insert(ctx.args.end(), args.begin(), args.end());
     try {
-      parse_options(ctx);
+      configure_run(ctx);
     } catch (const RunExit& e) {
       exit_code = e.code;
     }

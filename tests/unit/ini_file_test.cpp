@@ -7,14 +7,16 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "config/ini_directives.h"
-#include "util/numbers.h"
+#include "app/run_config.h"
 #include "app/run_context.h"
+#include "config/ini_directives.h"
 #include "unit/scratch_dir.h"
+#include "util/ascii.h"
 
 namespace mailsift {
 namespace {
 
+using testing_support::FixedClock;
 using testing_support::ScratchDir;
 using testing_support::WorkingDir;
 using testing_support::write_bytes;
@@ -45,15 +47,18 @@ class IniTest : public ::testing::Test {
       l.value = l.upper.substr(eq + 1);
       l.original_value = l.original.substr(eq + 1);
     }
-    return apply_ini_directive(ctx_, l);
+    return apply_ini_directive(run_, l);
   }
   void read_in_cwd() {
     WorkingDir cwd(dir_ / "cwd");
-    read_ini_file(ctx_);
+    read_ini_file(run_, ctx_.args);
   }
 
   ScratchDir dir_;
   RunContext ctx_;
+  RunConfigHost host_{ctx_};
+  FixedClock clock_{1134216000};
+  ConfigRun run_{ctx_.settings, ctx_.lists, ctx_.file_list, host_, ctx_.console, clock_};
   std::string out_, err_, report_;
 };
 
@@ -130,6 +135,8 @@ TEST_F(IniTest, TableOrderAndMatching) {
   EXPECT_EQ(s.size_greater, 2048);
   apply("WIDTH=40");
   EXPECT_EQ(s.name_width, 40);
+  apply("JOBS=4");
+  EXPECT_EQ(s.jobs, 4);
 }
 
 TEST_F(IniTest, PathValuesKeepTheirCase) {

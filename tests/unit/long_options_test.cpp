@@ -97,7 +97,7 @@ TEST(LongOptions, ValuesAndRefusals) {
   EXPECT_EQ(width.s().name_width, 0);
   for (const char* text : {"width", "width=", "output", "path", "file", "exclude", "level",
                            "delimeter", "greater", "lessthan", "older", "newer", "comment", "begin",
-                           "end", "hashset", "logfile", "accounting="}) {
+                           "end", "hashset", "logfile", "accounting=", "jobs"}) {
     ParsedRun r;
     EXPECT_EQ(r.parse({std::string("--") + text}), 6) << text;
     EXPECT_EQ(r.err, std::string("\nIllegal option: ") + text + kOptionReason);
@@ -125,6 +125,9 @@ TEST(LongOptions, ValuesAndRefusals) {
   ParsedRun name_after;
   name_after.parse({"--nameafter5"});
   EXPECT_EQ(name_after.s().name_after, 5);
+  ParsedRun jobs;
+  jobs.parse({"--jobs=3"});
+  EXPECT_EQ(jobs.s().jobs, 3);
   ParsedRun comment;
   comment.parse({"--comment=abc=20"});
   EXPECT_EQ(comment.s().comment_text, "abc");
@@ -197,14 +200,17 @@ TEST(LongOptions, FileList) {
 
 TEST(LongOptions, DirectCallResults) {
   ParsedRun r;
+  RunConfigHost host(r.ctx);
+  ConfigRun run{r.ctx.settings, r.ctx.lists, r.ctx.file_list, host, r.ctx.console, r.clock};
   std::string refused = "width";
-  EXPECT_EQ(parse_long_option(r.ctx, refused), 1);
+  EXPECT_FALSE(parse_long_option(run, refused));
   std::string accepted = "width=12";
-  EXPECT_EQ(parse_long_option(r.ctx, accepted), 0);
+  EXPECT_TRUE(parse_long_option(run, accepted));
   EXPECT_EQ(r.s().name_width, 12);
   std::string upper = "str=on";
-  EXPECT_EQ(parse_long_option(r.ctx, upper), 0);
+  EXPECT_TRUE(parse_long_option(run, upper));
   EXPECT_EQ(upper, "str=ON");
+  EXPECT_FALSE(run.stop);
 }
 
 }  // namespace

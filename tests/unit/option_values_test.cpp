@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "config/options.h"
 #include "unit/config_test_support.h"
 
 namespace mailsift::test {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/run_context.h"
+#include "config/run_lists.h"
 #include "config/settings.h"
 #include "platform/platform.h"
 #include "unit/fake_file_system.h"
 #include "unit/recording_consumer.h"
-#include "walk/roots.h"
 
 namespace mailsift {
 namespace {
@@ -131,7 +131,7 @@ TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
   fs_.add_file("/r/b.TMP");
   fs_.add_file("/r/c.eml");
   patterns({"*.*"});
-  add_exclusion(ctx_, "*.tmp");
+  add_exclusion(ctx_.lists, "*.tmp");
   walk({"/r"});
   EXPECT_EQ(seen_.size(), 3u);
   consumer_.paths.clear();
@@ -166,7 +166,7 @@ TEST_F(WalkTest, CountingPassTotals) {
   fs_.add_file("/r/sub/caf\xC3\xA9.eml", 23);
   fs_.add_file("/r/x.tmp", 1000);
   patterns({"*.eml", "*.*"});
-  add_exclusion(ctx_, "*.TMP");
+  add_exclusion(ctx_.lists, "*.TMP");
   ctx_.settings.exclusions_on = 1;
   ctx_.settings.output_mode = 1;
   ctx_.settings.auto_width = 1;

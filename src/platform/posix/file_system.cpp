@@ -33,12 +33,24 @@ int open_dir_at(int parent, const char* name) {
   return fd;
 }
 
+// A directory on a kernel pseudo file system is passed over like one that
+// cannot be searched: it is closed again and reported as not opened.
+int refuse_kernel_directory(int fd) {
+  if (fd >= 0 && posix::on_kernel_file_system(fd)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
-  int open_directory(const std::string& path) override { return posix::open_long_directory(path); }
+  int open_directory(const std::string& path) override {
+    return refuse_kernel_directory(posix::open_long_directory(path));
+  }
 
   int open_subdirectory(int dir, const std::string& name) override {
-    return open_dir_at(dir, name.c_str());
+    return refuse_kernel_directory(open_dir_at(dir, name.c_str()));
   }
 
   void close_directory(int dir) override {

@@ -109,4 +109,15 @@ std::vector<std::string> standing_ini_places() {
   return places;
 }
 
+bool starts_option(char c) {
+  // "/" starts an absolute path.
+  return c == '-' || c == '+';
+}
+
+void add_long_path_prefix(std::string&) {}
+
+bool same_path(std::string_view a, std::string_view b) {
+  return a == b;
+}
+
 }  // namespace mailsift::platform

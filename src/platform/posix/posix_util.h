@@ -12,5 +12,9 @@ bool stat_at(int dir, const char* name, EntryInfo& info);
 // Opens a directory by absolute path, one component at a time when the path
 // is too long for a single open.
 int open_long_directory(const std::string& path);
+// True when the open directory `fd` lies on a kernel pseudo file system (proc,
+// sysfs, cgroup, ...): such a directory holds kernel state, not files, and
+// its links fan out without end. One fstatfs.
+bool on_kernel_file_system(int fd);
 
 }  // namespace mailsift::platform::posix

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Makes the Debian package from a build directory (cpack -G DEB) and checks it
+# without touching the system: its control fields, its files, and that the
+# program and the manual page unpacked from it work.
+#   scripts/check-package.sh [BUILD_DIR]     (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+  fail "cpack: $(cat "$scratch/cpack.log")"
+debs=("$scratch"/out/mailsift_*.deb)
+[ -f "${debs[0]}" ] || fail "cpack made no mailsift_*.deb"
+deb=${debs[0]}
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = mailsift ] || fail "Package: $(field Package)"
+[ "$(field Section)" = mail ] || fail "Section: $(field Section)"
+[[ $(field Maintainer) == *"<"*"@"*">" ]] || fail "Maintainer: $(field Maintainer)"
+[[ $(field Description) == *"delimited report"* ]] || fail "Description: $(field Description)"
+depends=$(field Depends)
+for lib in libc6 libstdc++6 libgcc-s1; do
+  [[ $depends == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
+done
+
+contents=$(dpkg-deb -c "$deb")
+for f in usr/bin/mailsift usr/share/man/man1/mailsift.1 \
+  usr/share/bash-completion/completions/mailsift usr/share/doc/mailsift/README.md \
+  usr/share/doc/mailsift/SCALING.md usr/share/doc/mailsift/examples/shard-report.sh; do
+  grep -q " \./$f\$" <<<"$contents" || fail "the package lacks /$f"
+done
+
+dpkg-deb -x "$deb" "$scratch/root"
+version=$(env -i "$scratch/root/usr/bin/mailsift" --version)
+[[ $version == "mailsift Ver. "* ]] || fail "unpacked mailsift --version printed: $version"
+if command -v man >/dev/null 2>&1; then
+  env -i PATH="$PATH" man -l "$scratch/root/usr/share/man/man1/mailsift.1" 2>&1 | grep -q '^EXIT STATUS' ||
+    fail "man -l on the packaged page"
+fi
+echo "package $(basename "$deb"): fields, files, --version and man page ok (Depends: $depends)"

@@ -1,0 +1,81 @@
+// The file-list lines: every line of an arbitrary list file goes through the
+// path rules and the dispatch, over an in-memory tree. Property: every
+// directory and file the list opens is closed again.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "fuzz/fuzz_input.h"
+#include "unit/fake_file_system.h"
+#include "config/age_values.h"
+#include "walk/age_filter.h"
+#include "walk/walk.h"
+
+namespace {
+
+using namespace mailsift;
+
+class FixedClock : public platform::Clock {
+ public:
+  std::int64_t now() const override { return 1377083046; }
+};
+
+class ClosingConsumer : public FileConsumer {
+ public:
+  explicit ClosingConsumer(platform::FileSystem& fs) : fs_(fs) {}
+  Stop accept(SelectedFile& file) override {
+    if (file.file >= 0) fs_.close_file(file.file);
+    file.file = -1;
+    return Stop::kNone;
+  }
+
+ private:
+  platform::FileSystem& fs_;
+};
+
+test::FakeFileSystem& tree() {
+  static test::FakeFileSystem fs = [] {
+    test::FakeFileSystem made;
+    made.add_file("/m/a.eml", 10, "From: a\n");
+    made.add_file("/m/b c.eml", 5, "To: b\n");
+    made.add_file("/m/sub/x.eml", 0, "");
+    made.add_file("/m/sub/X.EML", 7, "Subject: s\n");
+    made.add_dangling("/m/gone.eml");
+    made.add_other("/m/fifo");
+    made.add_link("/m/link", "/m/sub");
+    made.add_dir("/m/closed");
+    made.set_unreadable("/m/closed");
+    return made;
+  }();
+  return fs;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const FixedClock clock;
+  test::FakeFileSystem& fs = tree();
+  const int list = memfd_create("list", 0);
+  if (list < 0) return 0;
+  if (size > 0 && write(list, data, size) != static_cast<ssize_t>(size)) {
+    close(list);
+    return 0;
+  }
+  lseek(list, 0, SEEK_SET);
+  Settings settings;
+  apply_program_defaults(settings);
+  set_default_bounds(settings, clock);
+  RunLists lists;
+  std::vector<platform::FileIdentity> skip;
+  WalkCounts counts;
+  ClosingConsumer consumer(fs);
+  WalkContext walk{settings, lists, fs, clock, skip, counts, &consumer};
+  read_file_list(walk, list);
+  close(list);
+  FUZZ_CHECK(fs.open_handles() == 0);
+  return 0;
+}
