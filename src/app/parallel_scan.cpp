@@ -27,6 +27,11 @@ std::size_t text_bytes(const std::string& a, const std::string& b, const std::st
 
 }  // namespace
 
+std::size_t ParallelScan::ring_size(int jobs) {
+  return std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 2)) * kSlotsPerJob,
+                               kMaxSlots);
+}
+
 int resolve_jobs(std::int32_t setting) {
   if (setting > 0) return std::min<std::int32_t>(setting, kMaxJobs);
   const unsigned cores = std::thread::hardware_concurrency();
@@ -35,8 +40,10 @@ int resolve_jobs(std::int32_t setting) {
 
 ParallelScan::ParallelScan(platform::FileSystem& fs, RowFormat format, RowSink& sink, int jobs)
     : fs_(fs), format_(format), sink_(sink) {
-  const std::size_t workers = static_cast<std::size_t>(std::max(jobs, 2));
-  slots_.resize(workers * kSlotsPerJob);
+  // The walking thread is one of the `jobs` that scan: it scans whenever it
+  // would otherwise wait for a worker.
+  const std::size_t workers = static_cast<std::size_t>(std::max(jobs - 1, 1));
+  slots_.resize(ring_size(jobs));
   workers_.reserve(workers);
   for (std::size_t i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
 }

@@ -34,7 +34,8 @@ namespace mailsift {
 
 class ParallelScan : public ScanStage {
  public:
-  // Starts `jobs` (at least 2) scanning threads.
+  // `jobs` (at least 2) threads scan: jobs - 1 started here, and the calling
+  // thread whenever it would otherwise wait.
   ParallelScan(platform::FileSystem& fs, RowFormat format, RowSink& sink, int jobs);
   ~ParallelScan() override;
   ParallelScan(const ParallelScan&) = delete;
@@ -50,7 +51,10 @@ class ParallelScan : public ScanStage {
 
   bool read_failed() const override { return read_failed_; }
 
-  static constexpr std::size_t kSlotsPerJob = 4;
+  // Files in flight: the open handles and the rows waiting for their turn.
+  static constexpr std::size_t kSlotsPerJob = 16;
+  static constexpr std::size_t kMaxSlots = 256;
+  static std::size_t ring_size(int jobs);
   static constexpr std::size_t kWindowBytes = 8u << 20;
   // Queued files that wake a sleeping worker.
   static constexpr std::uint64_t kWakeBatch = 4;

@@ -14,6 +14,33 @@ inline bool is_digit(char c) {
   return c >= '0' && c <= '9';
 }
 
+inline char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// The first month of the table whose name `value` holds in any case, where
+// a name may not end on the value's last character (find_text's rule), or 0.
+// One pass over the value instead of a search for each name.
+int find_month(std::string_view value) {
+  if (value.size() <= 3) return 0;
+  const std::size_t starts = value.size() - 3;
+  int found = 13;
+  for (std::size_t i = 0; i < starts && found > 1; ++i) {
+    const char c0 = lower(value[i]);
+    if (c0 < 'a' || c0 > 's') continue;
+    const char c1 = lower(value[i + 1]);
+    const char c2 = lower(value[i + 2]);
+    for (int m = 1; m < found; ++m) {
+      const std::string_view name = kMonthNames[m - 1];
+      if (lower(name[0]) == c0 && name[1] == c1 && name[2] == c2) {
+        found = m;
+        break;
+      }
+    }
+  }
+  return found == 13 ? 0 : found;
+}
+
 // Reads the decimal number at successive, never decreasing positions of one
 // line the way the standard string-to-integer conversion does (white space,
 // one sign, digits; saturating). Runs of white space and of leading zeros are
@@ -76,12 +103,8 @@ void parse_header_date(std::string_view line, ParsedDate& date) {
   std::string_view value = line.substr(value_start);
 
   // Table order decides, not position in the line.
-  for (int m = 1; m <= 12; ++m) {
-    if (find_text(value, kMonthNames[m - 1]) != kNotFound) {
-      date.month = m;
-      break;
-    }
-  }
+  const int month = find_month(value);
+  if (month != 0) date.month = month;
 
   NumberReader number(line);
   std::size_t pos = value_start;

@@ -42,7 +42,7 @@ std::size_t tag_length(const char* at, std::size_t left) {
 
 }  // namespace
 
-std::size_t find_text(std::string_view line, std::string_view text) {
+std::size_t find_text_at(std::string_view line, std::string_view text, std::size_t anchor) {
   if (text.empty()) return line.empty() ? kNotFound : 0;
   if (line.size() <= text.size()) return kNotFound;
   const std::size_t starts = line.size() - text.size();  // positions 0 .. starts - 1
@@ -50,8 +50,6 @@ std::size_t find_text(std::string_view line, std::string_view text) {
 
   // Most search texts hold a byte without case (":", "=", "-", a space): let
   // memchr find the candidates for that byte, which is fast on long lines.
-  std::size_t anchor = 0;
-  while (anchor < text.size() && is_letter(static_cast<unsigned char>(text[anchor]))) ++anchor;
   if (anchor < text.size()) {
     const char* p = data + anchor;
     const char* end = data + starts + anchor;

@@ -14,9 +14,35 @@ namespace mailsift {
 
 inline constexpr std::size_t kNotFound = std::string_view::npos;
 
+// The byte of a search text that find_text lets memchr look for: the first
+// byte without case that is not a space (spaces are everywhere in text), else
+// the first space; size(text) when the text is all letters.
+constexpr std::size_t search_anchor(std::string_view text) {
+  std::size_t space = text.size();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = static_cast<char>(text[i] | 0x20);
+    if (c >= 'a' && c <= 'z') continue;
+    if (text[i] != ' ') return i;
+    if (space == text.size()) space = i;
+  }
+  return space;
+}
+
+// find_text with the anchor given (search_anchor(text)).
+std::size_t find_text_at(std::string_view line, std::string_view text, std::size_t anchor);
+
+// A search text, always a literal, with its anchor found while compiling.
+struct SearchText {
+  consteval SearchText(const char* literal) : text(literal), anchor(search_anchor(text)) {}
+  std::string_view text;
+  std::size_t anchor;
+};
+
 // Case-insensitive (ASCII) search for `text` in `line`. Start positions from 0
 // up to size(line) - size(text) - 1 are tried; the leftmost match wins.
-std::size_t find_text(std::string_view line, std::string_view text);
+inline std::size_t find_text(std::string_view line, SearchText text) {
+  return find_text_at(line, text.text, text.anchor);
+}
 
 // Plain byte search from `from` on (exact case, no end-of-line rule).
 inline std::size_t find_byte(std::string_view line, char c, std::size_t from = 0) {

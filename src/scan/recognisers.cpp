@@ -30,7 +30,7 @@ bool starts_any_case(const LineFacts& line, std::string_view prefix) {
          same_any_case(line.text.substr(0, prefix.size()), prefix);
 }
 
-bool contains(const LineFacts& line, std::string_view text) {
+bool contains(const LineFacts& line, SearchText text) {
   return find_text(line.text, text) != kNotFound;
 }
 

@@ -34,8 +34,10 @@ TEST(ParseHeaderDate, WorkedExamples) {
 TEST(ParseHeaderDate, EdgeCases) {
   // Table order decides: Jan before Dec wherever they stand.
   EXPECT_EQ(written("Date: 3 Dec 2010 or Jan x"), "2010-01-03 ");
-  // A month name that ends the line is not found.
+  // A month name that ends the line is not found; case does not matter.
   EXPECT_EQ(written("Sent: 5 Dec"), "0000-00-05 ");
+  EXPECT_EQ(written("Sent: 5 DEC x"), "0000-12-05 ");
+  EXPECT_EQ(written("Sent: 5 xmAYx"), "0000-05-05 ");
   // The later of two years above 1900 wins.
   EXPECT_EQ(written("Date: 1 Feb 2011 2012 x"), "2012-02-01 ");
   // The whole rest of the line is the time text, however long.

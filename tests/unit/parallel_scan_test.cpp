@@ -234,9 +234,9 @@ TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
     ASSERT_TRUE(base.read_failed);  // the unopenable file
     ASSERT_NE(base.err.find("\ncan't read file "), std::string::npos);
     for (const int jobs : {2, 8}) {
-      SCOPED_TRACE(testing::Message() << "jobs " << jobs << " delimiter " << format.delimiter
-                                      << " quoted " << format.quoted
-                                      << " style " << static_cast<int>(format.style));
+      SCOPED_TRACE(testing::Message()
+                   << "jobs " << jobs << " delimiter " << format.delimiter << " quoted "
+                   << format.quoted << " style " << static_cast<int>(format.style));
       RunSpec spec;
       spec.jobs = jobs;
       spec.format = format;
@@ -265,7 +265,7 @@ TEST_F(ParallelScanTest, InterruptLeavesWholeRowsAndTheirProgressLines) {
       // Never a row the walk had not handed over; the window of files in
       // flight is bounded.
       EXPECT_LE(rows, at);
-      EXPECT_GE(rows + static_cast<std::size_t>(jobs) * ParallelScan::kSlotsPerJob, at);
+      EXPECT_GE(rows + ParallelScan::ring_size(jobs), at);
     }
   }
   EXPECT_EQ(open_descriptors(), before) << "files scanned ahead were left open";
@@ -284,7 +284,7 @@ TEST_F(ParallelScanTest, FailedReportWriteStopsPromptly) {
     EXPECT_EQ(got.stop, Stop::kWriteError);
     // The first row's write fails; the walk is told no later than when the
     // window of files in flight is full.
-    EXPECT_LE(got.accepted, static_cast<std::size_t>(jobs) * ParallelScan::kSlotsPerJob + 1);
+    EXPECT_LE(got.accepted, ParallelScan::ring_size(jobs) + 1);
     EXPECT_EQ(got.err, base.err.substr(0, base.err_ends[1]));
   }
   EXPECT_EQ(open_descriptors(), before);
