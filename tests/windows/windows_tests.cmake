@@ -28,8 +28,8 @@ endforeach()
 file(GLOB WINDOWS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/windows/*_test.cpp)
 
 # Cases that expect POSIX paths ("/" separators, no long-path prefix,
-# case-sensitive roots), LF line ends in the log, a POSIX time-zone name or
-# no registry.
+# case-sensitive roots), LF line ends in the log, a POSIX time-zone name, no
+# registry, or descriptors counted in /proc/self/fd.
 set(POSIX_ONLY_UNIT_CASES
   DateText.StandardTimeDuringDaylightSaving
   EnvironmentSwitches.ResetDefaultsAndStartTime
@@ -48,6 +48,8 @@ set(POSIX_ONLY_UNIT_CASES
   Options.OutputFile
   Options.PathsPatternsAndOrder
   Options.PlusOneClosesAnOpenLog
+  ParallelScanTest.InterruptLeavesWholeRowsAndTheirProgressLines
+  ParallelScanTest.WorkerOutOfMemoryIsRethrownInTurn
   RootsTest.PathArguments
   RootsTest.StoredFormAndDuplicates
   WalkTest.ConsumerStopEndsTheWalkWithHandlesClosed
