@@ -9,10 +9,6 @@ namespace mailsift {
 
 namespace {
 
-inline bool is_letter(unsigned char c) {
-  return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-}
-
 inline bool same_text_at(const char* at, std::string_view text) {
   for (std::size_t k = 0; k < text.size(); ++k) {
     if (ascii_lower(static_cast<unsigned char>(at[k])) !=
