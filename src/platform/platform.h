@@ -54,6 +54,17 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// What a directory listing says of an entry's type without looking at the
+// entry itself: a regular file, something that holds no message (a FIFO, a
+// socket, a device), or unknown (directories, links, and file systems that do
+// not say).
+enum class ListedType { kUnknown, kRegular, kOther };
+
+struct ListedEntry {
+  std::string name;
+  ListedType type = ListedType::kUnknown;
+};
+
 // Directory and file access the walk and the dispatch go through. Virtual so
 // that tests can walk an in-memory tree; the real one is real_file_system().
 // Handles are small non-negative integers; -1 means failure.
@@ -72,6 +83,9 @@ class FileSystem {
   // The entry names of an open directory without "." and "..", sorted by name
   // with ASCII letters upper-cased, byte by byte, ties by raw bytes.
   virtual bool list_directory(int dir, std::vector<std::string>& names) = 0;
+  // list_directory's entries with the type the listing gave. By default
+  // every type is unknown.
+  virtual bool list_entries(int dir, std::vector<ListedEntry>& entries);
   // Entry facts of `name` in an open directory: stat, and lstat when that fails.
   virtual bool stat_entry(int dir, const std::string& name, EntryInfo& info) = 0;
   // Identity of an open directory.
@@ -80,6 +94,12 @@ class FileSystem {
   // no controlling tty, no second look at its type); -1 when it cannot be
   // opened (last_error_text() says why).
   virtual int open_file(int dir, const std::string& name) = 0;
+  // The facts of an entry listed as a regular file, as stat_entry gives
+  // them. Where it costs no extra call the file is opened in the same step,
+  // as open_file opens it: `opened` is then its handle, else -1 and the
+  // caller opens it itself if it still wants to. False when the entry cannot
+  // be looked at. By default: stat_entry.
+  virtual bool look_at_regular(int dir, const std::string& name, EntryInfo& info, int& opened);
   // Reads up to n bytes: the count, 0 at end of file (or when a signal
   // interrupted the read), -1 on a read error (last_error_text() says why).
   virtual std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) = 0;

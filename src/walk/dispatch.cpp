@@ -3,6 +3,7 @@
 #include "walk/dispatch.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "walk/age_filter.h"
@@ -34,16 +35,31 @@ bool find_wildcard_entry(WalkContext& walk, int dir, const std::string& pattern,
 // empty record, as it always was. Only a regular file that cannot be opened
 // is a read failure.
 void open_selected(WalkContext& walk, int dir, const std::string& name,
-                   const platform::EntryInfo& info, SelectedFile& selected) {
-  selected.file = -1;
+                   const platform::EntryInfo& info, int& opened, SelectedFile& selected) {
+  selected.file = std::exchange(opened, -1);
   selected.open_failed = false;
   selected.error_text.clear();
-  if (info.type != platform::EntryType::kRegular) return;
+  if (selected.file >= 0 || info.type != platform::EntryType::kRegular) return;
   selected.file = walk.fs.open_file(dir, name);
   if (selected.file >= 0) return;
   selected.open_failed = true;
   selected.error_text = platform::last_error_text();
 }
+
+// Closes a handle the dispatch was given unless it was passed on.
+class HandleGuard {
+ public:
+  HandleGuard(platform::FileSystem& fs, int& handle) : fs_(fs), handle_(handle) {}
+  HandleGuard(const HandleGuard&) = delete;
+  HandleGuard& operator=(const HandleGuard&) = delete;
+  ~HandleGuard() {
+    if (handle_ >= 0) fs_.close_file(std::exchange(handle_, -1));
+  }
+
+ private:
+  platform::FileSystem& fs_;
+  int& handle_;
+};
 
 }  // namespace
 
@@ -53,7 +69,8 @@ bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info) {
 }
 
 Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
-                   const platform::EntryInfo* known) {
+                   const platform::EntryInfo* known, int opened) {
+  const HandleGuard guard(walk.fs, opened);
   const Settings& settings = walk.settings;
   platform::EntryInfo info;
   std::string found_name;
@@ -91,7 +108,7 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
   selected.path.append(file_name);
   selected.size = info.size;
   selected.modified = modification_time(info, settings.zulu_time != 0);
-  open_selected(walk, dir, file_name, info, selected);
+  open_selected(walk, dir, file_name, info, opened, selected);
   const Stop stop = walk.consumer->accept(selected);
   ++selected.sequence;
   return stop;

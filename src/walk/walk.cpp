@@ -9,6 +9,7 @@
 #include "walk/walk.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/path_syntax.h"
@@ -24,6 +25,9 @@ namespace {
 struct Entry {
   std::string name;
   platform::EntryInfo info;
+  // A regular file by the listing's word, not looked at yet: its facts are
+  // taken when it is selected, together with opening it.
+  bool facts_pending = false;
 };
 
 // The identities of the directories being walked, root first.
@@ -33,21 +37,48 @@ bool on_path(const DescentPath& path, const platform::FileIdentity& id) {
   return std::find(path.begin(), path.end(), id) != path.end();
 }
 
-// Lists an open directory and looks at each entry once. Entries that are not
-// regular files, directories or dangling links are left out: they hold no
-// saved message and opening one can block.
+// Lists an open directory. Entries that are not regular files, directories
+// or dangling links are left out: they hold no saved message and opening one
+// can block. Each other entry is looked at once, here, or for an entry the
+// listing names a regular file, when it is selected.
 bool read_entries(WalkContext& walk, int dir, std::vector<Entry>& entries) {
-  std::vector<std::string> names;
-  if (!walk.fs.list_directory(dir, names)) return false;
-  entries.reserve(names.size());
-  for (std::string& name : names) {
+  std::vector<platform::ListedEntry> listed;
+  if (!walk.fs.list_entries(dir, listed)) return false;
+  entries.reserve(listed.size());
+  for (platform::ListedEntry& item : listed) {
+    if (item.type == platform::ListedType::kOther) continue;
     Entry entry;
-    if (!walk.fs.stat_entry(dir, name, entry.info)) continue;
-    if (entry.info.type == platform::EntryType::kOther) continue;
-    entry.name = std::move(name);
+    if (item.type == platform::ListedType::kRegular) {
+      entry.info.type = platform::EntryType::kRegular;
+      entry.facts_pending = true;
+    } else {
+      if (!walk.fs.stat_entry(dir, item.name, entry.info)) continue;
+      if (entry.info.type == platform::EntryType::kOther) continue;
+    }
+    entry.name = std::move(item.name);
     entries.push_back(std::move(entry));
   }
   return true;
+}
+
+// The facts of a selected entry, looked at now if the listing deferred it
+// (opening the file in the same step where that is cheaper). False when the
+// entry is gone or is no longer a file, as if the listing had left it out.
+bool entry_facts(WalkContext& walk, int dir, const Entry& entry, bool counting,
+                 platform::EntryInfo& info, int& opened) {
+  opened = -1;
+  if (!entry.facts_pending) {
+    info = entry.info;
+    return true;
+  }
+  const bool looked = counting ? walk.fs.stat_entry(dir, entry.name, info)
+                               : walk.fs.look_at_regular(dir, entry.name, info, opened);
+  if (looked && (info.type == platform::EntryType::kRegular ||
+                 info.type == platform::EntryType::kDangling)) {
+    return true;
+  }
+  if (opened >= 0) walk.fs.close_file(std::exchange(opened, -1));
+  return false;
 }
 
 // Esc or Ctrl-C typed at the terminal ends the run like an interrupt. The
@@ -63,12 +94,13 @@ bool within_depth_limit(const WalkContext& walk) {
   return walk.settings.max_level == 0 || walk.depth < walk.settings.max_level;
 }
 
-void count_file(WalkContext& walk, const std::string& dir_path, const Entry& entry) {
+void count_file(WalkContext& walk, const std::string& dir_path, const std::string& name,
+                std::int64_t size) {
   WalkCounts& counts = walk.counts;
   ++counts.pre_count;
-  counts.pre_bytes += entry.info.size;
+  counts.pre_bytes += size;
   if (!walk.measure_paths) return;
-  const std::size_t length = count_characters(dir_path) + count_characters(entry.name);
+  const std::size_t length = count_characters(dir_path) + count_characters(name);
   if (length > counts.longest_path) counts.longest_path = static_cast<std::uint32_t>(length);
 }
 
@@ -85,13 +117,19 @@ Stop scan_directory_files(WalkContext& walk, int dir, const std::string& dir_pat
       if (!match_name_pattern(pattern, entry.name)) continue;
       if (abort_key_pressed()) return Stop::kInterrupted;
       if (entry.info.type == platform::EntryType::kDirectory) continue;
-      if (is_skipped(walk, entry.info)) continue;
-      if (counting) {
-        count_file(walk, dir_path, entry);
+      if (!counting && exclusions_on && is_excluded(walk.lists.exclusions, entry.name)) continue;
+      platform::EntryInfo info;
+      int opened;
+      if (!entry_facts(walk, dir, entry, counting, info, opened)) continue;
+      if (is_skipped(walk, info)) {
+        if (opened >= 0) walk.fs.close_file(opened);
         continue;
       }
-      if (exclusions_on && is_excluded(walk.lists.exclusions, entry.name)) continue;
-      const Stop stop = dispatch_file(walk, dir, dir_path, entry.name, &entry.info);
+      if (counting) {
+        count_file(walk, dir_path, entry.name, info.size);
+        continue;
+      }
+      const Stop stop = dispatch_file(walk, dir, dir_path, entry.name, &info, opened);
       if (stop != Stop::kNone) return stop;
     }
   }

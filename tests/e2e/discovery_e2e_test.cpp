@@ -57,9 +57,9 @@ void remove_at(int parent, const char* name) {
 
 // Runs a program with standard error and input on /dev/null, after `setup`
 // ran in the child, and gives its standard output; nullopt when it could not
-// run or did not end with status 0.
+// run or did not end with `status`.
 std::optional<std::string> run_child(const std::string& cwd, Strings args,
-                                     const std::function<void()>& setup) {
+                                     const std::function<void()>& setup, int status_wanted = 0) {
   int out[2];
   if (::pipe(out) != 0) return std::nullopt;
   std::vector<char*> argv;
@@ -87,18 +87,19 @@ std::optional<std::string> run_child(const std::string& cwd, Strings args,
   ::close(out[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != status_wanted) return std::nullopt;
   return text;
 }
 
 // Runs mailsift as the unprivileged user "nobody" (the caller is root, for
 // whom permissions deny nothing); nullopt when that cannot be arranged here.
-std::optional<std::string> run_as_nobody(const std::string& cwd, const Strings& args) {
+std::optional<std::string> run_as_nobody(const std::string& cwd, const Strings& args,
+                                         int status_wanted) {
   const char* runuser = "/usr/sbin/runuser";
   if (::access(runuser, X_OK) != 0 || ::getpwnam("nobody") == nullptr) return std::nullopt;
   Strings all = {runuser, "-u", "nobody", "--", mailsift_binary()};
   all.insert(all.end(), args.begin(), args.end());
-  return run_child(cwd, all, [] {});
+  return run_child(cwd, all, [] {}, status_wanted);
 }
 
 class DiscoveryE2E : public ::testing::Test {
@@ -252,7 +253,8 @@ TEST_F(DiscoveryE2E, UnreadableDirectoriesAndFiles) {
     EXPECT_NE(r.err.find("\ncan't read file " + root_ + "/secret.eml ("), std::string::npos);
     report = r.out;
   } else {
-    std::optional<std::string> as_nobody = run_as_nobody(dir_, {root_});
+    // As there, the unreadable file ends the run with the read-error code.
+    std::optional<std::string> as_nobody = run_as_nobody(dir_, {root_}, 11);
     if (!as_nobody) {
       ::chmod((root_ + "/locked").c_str(), 0755);
       GTEST_SKIP() << "running as root without a way to run as another user: "

@@ -202,6 +202,13 @@ TEST_P(FaultE2E, DescriptorLimitWhileOpeningDirectories) {
   };
   for (const Case& c : {Case{16, 4096}, Case{16, 16}}) {
     SCOPED_TRACE("soft " + std::to_string(c.soft) + " hard " + std::to_string(c.hard));
+#ifdef MAILSIFT_SANITIZED
+    // The sanitizers' own checks need a free descriptor (UBSan probes an
+    // object's vtable through a pipe), so at the hard limit a sanitized
+    // binary reports a sound object as corrupt. That case runs in the plain
+    // build only.
+    if (c.soft == c.hard) continue;
+#endif
     RunOptions o;
     o.cwd = dir_;
     o.env = clean_env(dir_);

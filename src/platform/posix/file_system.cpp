@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -43,6 +44,56 @@ int refuse_kernel_directory(int fd) {
   return fd;
 }
 
+int open_message(int dir, const std::string& name) {
+  int fd;
+  do {
+    fd = ::openat(dir, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && (errno == EINTR || (errno == EMFILE && raise_descriptor_limit())));
+  // The walk opens only what it saw as a regular file. Non-blocking, a FIFO
+  // swapped in since then cannot stall the run: reading it ends at once.
+  return fd;
+}
+
+ListedType listed_type(unsigned char d_type) {
+  switch (d_type) {
+    case DT_REG:
+      return ListedType::kRegular;
+    case DT_FIFO:
+    case DT_SOCK:
+    case DT_CHR:
+    case DT_BLK:
+      return ListedType::kOther;
+    default:
+      return ListedType::kUnknown;
+  }
+}
+
+// Calls `take(name, d_type)` for each entry but "." and "..", in the order
+// the system lists them.
+template <typename Take>
+bool read_directory(int dir, Take take) {
+  // A duplicate of the handle, not a new open of ".": listing a directory
+  // needs read permission only, as on the handle itself.
+  int copy;
+  do {
+    copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+  } while (copy < 0 && errno == EMFILE && raise_descriptor_limit());
+  if (copy < 0) return false;
+  DIR* d = ::fdopendir(copy);
+  if (d == nullptr) {
+    ::close(copy);
+    return false;
+  }
+  ::rewinddir(d);  // the duplicate shares the handle's position
+  while (dirent* e = ::readdir(d)) {
+    const char* n = e->d_name;
+    if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+    take(n, e->d_type);
+  }
+  ::closedir(d);
+  return true;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   int open_directory(const std::string& path) override {
@@ -59,26 +110,21 @@ class PosixFileSystem : public FileSystem {
 
   bool list_directory(int dir, std::vector<std::string>& names) override {
     names.clear();
-    // A duplicate of the handle, not a new open of ".": listing a directory
-    // needs read permission only, as on the handle itself.
-    int copy;
-    do {
-      copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
-    } while (copy < 0 && errno == EMFILE && raise_descriptor_limit());
-    if (copy < 0) return false;
-    DIR* d = ::fdopendir(copy);
-    if (d == nullptr) {
-      ::close(copy);
+    if (!read_directory(dir, [&names](const char* name, unsigned char) { names.emplace_back(name); }))
       return false;
-    }
-    ::rewinddir(d);  // the duplicate shares the handle's position
-    while (dirent* e = ::readdir(d)) {
-      const char* n = e->d_name;
-      if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-      names.emplace_back(n);
-    }
-    ::closedir(d);
     sort_entry_names(names);
+    return true;
+  }
+
+  bool list_entries(int dir, std::vector<ListedEntry>& entries) override {
+    entries.clear();
+    const bool listed = read_directory(dir, [&entries](const char* name, unsigned char type) {
+      entries.push_back(ListedEntry{name, listed_type(type)});
+    });
+    if (!listed) return false;
+    std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) {
+      return entry_name_less(a.name, b.name);
+    });
     return true;
   }
 
@@ -88,14 +134,18 @@ class PosixFileSystem : public FileSystem {
 
   bool directory_identity(int dir, FileIdentity& id) override { return handle_identity(dir, id); }
 
-  int open_file(int dir, const std::string& name) override {
-    int fd;
-    do {
-      fd = ::openat(dir, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && (errno == EINTR || (errno == EMFILE && raise_descriptor_limit())));
-    // The walk opens only what it saw as a regular file. Non-blocking, a FIFO
-    // swapped in since then cannot stall the run: reading it ends at once.
-    return fd;
+  int open_file(int dir, const std::string& name) override { return open_message(dir, name); }
+
+  // Opening first and asking the handle saves looking the name up twice.
+  bool look_at_regular(int dir, const std::string& name, EntryInfo& info, int& opened) override {
+    opened = open_message(dir, name);
+    if (opened >= 0) {
+      if (posix::stat_handle(opened, info) && info.type == EntryType::kRegular) return true;
+      // Replaced by something else since the listing: looked at by name.
+      ::close(opened);
+      opened = -1;
+    }
+    return posix::stat_at(dir, name.c_str(), info);
   }
 
   std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) override {

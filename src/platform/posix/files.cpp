@@ -47,9 +47,18 @@ void fill_from_statx(const struct statx& sx, EntryInfo& info) {
 
 namespace posix {
 
+constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
+
+bool stat_handle(int fd, EntryInfo& info) {
+  struct statx sx;
+  if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, kStatxMask, &sx) != 0) return false;
+  fill_from_statx(sx, info);
+  return true;
+}
+
 bool stat_at(int dir, const char* name, EntryInfo& info) {
   struct statx sx;
-  unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+  const unsigned mask = kStatxMask;
   if (::statx(dir, name, AT_STATX_SYNC_AS_STAT, mask, &sx) == 0) {
     fill_from_statx(sx, info);
     return true;

@@ -9,6 +9,8 @@ namespace mailsift::platform::posix {
 
 // stat (links followed), lstat when that fails; birth time when reported.
 bool stat_at(int dir, const char* name, EntryInfo& info);
+// Entry facts of an open handle.
+bool stat_handle(int fd, EntryInfo& info);
 // Opens a directory by absolute path, one component at a time when the path
 // is too long for a single open.
 int open_long_directory(const std::string& path);

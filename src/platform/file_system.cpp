@@ -1,0 +1,21 @@
+// What a file system without cheaper ways of its own does for the listing
+// with types and the look at a regular file.
+#include "platform/platform.h"
+
+namespace mailsift::platform {
+
+bool FileSystem::list_entries(int dir, std::vector<ListedEntry>& entries) {
+  std::vector<std::string> names;
+  entries.clear();
+  if (!list_directory(dir, names)) return false;
+  entries.reserve(names.size());
+  for (std::string& name : names) entries.push_back(ListedEntry{std::move(name)});
+  return true;
+}
+
+bool FileSystem::look_at_regular(int dir, const std::string& name, EntryInfo& info, int& opened) {
+  opened = -1;
+  return stat_entry(dir, name, info);
+}
+
+}  // namespace mailsift::platform
