@@ -3,9 +3,11 @@
 //
 // Every directory on the descent path stays open and everything below it is
 // reached relative to it, so the depth of a tree is not limited by the
-// longest path the system accepts. Each directory is listed once and each of
-// its entries looked at once; only the entries of the directories on the
-// current descent path are held in memory.
+// longest path the system accepts. Each directory is listed once. An entry
+// is looked at while its directory is read, except a file the listing calls
+// regular: that one is looked at when a pattern selects it, in the same step
+// as opening it. Only the entries of the directories on the current descent
+// path are held in memory.
 #include "walk/walk.h"
 
 #include <algorithm>
