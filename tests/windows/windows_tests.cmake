@@ -21,6 +21,7 @@ set(POSIX_ONLY_UNIT_TESTS
   ini_file_test.cpp       # XDG and /etc places, FIFOs, permission bits
   output_file_test.cpp    # gethostname, permission bits, "/" masks
   scan_file_test.cpp      # scratch files made with a POSIX shell
+  posix_listing_test.cpp  # FIFOs and links, the POSIX listing's types
 )
 foreach(name ${POSIX_ONLY_UNIT_TESTS})
   list(REMOVE_ITEM UNIT_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/unit/${name})
