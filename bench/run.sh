@@ -84,3 +84,15 @@ for name in floor one default; do
   printf '%-28s %8s %8s %8s %8s\n' "$label" "$real" "$(median $name.t 2)" "$(median $name.t 3)" \
     "$(awk -v a="$real" -v b="$f" 'BEGIN { printf "%.2f", a / b }')"
 done
+
+# Peak memory of a default run, and the system calls per file of a
+# one-thread run, where the tools to tell them are installed.
+if [ -x /usr/bin/time ]; then
+  rss=$( { /usr/bin/time -f %M "${default[@]}" </dev/null >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+  echo "peak RSS, default jobs: $rss KiB"
+fi
+if command -v strace >/dev/null 2>&1; then
+  files=$("${floor[@]}" | cut -d' ' -f1)
+  strace -f -c -o calls.txt "${one[@]}" </dev/null >/dev/null 2>/dev/null
+  awk -v files="$files" '$NF == "total" { printf "system calls per file, --jobs=1: %.2f\n", $4 / files }' calls.txt
+fi
