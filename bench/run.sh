@@ -88,8 +88,8 @@ done
 # Peak memory of a default run, and the system calls per file of a
 # one-thread run, where the tools to tell them are installed.
 if [ -x /usr/bin/time ]; then
-  rss=$( { /usr/bin/time -f %M "${default[@]}" </dev/null >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-  echo "peak RSS, default jobs: $rss KiB"
+  /usr/bin/time -f %M -o rss.txt "${default[@]}" </dev/null >/dev/null 2>/dev/null
+  echo "peak RSS, default jobs: $(tail -1 rss.txt) KiB"
 fi
 if command -v strace >/dev/null 2>&1; then
   files=$("${floor[@]}" | cut -d' ' -f1)
