@@ -64,21 +64,22 @@ bool read_entries(WalkContext& walk, int dir, std::vector<Entry>& entries) {
 }
 
 // The facts of a selected entry, looked at now if the listing deferred it
-// (opening the file in the same step where that is cheaper). False when the
-// entry is gone or is no longer a file, as if the listing had left it out.
+// (opening the file in the same step where that is cheaper). False, with
+// nothing left open, for one of the run's own files and for an entry that is
+// gone or no longer a file, as if the listing had left it out.
 bool entry_facts(WalkContext& walk, int dir, const Entry& entry, bool counting,
                  platform::EntryInfo& info, int& opened) {
   opened = -1;
+  bool usable = true;
   if (!entry.facts_pending) {
     info = entry.info;
-    return true;
+  } else {
+    usable = counting ? walk.fs.stat_entry(dir, entry.name, info)
+                      : walk.fs.look_at_regular(dir, entry.name, info, opened);
+    usable = usable && (info.type == platform::EntryType::kRegular ||
+                        info.type == platform::EntryType::kDangling);
   }
-  const bool looked = counting ? walk.fs.stat_entry(dir, entry.name, info)
-                               : walk.fs.look_at_regular(dir, entry.name, info, opened);
-  if (looked && (info.type == platform::EntryType::kRegular ||
-                 info.type == platform::EntryType::kDangling)) {
-    return true;
-  }
+  if (usable && !is_skipped(walk, info)) return true;
   if (opened >= 0) walk.fs.close_file(std::exchange(opened, -1));
   return false;
 }
@@ -123,10 +124,6 @@ Stop scan_directory_files(WalkContext& walk, int dir, const std::string& dir_pat
       platform::EntryInfo info;
       int opened;
       if (!entry_facts(walk, dir, entry, counting, info, opened)) continue;
-      if (is_skipped(walk, info)) {
-        if (opened >= 0) walk.fs.close_file(opened);
-        continue;
-      }
       if (counting) {
         count_file(walk, dir_path, entry.name, info.size);
         continue;

@@ -125,7 +125,7 @@ struct Captured {
   std::vector<std::size_t> err_ends{0};
 };
 
-struct RunSpec {
+struct RunSetup {
   int jobs = 1;
   RowFormat format;
   std::size_t interrupt_before = kNever;  // set the interrupt flag before this file
@@ -145,29 +145,29 @@ struct OpenDir {
 
 // Hands the set to a scan stage the way the walk does, then finishes it.
 // `out` holds what was written also when a failure is thrown.
-void run_scan(const MessageSet& set, const RunSpec& spec, Captured& out) {
+void run_scan(const MessageSet& set, const RunSetup& setup, Captured& out) {
   OutStream report;
   OutStream console;
-  if (spec.report_handle >= 0) {
-    report.attach_handle(spec.report_handle, 0, true);
+  if (setup.report_handle >= 0) {
+    report.attach_handle(setup.report_handle, 0, true);
   } else {
     report.attach_string(&out.report);
   }
   console.attach_string(&out.err);
   RowSink sink(report, console);
-  platform::FileSystem& fs = spec.fs != nullptr ? *spec.fs : platform::real_file_system();
+  platform::FileSystem& fs = setup.fs != nullptr ? *setup.fs : platform::real_file_system();
   const OpenDir dir(set.path());
   ASSERT_GE(dir.handle, 0);
-  const std::unique_ptr<ScanStage> stage = make_scan_stage(fs, spec.format, sink, spec.jobs);
+  const std::unique_ptr<ScanStage> stage = make_scan_stage(fs, setup.format, sink, setup.jobs);
   Stop stop = Stop::kNone;
   for (std::size_t i = 0; i < set.size(); ++i) {
-    if (i == spec.interrupt_before) platform::set_interrupted(true);
+    if (i == setup.interrupt_before) platform::set_interrupted(true);
     if (platform::interrupted()) {
       stop = Stop::kInterrupted;
       break;
     }
     SelectedFile file = set.selected(i, dir.handle);
-    if (i == spec.poison_index) spec.on_open(file.file);
+    if (i == setup.poison_index) setup.on_open(file.file);
     stop = stage->accept(file);
     ++out.accepted;
     out.report_ends.push_back(out.report.size());
@@ -175,14 +175,14 @@ void run_scan(const MessageSet& set, const RunSpec& spec, Captured& out) {
     if (stop != Stop::kNone) break;
   }
   // An interrupt after the walk's last file.
-  if (spec.interrupt_before == set.size()) platform::set_interrupted(true);
+  if (setup.interrupt_before == set.size()) platform::set_interrupted(true);
   out.stop = stage->finish(stop);
   out.read_failed = stage->read_failed();
 }
 
-Captured run_scan(const MessageSet& set, const RunSpec& spec) {
+Captured run_scan(const MessageSet& set, const RunSetup& setup) {
   Captured out;
-  run_scan(set, spec, out);
+  run_scan(set, setup, out);
   platform::set_interrupted(false);
   return out;
 }
@@ -213,9 +213,9 @@ class ParallelScanTest : public ::testing::Test {
     set_ = nullptr;
   }
   static Captured one_thread(RowFormat format = {}) {
-    RunSpec spec;
-    spec.format = format;
-    return run_scan(*set_, spec);
+    RunSetup setup;
+    setup.format = format;
+    return run_scan(*set_, setup);
   }
   static MessageSet* set_;
 };
@@ -237,10 +237,10 @@ TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
       SCOPED_TRACE(testing::Message()
                    << "jobs " << jobs << " delimiter " << format.delimiter << " quoted "
                    << format.quoted << " style " << static_cast<int>(format.style));
-      RunSpec spec;
-      spec.jobs = jobs;
-      spec.format = format;
-      const Captured got = run_scan(*set_, spec);
+      RunSetup setup;
+      setup.jobs = jobs;
+      setup.format = format;
+      const Captured got = run_scan(*set_, setup);
       EXPECT_EQ(got.stop, Stop::kNone);
       EXPECT_TRUE(got.read_failed);
       EXPECT_EQ(got.report, base.report);
@@ -256,10 +256,10 @@ TEST_F(ParallelScanTest, InterruptLeavesWholeRowsAndTheirProgressLines) {
     for (const std::size_t at :
          {std::size_t{0}, std::size_t{1}, std::size_t{12}, std::size_t{90}, set_->size()}) {
       SCOPED_TRACE(testing::Message() << "jobs " << jobs << ", interrupt before file " << at);
-      RunSpec spec;
-      spec.jobs = jobs;
-      spec.interrupt_before = at;
-      const Captured got = run_scan(*set_, spec);
+      RunSetup setup;
+      setup.jobs = jobs;
+      setup.interrupt_before = at;
+      const Captured got = run_scan(*set_, setup);
       EXPECT_EQ(got.stop, Stop::kInterrupted);
       const std::size_t rows = expect_whole_prefix(got, base);
       // Never a row the walk had not handed over; the window of files in
@@ -276,11 +276,11 @@ TEST_F(ParallelScanTest, FailedReportWriteStopsPromptly) {
   const std::size_t before = open_descriptors();
   for (const int jobs : {1, 2, 8}) {
     SCOPED_TRACE(testing::Message() << "jobs " << jobs);
-    RunSpec spec;
-    spec.jobs = jobs;
-    spec.report_handle = platform::open_path("/dev/full", platform::OpenMode::kWriteTruncate);
-    if (spec.report_handle < 0) GTEST_SKIP() << "no /dev/full";
-    const Captured got = run_scan(*set_, spec);
+    RunSetup setup;
+    setup.jobs = jobs;
+    setup.report_handle = platform::open_path("/dev/full", platform::OpenMode::kWriteTruncate);
+    if (setup.report_handle < 0) GTEST_SKIP() << "no /dev/full";
+    const Captured got = run_scan(*set_, setup);
     EXPECT_EQ(got.stop, Stop::kWriteError);
     // The first row's write fails; the walk is told no later than when the
     // window of files in flight is full.
@@ -321,15 +321,15 @@ TEST_F(ParallelScanTest, WorkerOutOfMemoryIsRethrownInTurn) {
   for (const int jobs : {2, 8}) {
     for (const std::size_t poison : {std::size_t{0}, std::size_t{40}}) {
       SCOPED_TRACE(testing::Message() << "jobs " << jobs << ", no memory for file " << poison);
-      RunSpec spec;
-      spec.jobs = jobs;
-      spec.fs = &fs;
-      spec.poison_index = poison;
-      spec.on_open = [](int handle) { ExhaustedFileSystem::poisoned = handle; };
+      RunSetup setup;
+      setup.jobs = jobs;
+      setup.fs = &fs;
+      setup.poison_index = poison;
+      setup.on_open = [](int handle) { ExhaustedFileSystem::poisoned = handle; };
       // The failure reaches the writing thread when the file's turn comes,
       // after the rows before it; leaving the run joins the workers.
       Captured got;
-      EXPECT_THROW(run_scan(*set_, spec, got), std::bad_alloc);
+      EXPECT_THROW(run_scan(*set_, setup, got), std::bad_alloc);
       ExhaustedFileSystem::poisoned = -1;
       EXPECT_EQ(got.report, base.report.substr(0, base.report_ends[poison]));
       EXPECT_EQ(got.err, base.err.substr(0, base.err_ends[poison]));
@@ -341,19 +341,19 @@ TEST_F(ParallelScanTest, WorkerOutOfMemoryIsRethrownInTurn) {
 // Interrupts at random moments over a larger set, with every number of jobs.
 TEST(ParallelScanStress, RandomInterruptsLeaveWholeRowPrefixes) {
   const MessageSet set(2000);
-  const Captured base = run_scan(set, RunSpec{});
+  const Captured base = run_scan(set, RunSetup{});
   std::mt19937 random(9);
   for (int round = 0; round < 30; ++round) {
-    RunSpec spec;
-    spec.jobs = 2 + static_cast<int>(random() % 7);
-    spec.interrupt_before = random() % (set.size() + 1);
+    RunSetup setup;
+    setup.jobs = 2 + static_cast<int>(random() % 7);
+    setup.interrupt_before = random() % (set.size() + 1);
     SCOPED_TRACE(testing::Message()
-                 << "jobs " << spec.jobs << ", interrupt before file " << spec.interrupt_before);
-    const Captured got = run_scan(set, spec);
+                 << "jobs " << setup.jobs << ", interrupt before file " << setup.interrupt_before);
+    const Captured got = run_scan(set, setup);
     EXPECT_EQ(got.stop, Stop::kInterrupted);
-    EXPECT_LE(expect_whole_prefix(got, base), spec.interrupt_before);
+    EXPECT_LE(expect_whole_prefix(got, base), setup.interrupt_before);
   }
-  RunSpec whole;
+  RunSetup whole;
   whole.jobs = 3;
   const Captured all = run_scan(set, whole);
   EXPECT_EQ(all.report, base.report);

@@ -58,12 +58,11 @@ bool stat_handle(int fd, EntryInfo& info) {
 
 bool stat_at(int dir, const char* name, EntryInfo& info) {
   struct statx sx;
-  const unsigned mask = kStatxMask;
-  if (::statx(dir, name, AT_STATX_SYNC_AS_STAT, mask, &sx) == 0) {
+  if (::statx(dir, name, AT_STATX_SYNC_AS_STAT, kStatxMask, &sx) == 0) {
     fill_from_statx(sx, info);
     return true;
   }
-  if (::statx(dir, name, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, mask, &sx) == 0) {
+  if (::statx(dir, name, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, kStatxMask, &sx) == 0) {
     fill_from_statx(sx, info);
     // A link whose target is missing is an entry of its own.
     if (S_ISLNK(sx.stx_mode)) {
