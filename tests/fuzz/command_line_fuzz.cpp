@@ -17,22 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace mailsift;
   std::vector<std::string> pieces = fuzz::split(fuzz::as_text(data, size), '\0');
   if (pieces.size() > 64) return 0;
-  static const fuzz::FixedClock clock;
   std::vector<std::string> args = {"/fuzz/mailsift"};
   for (std::string& piece : pieces) args.push_back(std::move(piece));
   args.push_back("-.ini");
-  Settings settings;
-  apply_program_defaults(settings);
-  RunLists lists;
-  int file_list = -1;
-  std::string out, err;
-  Console console;
-  console.attach_test_streams(&out, &err);
-  fuzz::PaperHost host;
-  const ConfigStop stop = configure({settings, lists, args, file_list}, host, console, clock);
+  fuzz::ConfigScene c;
+  const ConfigStop stop =
+      configure({c.settings, c.lists, args, c.file_list}, c.host, c.console, c.clock);
   // A stop leaves no list file open; a finished run has a pattern and a root.
-  if (stop) FUZZ_CHECK(file_list == -1);
-  if (!stop) FUZZ_CHECK(!lists.name_patterns.empty() && !lists.roots.empty());
-  if (file_list >= 0) platform::close_handle(file_list);
+  if (stop) FUZZ_CHECK(c.file_list == -1);
+  if (!stop) FUZZ_CHECK(!c.lists.name_patterns.empty() && !c.lists.roots.empty());
+  if (c.file_list >= 0) platform::close_handle(c.file_list);
   return 0;
 }

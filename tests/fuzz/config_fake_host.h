@@ -7,7 +7,10 @@
 #include <string>
 
 #include "config/config_host.h"
+#include "config/run_lists.h"
+#include "config/settings.h"
 #include "platform/platform.h"
+#include "util/console.h"
 
 namespace mailsift::fuzz {
 
@@ -32,6 +35,23 @@ class PaperHost : public ConfigHost {
 class FixedClock : public platform::Clock {
  public:
   std::int64_t now() const override { return 1377083046; }
+};
+
+// What one configuration run writes into: the program's default settings,
+// empty lists, no list file, a console that writes to strings, the paper
+// host and the fixed clock.
+struct ConfigScene {
+  ConfigScene() {
+    apply_program_defaults(settings);
+    console.attach_test_streams(&out, &err);
+  }
+  Settings settings;
+  RunLists lists;
+  int file_list = -1;
+  std::string out, err;
+  Console console;
+  PaperHost host;
+  FixedClock clock;
 };
 
 }  // namespace mailsift::fuzz

@@ -30,18 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view text = fuzz::as_text(data, size);
   const char* name = (fuzz::take_byte(text) & 1) != 0 ? "TALLWICK.INI" : "mailsift.ini";
   if (!put(name, text)) return 0;
-  static const fuzz::FixedClock clock;
-  Settings settings;
-  apply_program_defaults(settings);
-  RunLists lists;
-  int file_list = -1;
-  std::string out, err;
-  Console console;
-  console.attach_test_streams(&out, &err);
-  fuzz::PaperHost host;
-  ConfigRun run{settings, lists, file_list, host, console, clock};
+  fuzz::ConfigScene c;
+  ConfigRun run{c.settings, c.lists, c.file_list, c.host, c.console, c.clock};
   read_ini_file(run, {"/fuzz/mailsift"});
   std::remove(name);
-  FUZZ_CHECK(file_list == -1);
+  FUZZ_CHECK(c.file_list == -1);
   return 0;
 }
