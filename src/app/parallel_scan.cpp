@@ -120,9 +120,14 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   while (s.state != SlotState::kDone) {
     if (!wait) return false;
     if (can_take()) {
-      // Rather than sleep, the writer scans the next queued file itself.
-      scan_next(lock, own_workspace_, &platform::interrupted);
-      continue;
+      // Rather than sleep, the writer scans the next queued file itself,
+      // unless it is large: scanning that here would hold back the rows of
+      // the files before it, which a worker may finish meanwhile.
+      if (slot(next_to_scan_).file.size <= kOwnScanBytes) {
+        scan_next(lock, own_workspace_, &platform::interrupted);
+        continue;
+      }
+      work_ready_.notify_one();
     }
     writer_waiting_ = true;
     slot_done_.wait(lock);

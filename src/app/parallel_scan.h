@@ -7,7 +7,8 @@
 // The ring bounds the files in flight (and so the open handles); a byte
 // budget keeps workers from scanning further ahead while large rows wait.
 // When the ring is full and the oldest file is not scanned yet, the writing
-// thread scans queued files itself rather than sleep; sleeping workers are
+// thread scans queued files itself rather than sleep (small ones only, so
+// that no large file holds back rows already scanned); sleeping workers are
 // woken a few files at a time, since every wake is a system call on the
 // walking thread.
 #pragma once
@@ -58,6 +59,8 @@ class ParallelScan : public ScanStage {
   static constexpr std::size_t kWindowBytes = 8u << 20;
   // Queued files that wake a sleeping worker.
   static constexpr std::uint64_t kWakeBatch = 4;
+  // The largest file the writing thread scans itself.
+  static constexpr std::int64_t kOwnScanBytes = 1 << 20;
 
  private:
   enum class SlotState { kFree, kQueued, kScanning, kDone };
