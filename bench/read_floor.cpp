@@ -14,7 +14,7 @@
 
 namespace {
 
-char buffer[1 << 17];
+alignas(4096) char buffer[1 << 17];
 long long files = 0;
 long long bytes = 0;
 

@@ -33,7 +33,9 @@ std::size_t FileSystemSource::read(char* buffer, std::size_t n) {
   return take(fs_.read_file(file_, buffer, n));
 }
 
-TextReader::TextReader(std::size_t buffer_size) : buffer_(std::max<std::size_t>(buffer_size, 16)) {}
+TextReader::TextReader(std::size_t buffer_size)
+    : size_(std::max<std::size_t>(buffer_size, 16)),
+      bytes_(static_cast<char*>(::operator new[](size_, AlignedBytes::kAlignment))) {}
 
 void TextReader::reset(ByteSource* source) {
   source_ = source;
@@ -52,10 +54,10 @@ bool TextReader::fill(std::size_t keep) {
   next_cr_ = next_sub_ = kStale;
   forget_watched();
   line_in_buffer_ = false;
-  if (keep > 0 && pos_ != 0) std::memmove(buffer_.data(), buffer_.data() + pos_, keep);
+  if (keep > 0 && pos_ != 0) std::memmove(bytes_.get(), bytes_.get() + pos_, keep);
   pos_ = 0;
   end_ = keep;
-  std::size_t got = source_->read(buffer_.data() + end_, buffer_.size() - end_);
+  std::size_t got = source_->read(bytes_.get() + end_, size_ - end_);
   if (got == 0) {
     eof_ = true;
     return false;
@@ -66,7 +68,7 @@ bool TextReader::fill(std::size_t keep) {
 
 int TextReader::next_byte() {
   if (pos_ >= end_ && !fill(0)) return -1;
-  unsigned char c = static_cast<unsigned char>(buffer_[pos_]);
+  unsigned char c = static_cast<unsigned char>(bytes_[pos_]);
   if (c == 26) {
     // Ctrl-Z ends the file for good.
     eof_ = true;
@@ -76,7 +78,7 @@ int TextReader::next_byte() {
   ++pos_;
   if (c != '\r') return c;
   if (pos_ >= end_) fill(0);
-  if (pos_ < end_ && buffer_[pos_] == '\n') {
+  if (pos_ < end_ && bytes_[pos_] == '\n') {
     ++pos_;
     return '\n';
   }
@@ -98,7 +100,7 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
     // before the next CR or Ctrl-Z need no translation; where those stand is
     // looked up once per buffer rather than once per line.
     if (pos_ < end_) {
-      const char* start = buffer_.data() + pos_;
+      const char* start = bytes_.get() + pos_;
       std::size_t stop = pos_ + std::min(end_ - pos_, limit - line.size());
       next_in_buffer('\r', next_cr_);
       next_in_buffer(26, next_sub_);
@@ -116,7 +118,7 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
         break;
       }
       if (stop == next_cr_ && line.empty() && next_cr_ + 1 < end_ &&
-          buffer_[next_cr_ + 1] == '\n' && limit > n + 1) {
+          bytes_[next_cr_ + 1] == '\n' && limit > n + 1) {
         // A whole plain line ending in CR LF: it reads with LF alone.
         line_in_buffer_ = true;
         line_begin_ = pos_;
@@ -146,7 +148,7 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
     // The fast path of read_line for a line that starts a piece, without the
     // copy.
     const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
-    char* start = buffer_.data() + pos_;
+    char* start = bytes_.get() + pos_;
     next_in_buffer('\r', next_cr_);
     next_in_buffer(26, next_sub_);
     const std::size_t stop = std::min({pos_ + std::min(end_ - pos_, limit), next_cr_, next_sub_});
@@ -161,10 +163,10 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
       pos_ += with_lf;
       return true;
     }
-    if (stop == next_cr_ && next_cr_ + 1 < end_ && buffer_[next_cr_ + 1] == '\n' && limit > n + 1) {
+    if (stop == next_cr_ && next_cr_ + 1 < end_ && bytes_[next_cr_ + 1] == '\n' && limit > n + 1) {
       // The CR, already read past, takes the LF's place so that the line
       // reads with LF alone where it stands.
-      buffer_[next_cr_] = '\n';
+      bytes_[next_cr_] = '\n';
       line_in_buffer_ = true;
       line_begin_ = pos_;
       line_end_ = next_cr_ + 2;
@@ -196,7 +198,7 @@ void TextReader::skip_lines_without(unsigned watched, std::size_t max_len) {
   // bounding the look keeps the work per byte constant.
   const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
   const std::size_t floor = bound - pos_ > limit ? bound - limit : pos_;
-  const char* data = buffer_.data();
+  const char* data = bytes_.get();
   for (std::size_t at = bound; at > floor; --at) {
     if (data[at - 1] == '\n') {
       pos_ = at;
@@ -207,8 +209,8 @@ void TextReader::skip_lines_without(unsigned watched, std::size_t max_len) {
 
 std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
   if (passed(cached, pos_)) {
-    const void* at = std::memchr(buffer_.data() + pos_, c, end_ - pos_);
-    cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - buffer_.data())
+    const void* at = std::memchr(bytes_.get() + pos_, c, end_ - pos_);
+    cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get())
                            : end_;
   }
   return cached;
@@ -237,8 +239,8 @@ unsigned TextReader::search_line(std::string_view line) {
   for (std::size_t i = 0; i < watched_count_; ++i) {
     std::size_t& next = next_watched_[i];
     if (passed(next, line_begin_)) {
-      const void* at = std::memchr(buffer_.data() + line_begin_, watched_[i], end_ - line_begin_);
-      next = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - buffer_.data())
+      const void* at = std::memchr(bytes_.get() + line_begin_, watched_[i], end_ - line_begin_);
+      next = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get())
                            : end_;
     }
     if (next < line_end_) holds |= 1u << i;
@@ -256,7 +258,7 @@ void TextReader::push_back(std::string_view line) {
 bool TextReader::at_end() {
   if (has_pushed_) return false;
   if (pos_ >= end_ && !fill(0)) return true;
-  return buffer_[pos_] == 26;
+  return bytes_[pos_] == 26;
 }
 
 }  // namespace mailsift

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,8 +134,15 @@ class TextReader {
   // wraps to 0, so one comparison covers both).
   static bool passed(std::size_t cached, std::size_t pos) { return cached + 1 <= pos; }
 
+  // Page-aligned: a copy from the system's page cache into a buffer at another
+  // offset within a cache line runs several times slower on some processors.
+  struct AlignedBytes {
+    static constexpr std::align_val_t kAlignment{4096};
+    void operator()(char* bytes) const { ::operator delete[](bytes, kAlignment); }
+  };
   ByteSource* source_ = nullptr;
-  std::vector<char> buffer_;
+  std::size_t size_;
+  std::unique_ptr<char[], AlignedBytes> bytes_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;
