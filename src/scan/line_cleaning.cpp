@@ -1,9 +1,11 @@
 #include "scan/line_cleaning.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "util/ascii.h"
+#include "util/byte_scan.h"
 
 namespace mailsift {
 
@@ -64,6 +66,23 @@ std::size_t find_text_at(std::string_view line, std::string_view text, std::size
     }
   }
   return kNotFound;
+}
+
+unsigned SearchTextSet::holds(std::string_view line) const {
+  unsigned found = 0;
+  const char* data = line.data();
+  visit_bytes_of3(line, anchors_[0], anchors_[1], anchors_[2], [&](std::size_t at) {
+    const char byte = data[at];
+    unsigned todo = byte == anchors_[0] ? anchored_[0] : byte == anchors_[1] ? anchored_[1] : anchored_[2];
+    for (todo &= ~found; todo != 0; todo &= todo - 1) {
+      const int i = std::countr_zero(todo);
+      const SearchText& t = texts_[i];
+      // Starts from 0 to size(line) - size(text) - 1, as find_text tries them.
+      if (at < t.anchor || at - t.anchor + t.text.size() >= line.size()) continue;
+      if (same_text_at(data + at - t.anchor, t.text)) found |= 1u << i;
+    }
+  });
+  return found;
 }
 
 void cut_at_nul(std::string& line) {

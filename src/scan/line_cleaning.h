@@ -33,6 +33,7 @@ std::size_t find_text_at(std::string_view line, std::string_view text, std::size
 
 // A search text, always a literal, with its anchor found while compiling.
 struct SearchText {
+  consteval SearchText() : text(), anchor(0) {}
   consteval SearchText(const char* literal) : text(literal), anchor(search_anchor(text)) {}
   std::string_view text;
   std::size_t anchor;
@@ -43,6 +44,39 @@ struct SearchText {
 inline std::size_t find_text(std::string_view line, SearchText text) {
   return find_text_at(line, text.text, text.anchor);
 }
+
+// Up to 32 search texts looked for together: bit i of holds() is set when
+// find_text(line, texts[i]) would find texts[i]. Every text's anchor must be
+// one of three bytes; one pass over the line finds their places, where a
+// search per text would pass over it once for each.
+class SearchTextSet {
+ public:
+  template <std::size_t N>
+  consteval SearchTextSet(const SearchText (&texts)[N]) : count_(N) {
+    static_assert(N <= 32);
+    for (std::size_t i = 0; i < N; ++i) {
+      texts_[i] = texts[i];
+      const char byte = texts[i].text[texts[i].anchor];
+      std::size_t k = 0;
+      while (k < byte_count_ && anchors_[k] != byte) ++k;
+      if (k == byte_count_) {
+        if (byte_count_ == 3 || texts[i].anchor >= texts[i].text.size()) throw "unsupported text";
+        anchors_[byte_count_++] = byte;
+      }
+      anchored_[k] |= 1u << i;
+    }
+    for (std::size_t k = byte_count_; k < 3; ++k) anchors_[k] = anchors_[0];
+  }
+  unsigned holds(std::string_view line) const;
+
+ private:
+  SearchText texts_[32] = {};
+  std::size_t count_;
+  char anchors_[3] = {};
+  // The texts anchored at each of anchors_.
+  unsigned anchored_[3] = {};
+  std::size_t byte_count_ = 0;
+};
 
 // Plain byte search from `from` on (exact case, no end-of-line rule).
 inline std::size_t find_byte(std::string_view line, char c, std::size_t from = 0) {

@@ -34,6 +34,23 @@ bool contains(const LineFacts& line, SearchText text) {
   return find_text(line.text, text) != kNotFound;
 }
 
+// The texts looked for anywhere in a line, in the order of kContainedTexts'
+// bits.
+constexpr SearchText kContainedTextList[] = {
+    "Mapi-Hasattach:",  // kHasattachText
+    "Mapi-Message-Flags:",
+    "Attachment:",
+    "name=Attach",
+    "filename=\"",
+    "Attachment Converted:",
+    "X-Attachments:",
+    "Content-Type: message",
+};
+constexpr SearchTextSet kContainedTexts(kContainedTextList);
+constexpr unsigned kReadFlagsText = 1u << 1;
+constexpr unsigned kAttachmentTexts = 0x1fu << 2;
+constexpr unsigned kForwardedText = 1u << 7;
+
 bool is_from(const Record&, const LineFacts& line) {
   return starts_any_case(line, "From:");
 }
@@ -57,7 +74,7 @@ bool is_subject(const Record&, const LineFacts& line) {
 }
 
 bool is_read_flags(const Record&, const LineFacts& line) {
-  return line.has_colon && contains(line, "Mapi-Message-Flags:");
+  return (line.contained & kReadFlagsText) != 0;
 }
 
 bool is_mozilla_status(const Record&, const LineFacts& line) {
@@ -65,17 +82,11 @@ bool is_mozilla_status(const Record&, const LineFacts& line) {
 }
 
 bool is_attachment_keyword(const Record&, const LineFacts& line) {
-  // A text holding a byte the line lacks cannot be found in it.
-  const bool colon = line.has_colon;
-  const bool equals = line.has_equals;
-  return (colon && contains(line, "Attachment:")) || (equals && contains(line, "name=Attach")) ||
-         (equals && contains(line, "filename=\"")) ||
-         (colon && contains(line, "Attachment Converted:")) ||
-         (colon && contains(line, "X-Attachments:"));
+  return (line.contained & kAttachmentTexts) != 0;
 }
 
 bool is_forwarded_message(const Record&, const LineFacts& line) {
-  return line.has_colon && contains(line, "Content-Type: message");
+  return (line.contained & kForwardedText) != 0;
 }
 
 // Only after a Mapi-Hasattach line that is not "True", and only when some text
@@ -115,6 +126,13 @@ void take_text(std::string& line, std::string_view text) {
 }  // namespace
 
 LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
+
+// Every contained text holds a ":" or a "=": a line without either holds none.
+LineFacts::LineFacts(std::string_view line, const ByteCensus& census)
+    : text(line),
+      has_colon(census.colon),
+      has_equals(census.equals),
+      contained(census.colon || census.equals ? kContainedTexts.holds(line) : 0u) {}
 
 const Recogniser kRecognisers[kRecogniserCount] = {
     {"From", 'f', is_from, capture_from},

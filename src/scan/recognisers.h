@@ -18,12 +18,18 @@ namespace mailsift {
 // so a line without either (most body text) is passed over untested.
 struct LineFacts {
   explicit LineFacts(std::string_view line);
-  LineFacts(std::string_view line, const ByteCensus& census)
-      : text(line), has_colon(census.colon), has_equals(census.equals) {}
+  LineFacts(std::string_view line, const ByteCensus& census);
   std::string_view text;
   bool has_colon;
   bool has_equals;
+  // Which of the texts that recognisers look for anywhere in a line it holds
+  // (bits of kContainedTexts), found in one pass.
+  unsigned contained;
 };
+
+// Bit of LineFacts::contained for "Mapi-Hasattach:", which the scanner looks
+// for on every line.
+inline constexpr unsigned kHasattachText = 1u;
 
 struct Recogniser {
   const char* name;

@@ -57,6 +57,34 @@ TEST(FindText, CaseInsensitiveLeftmostWithEndOfLineRule) {
   EXPECT_EQ(find_text("@x", "`"), kNotFound);
 }
 
+// The one-pass search finds exactly what a search per text finds, on lines
+// built from pieces of the texts at every offset around the sixteen-byte
+// steps, with the texts at the very end and cut short.
+TEST(SearchTextSet, FindsWhatFindTextFinds) {
+  static constexpr SearchText kTexts[] = {"Mapi-Hasattach:", "Attachment:", "name=Attach",
+                                          "filename=\"", "Content-Type: message"};
+  static constexpr SearchTextSet kSet(kTexts);
+  const std::string pieces[] = {"mapi-HASATTACH:", "Attachment:", "Attachment",  "NAME=attach",
+                                "filename=\"",     "content-type: MESSAGE", "-", ":", "="};
+  int found = 0;
+  for (std::size_t pad = 0; pad < 20; ++pad) {
+    for (const std::string& a : pieces) {
+      for (const std::string& b : pieces) {
+        for (const std::string& tail : {std::string(), std::string("x")}) {
+          const std::string line = std::string(pad, ' ') + a + b + tail;
+          unsigned expected = 0;
+          for (std::size_t i = 0; i < std::size(kTexts); ++i) {
+            if (find_text(line, kTexts[i]) != kNotFound) expected |= 1u << i;
+          }
+          ASSERT_EQ(kSet.holds(line), expected) << '"' << line << '"';
+          found += expected != 0;
+        }
+      }
+    }
+  }
+  EXPECT_GT(found, 1000);
+}
+
 TEST(StripTags, RemovesBrAndBoldInAnyCaseWithoutRescanning) {
   EXPECT_EQ(cleaned("<b>From:</b> Jane Doe<br>\n"), "From: Jane Doe");
   EXPECT_EQ(cleaned("<B>x</B><BR><bR>y\n"), "xy");

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 #include "unit/scratch_dir.h"
 
@@ -69,6 +74,27 @@ TEST(PosixListing, TypesComeFromTheListingAndTheLookOpensTheFile) {
   EXPECT_FALSE(fs.look_at_regular(handle, "gone.eml", looked, opened));
   EXPECT_EQ(opened, -1);
   fs.close_directory(handle);
+}
+
+// Letters compare in upper case, a shorter name before a longer one it begins
+// with, and names equal but for case by their raw bytes; past the eighth byte
+// as before it.
+TEST(PosixListing, EntryOrder) {
+  const char* const order[] = {"A",         "a",         "aB",        "ab", "abcdefgh", "ABCDEFGHa",
+                               "abcdefghZ", "abcdefgh[", "abcdefgh_", "B",  "_x"};
+  ScratchDir dir;
+  for (const char* name : order) write_bytes(dir / name, "");
+  platform::FileSystem& fs = platform::real_file_system();
+  const int handle = fs.open_directory(dir.path());
+  ASSERT_GE(handle, 0);
+  std::vector<platform::ListedEntry> listed;
+  ASSERT_TRUE(fs.list_entries(handle, listed));
+  fs.close_directory(handle);
+  ASSERT_EQ(listed.size(), std::size(order));
+  for (std::size_t i = 0; i < listed.size(); ++i) EXPECT_EQ(listed[i].name, order[i]) << i;
+  std::vector<std::string> names(std::rbegin(order), std::rend(order));
+  platform::sort_entry_names(names);
+  EXPECT_TRUE(std::equal(names.begin(), names.end(), std::begin(order)));
 }
 
 }  // namespace

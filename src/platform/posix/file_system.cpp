@@ -122,9 +122,7 @@ class PosixFileSystem : public FileSystem {
       entries.push_back(ListedEntry{name, listed_type(type)});
     });
     if (!listed) return false;
-    std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) {
-      return entry_name_less(a.name, b.name);
-    });
+    posix::sort_listed_entries(entries);
     return true;
   }
 

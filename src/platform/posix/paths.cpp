@@ -1,9 +1,11 @@
 // POSIX path syntax, and path handling that needs no OS call: lexical
 // absolute paths, splitting and the entry order of directory listings.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_util.h"
 
 namespace mailsift::platform {
 
@@ -16,6 +18,10 @@ unsigned char upper_byte(unsigned char c) {
 bool entry_name_less(const std::string& a, const std::string& b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
+    // Bytes that are equal are equal in any case: pass over them quickly.
+    i = static_cast<std::size_t>(std::mismatch(a.data() + i, a.data() + n, b.data() + i).first -
+                                 a.data());
+    if (i == n) break;
     unsigned char x = upper_byte(static_cast<unsigned char>(a[i]));
     unsigned char y = upper_byte(static_cast<unsigned char>(b[i]));
     if (x != y) return x < y;
@@ -27,6 +33,45 @@ bool entry_name_less(const std::string& a, const std::string& b) {
 void sort_entry_names(std::vector<std::string>& names) {
   std::sort(names.begin(), names.end(), entry_name_less);
 }
+
+namespace posix {
+
+namespace {
+
+// A name's first eight bytes in entry order, as one number. Names whose keys
+// differ sort as their keys do: no name holds a NUL, so a shorter name that
+// the other begins with has the smaller key, as it sorts first.
+std::uint64_t order_key(const std::string& name) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    key <<= 8;
+    if (i < name.size()) key |= upper_byte(static_cast<unsigned char>(name[i]));
+  }
+  return key;
+}
+
+}  // namespace
+
+void sort_listed_entries(std::vector<ListedEntry>& entries) {
+  // Sorting keys and positions moves far less than sorting the entries, and
+  // most comparisons end at the keys.
+  struct Keyed {
+    std::uint64_t key;
+    std::size_t at;
+  };
+  std::vector<Keyed> order(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) order[i] = Keyed{order_key(entries[i].name), i};
+  std::sort(order.begin(), order.end(), [&entries](const Keyed& a, const Keyed& b) {
+    if (a.key != b.key) return a.key < b.key;
+    return entry_name_less(entries[a.at].name, entries[b.at].name);
+  });
+  std::vector<ListedEntry> sorted;
+  sorted.reserve(entries.size());
+  for (const Keyed& k : order) sorted.push_back(std::move(entries[k.at]));
+  entries.swap(sorted);
+}
+
+}  // namespace posix
 
 bool make_absolute_from(const std::string& cwd, const std::string& path, std::string& out) {
   std::string joined;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -18,5 +19,7 @@ int open_long_directory(const std::string& path);
 // sysfs, cgroup, ...): such a directory holds kernel state, not files, and
 // its links fan out without end. One fstatfs.
 bool on_kernel_file_system(int fd);
+// Puts a listing in entry order (entry_name_less).
+void sort_listed_entries(std::vector<ListedEntry>& entries);
 
 }  // namespace mailsift::platform::posix
