@@ -1,5 +1,6 @@
 #include "scan/date_parser.h"
 
+#include <bit>
 #include <cstdint>
 #include <limits>
 
@@ -10,13 +11,26 @@ namespace mailsift {
 
 namespace {
 
-inline bool is_digit(char c) {
+constexpr bool is_digit(char c) {
   return c >= '0' && c <= '9';
 }
 
-inline char lower(char c) {
+constexpr char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
+
+// For each letter a to z, the months (bit m for month m) whose name begins
+// with it in any case.
+struct MonthsByLetter {
+  std::uint16_t months[26] = {};
+  constexpr MonthsByLetter() {
+    for (int m = 1; m <= 12; ++m) {
+      const char first = lower(kMonthNames[m - 1][0]);
+      months[first - 'a'] = static_cast<std::uint16_t>(months[first - 'a'] | (1u << m));
+    }
+  }
+};
+constexpr MonthsByLetter kMonthsByLetter;
 
 // The first month of the table whose name `value` holds in any case, where
 // a name may not end on the value's last character (find_text's rule), or 0.
@@ -27,12 +41,16 @@ int find_month(std::string_view value) {
   int found = 13;
   for (std::size_t i = 0; i < starts && found > 1; ++i) {
     const char c0 = lower(value[i]);
-    if (c0 < 'a' || c0 > 's') continue;
+    if (c0 < 'a' || c0 > 'z') continue;
+    // Only months before the one found so far can still win.
+    unsigned candidates = kMonthsByLetter.months[c0 - 'a'] & ((1u << found) - 1u);
+    if (candidates == 0) continue;
     const char c1 = lower(value[i + 1]);
     const char c2 = lower(value[i + 2]);
-    for (int m = 1; m < found; ++m) {
+    for (; candidates != 0; candidates &= candidates - 1) {
+      const int m = std::countr_zero(candidates);
       const std::string_view name = kMonthNames[m - 1];
-      if (lower(name[0]) == c0 && name[1] == c1 && name[2] == c2) {
+      if (name[1] == c1 && name[2] == c2) {
         found = m;
         break;
       }

@@ -91,19 +91,25 @@ void cut_at_nul(std::string& line) {
 }
 
 void strip_tags(std::string& line) {
-  const char* data = line.data();
-  const std::size_t n = line.size();
-  const void* first = std::memchr(data, '<', n);
-  if (first == nullptr) return;
-  std::size_t read = static_cast<const char*>(first) - data;
-  std::size_t write = read;
   char* out = line.data();
-  while (read < n) {
-    std::size_t tag = out[read] == '<' ? tag_length(out + read, n - read) : 0;
+  const std::size_t n = line.size();
+  std::size_t read = 0;
+  std::size_t write = 0;
+  // From one "<" to the next: the text between moves down by the length of
+  // the tags removed so far. A tag is looked for in the text as it was, so
+  // one formed by a removal stays.
+  for (;;) {
+    const void* open = std::memchr(out + read, '<', n - read);
+    const std::size_t at = open != nullptr ? static_cast<std::size_t>(static_cast<const char*>(open) - out) : n;
+    if (write != read) std::memmove(out + write, out + read, at - read);
+    write += at - read;
+    if (at == n) break;
+    const std::size_t tag = tag_length(out + at, n - at);
     if (tag != 0) {
-      read += tag;
+      read = at + tag;
     } else {
-      out[write++] = out[read++];
+      out[write++] = '<';
+      read = at + 1;
     }
   }
   line.resize(write);
