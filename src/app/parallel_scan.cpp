@@ -28,8 +28,10 @@ std::size_t text_bytes(const std::string& a, const std::string& b, const std::st
 }  // namespace
 
 std::size_t ParallelScan::ring_size(int jobs) {
-  return std::min<std::size_t>(static_cast<std::size_t>(std::max(jobs, 2)) * kSlotsPerJob,
-                               kMaxSlots);
+  // Every file in flight holds a handle: at most a quarter of what the
+  // process may hold, leaving the rest to the walk's directories.
+  const std::size_t by_handles = std::max<std::size_t>(platform::open_handle_limit() / 4, 2);
+  return std::min({static_cast<std::size_t>(std::max(jobs, 2)) * kSlotsPerJob, kMaxSlots, by_handles});
 }
 
 int resolve_jobs(std::int32_t setting) {

@@ -4,8 +4,9 @@
 //
 // Files wait in a ring of slots. A slot holds an open file until it is
 // scanned, then its row, progress line and warning until their turn comes.
-// The ring bounds the files in flight (and so the open handles); a byte
-// budget keeps workers from scanning further ahead while large rows wait.
+// The ring bounds the files in flight (and so the open handles, within a
+// share of the process's limit); a byte budget keeps workers from scanning
+// further ahead while large rows wait.
 // When the ring is full and the oldest file is not scanned yet, the writing
 // thread scans queued files itself rather than sleep (small ones only, so
 // that no large file holds back rows already scanned); sleeping workers are
@@ -53,7 +54,7 @@ class ParallelScan : public ScanStage {
   bool read_failed() const override { return read_failed_; }
 
   // Files in flight: the open handles and the rows waiting for their turn.
-  static constexpr std::size_t kSlotsPerJob = 16;
+  static constexpr std::size_t kSlotsPerJob = 64;
   static constexpr std::size_t kMaxSlots = 256;
   static std::size_t ring_size(int jobs);
   static constexpr std::size_t kWindowBytes = 8u << 20;

@@ -150,6 +150,9 @@ bool handle_is_regular_file(int handle);
 std::int64_t handle_size(int handle);  // -1 on failure
 bool seek_handle(int handle, std::int64_t offset);
 bool truncate_handle(int handle, std::int64_t length);
+// The most handles the process may hold open at once (SIZE_MAX when there is
+// no such limit).
+std::size_t open_handle_limit();
 // Describes the last failed call, for messages.
 std::string last_error_text();
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_util.h"
@@ -25,6 +26,17 @@ bool raise_descriptor_limit() {
   limit.rlim_cur = limit.rlim_max;
   return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
+
+}  // namespace
+
+// The hard limit: the soft one is raised to it when reached.
+std::size_t open_handle_limit() {
+  rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_max == RLIM_INFINITY) return SIZE_MAX;
+  return static_cast<std::size_t>(limit.rlim_max);
+}
+
+namespace {
 
 int open_dir_at(int parent, const char* name) {
   int fd;

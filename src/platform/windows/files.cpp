@@ -2,6 +2,7 @@
 // sharing; the report and the log are text streams ("\n" written as CR LF),
 // and a console is written as Unicode text.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/windows/windows_util.h"
 
@@ -278,6 +279,11 @@ bool handle_is_regular_file(int handle) {
   BY_HANDLE_FILE_INFORMATION facts;
   return ::GetFileInformationByHandle(slot->handle, &facts) &&
          (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Handles are limited by memory only.
+std::size_t open_handle_limit() {
+  return SIZE_MAX;
 }
 
 std::int64_t handle_size(int handle) {
