@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <utility>
 
 #include "scan/scan_file.h"
@@ -31,7 +32,8 @@ std::size_t ParallelScan::ring_size(int jobs) {
   // Every file in flight holds a handle: at most a quarter of what the
   // process may hold, leaving the rest to the walk's directories.
   const std::size_t by_handles = std::max<std::size_t>(platform::open_handle_limit() / 4, 2);
-  return std::min({static_cast<std::size_t>(std::max(jobs, 2)) * kSlotsPerJob, kMaxSlots, by_handles});
+  return std::bit_floor(
+      std::min({static_cast<std::size_t>(std::max(jobs, 2)) * kSlotsPerJob, kMaxSlots, by_handles}));
 }
 
 int resolve_jobs(std::int32_t setting) {
@@ -64,7 +66,7 @@ void ParallelScan::stop_workers() {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
     stopping_ = true;
-    stop_flag_.store(true, std::memory_order_relaxed);
+    stop_.flag.store(true, std::memory_order_relaxed);
   }
   work_ready_.notify_all();
   for (std::thread& worker : workers_) worker.join();
@@ -105,7 +107,7 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& 
 }
 
 void ParallelScan::work() {
-  worker_stop = &stop_flag_;
+  worker_stop = &stop_.flag;
   ScanWorkspace ws;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {

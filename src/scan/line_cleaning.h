@@ -52,7 +52,7 @@ inline std::size_t find_text(std::string_view line, SearchText text) {
 class SearchTextSet {
  public:
   template <std::size_t N>
-  consteval SearchTextSet(const SearchText (&texts)[N]) : count_(N) {
+  consteval SearchTextSet(const SearchText (&texts)[N]) {
     static_assert(N <= 32);
     for (std::size_t i = 0; i < N; ++i) {
       texts_[i] = texts[i];
@@ -71,7 +71,6 @@ class SearchTextSet {
 
  private:
   SearchText texts_[32] = {};
-  std::size_t count_;
   char anchors_[3] = {};
   // The texts anchored at each of anchors_.
   unsigned anchored_[3] = {};
