@@ -1,6 +1,7 @@
 // Dates, subject, read status and attachments.
 #include "scan/capture_rules.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "util/numbers.h"
@@ -45,15 +46,16 @@ bool read_ahead(RuleContext& ctx, std::string& into) {
 }
 
 void append_label(std::string& field, std::int32_t& counter, bool body) {
-  field.append("(#");
+  // Built whole, then appended once: "(#", the number or "body", ":) ".
+  char label[24] = {'(', '#'};
+  char* end = label + 2;
   if (body) {
-    field.append("body");
+    end = std::copy_n("body", 4, end);
   } else {
-    char digits[16];
-    auto result = std::to_chars(digits, digits + sizeof digits, counter);
-    field.append(digits, result.ptr);
+    end = std::to_chars(end, label + 16, counter).ptr;
   }
-  field.append(":) ");
+  end = std::copy_n(":) ", 3, end);
+  field.append(label, end);
   next_count(counter);
 }
 

@@ -15,7 +15,8 @@ constexpr unsigned kEqualsBit = 8u;
 // A "Mapi-Hasattach:" line that is not exactly "True" switches on the
 // Content-type name rule for the rest of the message.
 void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
-  if (rec.attach_by_content_type || (line.contained & kHasattachText) == 0) return;
+  if (rec.attach_by_content_type || !line.has_colon) return;
+  if (find_text(line.text, SearchText("Mapi-Hasattach:")) == kNotFound) return;
   if (line.text.find("True") != std::string_view::npos) return;
   rec.attach_by_content_type = true;
 }

@@ -37,7 +37,6 @@ bool contains(const LineFacts& line, SearchText text) {
 // The texts looked for anywhere in a line, in the order of kContainedTexts'
 // bits.
 constexpr SearchText kContainedTextList[] = {
-    "Mapi-Hasattach:",  // kHasattachText
     "Mapi-Message-Flags:",
     "Attachment:",
     "name=Attach",
@@ -47,9 +46,9 @@ constexpr SearchText kContainedTextList[] = {
     "Content-Type: message",
 };
 constexpr SearchTextSet kContainedTexts(kContainedTextList);
-constexpr unsigned kReadFlagsText = 1u << 1;
-constexpr unsigned kAttachmentTexts = 0x1fu << 2;
-constexpr unsigned kForwardedText = 1u << 7;
+constexpr unsigned kReadFlagsText = 1u;
+constexpr unsigned kAttachmentTexts = 0x1fu << 1;
+constexpr unsigned kForwardedText = 1u << 6;
 
 bool is_from(const Record&, const LineFacts& line) {
   return starts_any_case(line, "From:");
@@ -74,7 +73,7 @@ bool is_subject(const Record&, const LineFacts& line) {
 }
 
 bool is_read_flags(const Record&, const LineFacts& line) {
-  return (line.contained & kReadFlagsText) != 0;
+  return (line.contained() & kReadFlagsText) != 0;
 }
 
 bool is_mozilla_status(const Record&, const LineFacts& line) {
@@ -82,11 +81,11 @@ bool is_mozilla_status(const Record&, const LineFacts& line) {
 }
 
 bool is_attachment_keyword(const Record&, const LineFacts& line) {
-  return (line.contained & kAttachmentTexts) != 0;
+  return (line.contained() & kAttachmentTexts) != 0;
 }
 
 bool is_forwarded_message(const Record&, const LineFacts& line) {
-  return (line.contained & kForwardedText) != 0;
+  return (line.contained() & kForwardedText) != 0;
 }
 
 // Only after a Mapi-Hasattach line that is not "True", and only when some text
@@ -128,11 +127,12 @@ void take_text(std::string& line, std::string_view text) {
 LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
 
 // Every contained text holds a ":" or a "=": a line without either holds none.
-LineFacts::LineFacts(std::string_view line, const ByteCensus& census)
-    : text(line),
-      has_colon(census.colon),
-      has_equals(census.equals),
-      contained(census.colon || census.equals ? kContainedTexts.holds(line) : 0u) {}
+unsigned LineFacts::contained() const {
+  if (contained_ < 0) {
+    contained_ = has_colon || has_equals ? static_cast<int>(kContainedTexts.holds(text)) : 0;
+  }
+  return static_cast<unsigned>(contained_);
+}
 
 const Recogniser kRecognisers[kRecogniserCount] = {
     {"From", 'f', is_from, capture_from},

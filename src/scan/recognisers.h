@@ -18,18 +18,19 @@ namespace mailsift {
 // so a line without either (most body text) is passed over untested.
 struct LineFacts {
   explicit LineFacts(std::string_view line);
-  LineFacts(std::string_view line, const ByteCensus& census);
+  LineFacts(std::string_view line, const ByteCensus& census)
+      : text(line), has_colon(census.colon), has_equals(census.equals) {}
   std::string_view text;
   bool has_colon;
   bool has_equals;
-  // Which of the texts that recognisers look for anywhere in a line it holds
-  // (bits of kContainedTexts), found in one pass.
-  unsigned contained;
-};
+  // Which of the texts that recognisers look for anywhere in a line it holds,
+  // found in one pass when a recogniser first asks (most lines are taken
+  // before any does).
+  unsigned contained() const;
 
-// Bit of LineFacts::contained for "Mapi-Hasattach:", which the scanner looks
-// for on every line.
-inline constexpr unsigned kHasattachText = 1u;
+ private:
+  mutable int contained_ = -1;
+};
 
 struct Recogniser {
   const char* name;
