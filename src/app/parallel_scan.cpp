@@ -159,28 +159,10 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   return true;
 }
 
-namespace {
-
-// The file handed over is the scan's from the call on: closed here when the
-// call ends without queueing it (a failed write, memory exhaustion).
-class CloseUnqueued {
- public:
-  CloseUnqueued(platform::FileSystem& fs, SelectedFile& file) : fs_(fs), file_(file) {}
-  CloseUnqueued(const CloseUnqueued&) = delete;
-  CloseUnqueued& operator=(const CloseUnqueued&) = delete;
-  ~CloseUnqueued() {
-    if (file_.file >= 0) fs_.close_file(std::exchange(file_.file, -1));
-  }
-
- private:
-  platform::FileSystem& fs_;
-  SelectedFile& file_;
-};
-
-}  // namespace
-
 Stop ParallelScan::accept(SelectedFile& file) {
-  const CloseUnqueued guard(fs_, file);
+  // The file handed over is the scan's from the call on: closed here when the
+  // call ends without queueing it (a failed write, memory exhaustion).
+  const platform::FileHandleGuard guard(fs_, file.file);
   Stop stop = Stop::kNone;
   // Write whatever is ready, then make room for one more file.
   while (write_oldest(false, stop)) {

@@ -109,6 +109,23 @@ class FileSystem {
   virtual bool set_attributes(int dir, const std::string& name, std::uint32_t attributes) = 0;
 };
 
+// Closes a file handle through `fs` when the scope ends, unless it was handed
+// on meanwhile (set to -1).
+class FileHandleGuard {
+ public:
+  FileHandleGuard(FileSystem& fs, int& handle) : fs_(fs), handle_(handle) {}
+  FileHandleGuard(const FileHandleGuard&) = delete;
+  FileHandleGuard& operator=(const FileHandleGuard&) = delete;
+  ~FileHandleGuard() {
+    if (handle_ >= 0) fs_.close_file(handle_);
+    handle_ = -1;
+  }
+
+ private:
+  FileSystem& fs_;
+  int& handle_;
+};
+
 FileSystem& real_file_system();
 
 // Sort order of directory entries (exposed for tests and fakes).

@@ -55,12 +55,14 @@ class SearchTextSet {
   consteval SearchTextSet(const SearchText (&texts)[N]) {
     static_assert(N <= 32);
     for (std::size_t i = 0; i < N; ++i) {
+      // A text of letters and spaces only has no anchor byte to look for.
+      if (texts[i].anchor >= texts[i].text.size()) throw "text without an anchor byte";
       texts_[i] = texts[i];
       const char byte = texts[i].text[texts[i].anchor];
       std::size_t k = 0;
       while (k < byte_count_ && anchors_[k] != byte) ++k;
       if (k == byte_count_) {
-        if (byte_count_ == 3 || texts[i].anchor >= texts[i].text.size()) throw "unsupported text";
+        if (byte_count_ == 3) throw "more than three anchor bytes";
         anchors_[byte_count_++] = byte;
       }
       anchored_[k] |= 1u << i;

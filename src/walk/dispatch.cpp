@@ -46,21 +46,6 @@ void open_selected(WalkContext& walk, int dir, const std::string& name,
   selected.error_text = platform::last_error_text();
 }
 
-// Closes a handle the dispatch was given unless it was passed on.
-class HandleGuard {
- public:
-  HandleGuard(platform::FileSystem& fs, int& handle) : fs_(fs), handle_(handle) {}
-  HandleGuard(const HandleGuard&) = delete;
-  HandleGuard& operator=(const HandleGuard&) = delete;
-  ~HandleGuard() {
-    if (handle_ >= 0) fs_.close_file(std::exchange(handle_, -1));
-  }
-
- private:
-  platform::FileSystem& fs_;
-  int& handle_;
-};
-
 }  // namespace
 
 bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info) {
@@ -70,7 +55,8 @@ bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info) {
 
 Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
                    const platform::EntryInfo* known, int opened) {
-  const HandleGuard guard(walk.fs, opened);
+  // A handle the dispatch was given is closed unless it was passed on.
+  const platform::FileHandleGuard guard(walk.fs, opened);
   const Settings& settings = walk.settings;
   platform::EntryInfo info;
   std::string found_name;
