@@ -1,16 +1,12 @@
 #include "app/report_setup.h"
 
-#include <memory>
+#include <string>
 
-#include "app/parallel_scan.h"
 #include "app/run_context.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
-#include "platform/platform.h"
+#include "report/message_formatter.h"
 #include "report/output_file.h"
-#include "report/row_sink.h"
-#include "scan/row_writer.h"
-#include "scan/structured_rows.h"
 
 namespace mailsift {
 
@@ -25,36 +21,10 @@ void open_report_output(RunContext& ctx) {
   }
 }
 
-void prepare_report(RunContext& ctx) {
-  const Settings& s = ctx.settings;
-  const RowFormat format = row_format(s);
-  if (s.file_list_on == 1 && ctx.file_list >= 0) {
-    RowSink sink(ctx.report, ctx.console.err);
-    const std::unique_ptr<ScanStage> scan =
-        make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
-    WalkContext walk = make_walk_context(ctx, scan.get());
-    const Stop listed = read_file_list(walk, ctx.file_list);
-    const Stop stop = scan->finish(listed);
-    platform::close_handle(ctx.file_list);
-    ctx.file_list = -1;
-    if (scan->read_failed()) ctx.read_failed = true;
-    if (listed == Stop::kReadError && stop == Stop::kNone) {
-      ctx.console.err.format("\ncan't read the file list (%s)", walk.list_error.c_str());
-      ctx.read_failed = true;
-    }
-    end_on_stop(ctx, stop);
-    check_interrupt(ctx);
-    // Rows that never reached the file must not end as a normal run.
-    if (!ctx.report.flush()) terminate_run(ctx, kWriteError);
-    if (ctx.read_failed) terminate_run(ctx, kReadError);
-    plain_exit(ctx, kNormalExit);
-  }
+void write_report_header(RunContext& ctx, bool from_list) {
+  if (from_list) return;
   std::string header;
-  if (format.style == RowStyle::kDelimited) {
-    append_header_row(header, format);
-  } else {
-    append_structured_header(header, format.style);
-  }
+  MessageFormatter(lane_options(ctx.settings).report).header(header);
   ctx.report.write(header);
 }
 

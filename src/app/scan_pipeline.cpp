@@ -1,22 +1,36 @@
 #include "app/scan_pipeline.h"
 
 #include "app/parallel_scan.h"
-#include "scan/scan_file.h"
 
 namespace mailsift {
 
 Stop SequentialScan::accept(SelectedFile& file) {
-  const Stop scanned = scan_file(ws_, fs_, file, format_);
+  const Stop scanned = lane_.run(fs_, file);
   if (scanned == Stop::kReadError) read_failed_ = true;
   // An interrupt during the scan still leaves a whole row to write; the
   // source sees the interrupt before its next file.
-  return sink_.write(ws_.progress, ws_.warning, ws_.row);
+  return sink_.write(lane_.texts);
 }
 
-std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, RowFormat format,
+LaneOptions lane_options(const Settings& settings) {
+  LaneOptions options;
+  options.report.delimiter = settings.delimiter;
+  options.report.quoted = settings.quote_fields != 0;
+  options.scan.delimiter = settings.delimiter;
+  // The structured formats hold the text of the plain report's columns.
+  if (settings.output_format == kFormatCsv || settings.output_format == kFormatJsonLines) {
+    options.report = ReportOptions{settings.output_format == kFormatCsv ? ReportFormat::kCsv
+                                                                         : ReportFormat::kJsonLines,
+                                   '|', false};
+    options.scan.delimiter = '|';
+  }
+  return options;
+}
+
+std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,
                                            RowSink& sink, int jobs) {
-  if (jobs <= 1) return std::make_unique<SequentialScan>(fs, format, sink);
-  return std::make_unique<ParallelScan>(fs, format, sink, jobs);
+  if (jobs <= 1) return std::make_unique<SequentialScan>(fs, options, sink);
+  return std::make_unique<ParallelScan>(fs, options, sink, jobs);
 }
 
 }  // namespace mailsift

@@ -2,10 +2,10 @@
 
 namespace mailsift {
 
-Stop RowSink::write(std::string_view progress, std::string_view warning, std::string_view row) {
-  progress_.write(progress);
-  if (!warning.empty()) progress_.write(warning);
-  report_.write(row);
+Stop RowSink::write(const MessageTexts& texts) {
+  progress_.write(texts.progress);
+  if (!texts.warning.empty()) progress_.write(texts.warning);
+  report_.write(texts.row);
   return report_.failed() ? Stop::kWriteError : Stop::kNone;
 }
 

@@ -1,9 +1,8 @@
-// Where each file's texts go, in report order: its progress line (and
+// Where each message's texts go, in report order: its progress line (and
 // warning) to the console, its row to the report.
 #pragma once
 
-#include <string_view>
-
+#include "report/message_formatter.h"
 #include "util/out_stream.h"
 #include "util/stop.h"
 
@@ -14,7 +13,7 @@ class RowSink {
   RowSink(OutStream& report, OutStream& progress) : report_(report), progress_(progress) {}
 
   // kWriteError once the report cannot be written completely.
-  Stop write(std::string_view progress, std::string_view warning, std::string_view row);
+  Stop write(const MessageTexts& texts);
 
  private:
   OutStream& report_;

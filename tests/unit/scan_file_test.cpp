@@ -1,5 +1,5 @@
-// scan_file on real files and the row sink: row, progress line, unreadable
-// files, write failures and interrupts.
+// scan_file on real files, the formatter and the row sink: row, progress
+// line, unreadable files, write failures and interrupts.
 #include "scan/scan_file.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 
 #include "fake_file_system.h"
 #include "platform/platform.h"
+#include "report/message_formatter.h"
 #include "report/row_sink.h"
 
 namespace mailsift {
@@ -37,7 +38,7 @@ class ScanMessageFiles : public ::testing::Test {
   }
   void header() {
     std::string text;
-    append_header_row(text, format_);
+    MessageFormatter(options_).header(text);
     report.write(text);
   }
   // Opens `name` as the walk would and scans it under `shown` (default: its
@@ -51,9 +52,10 @@ class ScanMessageFiles : public ::testing::Test {
     file_.modified = ModTime{2013, 8, 6, 9, 15};
     file_.file = fs.open_file(dir, name);
     fs.close_directory(dir);
-    const Stop scanned = scan_file(ws_, fs, file_, format_);
+    const Stop scanned = scan_file(ws_, fs, file_, ScanOptions{options_.delimiter}, record_);
     EXPECT_EQ(file_.file, -1);
-    const Stop written = sink_.write(ws_.progress, ws_.warning, ws_.row);
+    MessageFormatter(options_).format(record_, texts_);
+    const Stop written = sink_.write(texts_);
     return written != Stop::kNone ? written : scanned;
   }
 
@@ -62,7 +64,9 @@ class ScanMessageFiles : public ::testing::Test {
   RowSink sink_{report, progress};
   ScanWorkspace ws_;
   SelectedFile file_;
-  RowFormat format_;
+  MessageRecord record_;
+  MessageTexts texts_;
+  ReportOptions options_;
   std::string err_, report_;
   std::string dir_path_;
 };
@@ -99,7 +103,7 @@ TEST_F(ScanMessageFiles, RowAndProgressLineForEachFile) {
 }
 
 TEST_F(ScanMessageFiles, QuotedModeAndUnopenableFile) {
-  format_ = RowFormat{',', true};
+  options_ = ReportOptions{ReportFormat::kDelimited, ',', true};
   header();
   scan("missing.eml", 77);
   const std::string p = dir_path_;
@@ -154,9 +158,12 @@ TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
   file_.file = -1;
   file_.open_failed = true;
   file_.error_text = "Permission denied";
-  EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, format_), Stop::kReadError);
-  EXPECT_EQ(ws_.row, "\n" + file_.path + "|5|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
-  EXPECT_EQ(ws_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
+  EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, ScanOptions{}, record_),
+            Stop::kReadError);
+  MessageFormatter(options_).format(record_, texts_);
+  EXPECT_EQ(texts_.row,
+            "\n" + file_.path + "|5|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
+  EXPECT_EQ(texts_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
 }
 
 // Hands out at most `chunk` bytes per read and counts the reads.
@@ -195,10 +202,11 @@ TEST(ScanFileReads, TheWalksSizeSparesTheReadThatOnlyFindsTheEnd) {
     file.path = "/m/a.eml";
     file.size = c.walk_size;
     file.file = fs.open_file(dir, "a.eml");
-    EXPECT_EQ(scan_file(ws, fs, file, RowFormat{}), Stop::kNone);
+    MessageRecord record;
+    EXPECT_EQ(scan_file(ws, fs, file, ScanOptions{}, record), Stop::kNone);
     EXPECT_EQ(fs.reads, c.reads);
-    EXPECT_NE(ws.row.find("Subject: s"), std::string::npos) << ws.row;
-    EXPECT_NE(ws.row.find("From: Jane Doe"), std::string::npos) << ws.row;
+    EXPECT_EQ(record.fields.subject, "(#1:) Subject: s  ");
+    EXPECT_EQ(record.fields.from, "(#1:) From: Jane Doe  ");
     fs.close_directory(dir);
   }
 }

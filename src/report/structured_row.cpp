@@ -1,5 +1,6 @@
-#include "scan/structured_rows.h"
+#include "report/structured_row.h"
 
+#include "report/column_text.h"
 #include "util/characters.h"
 
 namespace mailsift {
@@ -19,13 +20,32 @@ void append_csv_field(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
-// Column i of a plain row: from its start to the delimiter before the next
-// column, or to the end for the last.
-std::string_view column(std::string_view row, const ColumnStarts& starts, int i) {
-  const std::size_t end =
-      i + 1 < kColumns ? starts[static_cast<std::size_t>(i) + 1] - 1 : row.size();
-  const std::size_t begin = starts[static_cast<std::size_t>(i)];
-  return row.substr(begin, end - begin);
+// Calls emit(index, text) for each of the fourteen columns in order, with
+// the text the plain delimited row holds there.
+template <typename Emit>
+void for_each_column(std::string_view shown, const MessageRecord& record, std::string& scratch,
+                     Emit&& emit) {
+  const CapturedFields& f = record.fields;
+  emit(0, shown);
+  scratch.clear();
+  append_number(scratch, record.size);
+  emit(1, scratch);
+  scratch.clear();
+  append_modified(scratch, record.modified);
+  emit(2, scratch);
+  emit(3, f.from);
+  emit(4, f.to);
+  emit(5, f.cc);
+  emit(6, f.bcc);
+  emit(7, f.date);
+  scratch.clear();
+  append_parsed_date(scratch, f.parsed);
+  emit(8, scratch);
+  emit(9, f.forward_dates);
+  emit(10, f.subject);
+  emit(11, f.message_read);
+  emit(12, f.attachment_info);
+  emit(13, f.recent_ip);
 }
 
 }  // namespace
@@ -73,8 +93,7 @@ void append_json_string(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
-void append_structured_header(std::string& out, RowStyle style) {
-  if (style != RowStyle::kCsv) return;
+void append_csv_header(std::string& out) {
   for (int i = 0; i < kColumns; ++i) {
     if (i > 0) out.push_back(',');
     append_csv_field(out, kColumnTitles[i]);
@@ -82,23 +101,24 @@ void append_structured_header(std::string& out, RowStyle style) {
   out.append("\r\n");
 }
 
-void append_structured_row(std::string& out, RowStyle style, std::string_view plain_row,
-                           const ColumnStarts& starts) {
-  if (style == RowStyle::kCsv) {
-    for (int i = 0; i < kColumns; ++i) {
-      if (i > 0) out.push_back(',');
-      append_csv_field(out, column(plain_row, starts, i));
-    }
-    out.append("\r\n");
-    return;
-  }
+void append_csv_record(std::string& out, std::string_view shown, const MessageRecord& record,
+                       std::string& scratch) {
+  for_each_column(shown, record, scratch, [&out](int i, std::string_view text) {
+    if (i > 0) out.push_back(',');
+    append_csv_field(out, text);
+  });
+  out.append("\r\n");
+}
+
+void append_json_record(std::string& out, std::string_view shown, const MessageRecord& record,
+                        std::string& scratch) {
   out.push_back('{');
-  for (int i = 0; i < kColumns; ++i) {
+  for_each_column(shown, record, scratch, [&out](int i, std::string_view text) {
     if (i > 0) out.push_back(',');
     append_json_string(out, kColumnTitles[i]);
     out.push_back(':');
-    append_json_string(out, column(plain_row, starts, i));
-  }
+    append_json_string(out, text);
+  });
   out.append("}\n");
 }
 
