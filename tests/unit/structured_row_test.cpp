@@ -31,6 +31,26 @@ TEST(StructuredRows, JsonStringsEscapeWhatJsonForbidsAndKeepStrayBytes) {
   }
 }
 
+TEST(StructuredRows, JsonEscapesAreFoundAtEveryOffsetOfALongRun) {
+  // Plain text is copied eight bytes at a time: a byte that needs care must be
+  // found wherever it stands in such a word, and next to another one.
+  const struct {
+    std::string byte;
+    std::string json;
+  } cases[] = {{"\"", "\\\""},    {"\\", "\\\\"},         {"\x1f", "\\u001f"},
+               {"\x7f", "\\u007f"}, {"\xc3\xa9", "\xc3\xa9"}, {"\x80", "\\udc80"},
+               {" ", " "},         {"~", "~"}};
+  for (const auto& c : cases) {
+    for (std::size_t at = 0; at < 20; ++at) {
+      const std::string before(at, 'a');
+      const std::string after(19 - at, 'z');
+      std::string out;
+      append_json_string(out, before + c.byte + after + c.byte);
+      EXPECT_EQ(out, "\"" + before + c.json + after + c.json + "\"") << at;
+    }
+  }
+}
+
 TEST(StructuredRows, EveryColumnOfThePlainRowBecomesOneField) {
   MessageRecord record;
   record.path = "/m/a \"q\".eml";
