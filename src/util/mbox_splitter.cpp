@@ -4,6 +4,7 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -19,8 +20,9 @@ constexpr std::size_t kFromLen = 5;
 
 // The position, at or after `from`, of the next LF in `data` that is followed
 // by "From " with all six bytes inside the n bytes; kNone if there is none.
-// Sixteen positions at a step test the LF, the "F" and the space at once;
-// only the rare position that passes all three is compared in full.
+// Sixteen positions at a step are tested for an LF followed by "F"; only the
+// rare position that passes is compared in full. Nearly every block of
+// sixty-four positions has none, and costs one branch.
 std::size_t find_separator_lf(const char* data, std::size_t n, std::size_t from) {
   if (n < kFromLen + 1) return kNone;
   const std::size_t last = n - (kFromLen + 1);  // the last position whose six bytes fit
@@ -28,20 +30,33 @@ std::size_t find_separator_lf(const char* data, std::size_t n, std::size_t from)
 #ifdef MAILSIFT_MBOX_SSE2
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i f = _mm_set1_epi8('F');
-  const __m128i space = _mm_set1_epi8(' ');
   auto load = [data](std::size_t at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
   };
-  // Loads reach p + 5 + 15, so the step runs while p + 21 <= n.
-  for (; p + 16 + kFromLen <= n; p += 16) {
-    const __m128i hits = _mm_and_si128(
-        _mm_and_si128(_mm_cmpeq_epi8(load(p), lf), _mm_cmpeq_epi8(load(p + 1), f)),
-        _mm_cmpeq_epi8(load(p + kFromLen), space));
-    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0;
+  auto hits = [&](std::size_t at) {
+    return _mm_and_si128(_mm_cmpeq_epi8(load(at), lf), _mm_cmpeq_epi8(load(at + 1), f));
+  };
+  auto check = [&](std::size_t at, __m128i found) -> std::size_t {
+    for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found)); mask != 0;
          mask &= mask - 1) {
-      const std::size_t at = p + static_cast<std::size_t>(std::countr_zero(mask));
-      if (std::memcmp(data + at + 2, kFrom + 1, 3) == 0) return at;
+      const std::size_t lf_at = at + static_cast<std::size_t>(std::countr_zero(mask));
+      if (std::memcmp(data + lf_at + 2, kFrom + 1, kFromLen - 1) == 0) return lf_at;
     }
+    return kNone;
+  };
+  // A position tested at a step needs its six bytes, up to p + 15 + 5.
+  for (; p + 64 + kFromLen <= n; p += 64) {
+    const __m128i h0 = hits(p), h1 = hits(p + 16), h2 = hits(p + 32), h3 = hits(p + 48);
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3))) == 0) {
+      continue;
+    }
+    for (const auto& [at, found] : {std::pair{p, h0}, std::pair{p + 16, h1},
+                                    std::pair{p + 32, h2}, std::pair{p + 48, h3}}) {
+      if (const std::size_t lf_at = check(at, found); lf_at != kNone) return lf_at;
+    }
+  }
+  for (; p + 16 + kFromLen <= n; p += 16) {
+    if (const std::size_t lf_at = check(p, hits(p)); lf_at != kNone) return lf_at;
   }
 #endif
   while (p <= last) {
