@@ -179,7 +179,8 @@ class PosixFileSystem : public FileSystem {
   }
 
   DirectoryFailure directory_failure(std::string& reason) override {
-    reason = last_failure.error != 0 ? posix::error_text_of(last_failure.error) : std::string();
+    const bool unreadable = last_failure.kind == DirectoryFailure::kUnreadable;
+    reason = unreadable ? posix::error_text_of(last_failure.error) : std::string();
     return last_failure.kind;
   }
 

@@ -34,10 +34,12 @@ ListedEntry listed_from(std::wstring name, DWORD attributes, std::int64_t size, 
 thread_local DWORD directory_error = 0;
 
 // Notes a failed directory call: a directory that is not there (any more) or
-// is no directory has nothing to report.
+// is no directory has nothing to report. A file opened as a directory, with
+// its trailing "\", gives ERROR_INVALID_NAME.
 void note_failure(DWORD error) {
   const bool gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                    error == ERROR_DIRECTORY || error == ERROR_SUCCESS;
+                    error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME ||
+                    error == ERROR_SUCCESS;
   directory_error = gone ? 0 : error;
 }
 
