@@ -44,8 +44,11 @@ void build_progress(std::string& progress, std::string_view shown, std::int64_t 
   progress.append(" Bytes");
 }
 
-void build_warning(std::string& warning, std::string_view shown, const std::string& reason) {
-  warning.assign("\ncan't read file ");
+void build_warning(std::string& warning, std::string_view what, std::string_view shown,
+                   const std::string& reason) {
+  warning.assign("\ncan't read ");
+  warning.append(what);
+  warning.append(" ");
   warning.append(shown);
   warning.append(" (");
   warning.append(reason);
@@ -57,6 +60,13 @@ void build_warning(std::string& warning, std::string_view shown, const std::stri
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
                InterruptCheck interrupted) {
   const std::string_view shown = platform::display_path(file.path);
+  if (file.unreadable_directory) {
+    // Only its warning: no progress line, no row.
+    ws.row.clear();
+    ws.progress.clear();
+    build_warning(ws.warning, "directory", shown, file.error_text);
+    return Stop::kReadError;
+  }
   // A structured format is made from the plain row and where its columns
   // start.
   const bool structured = format.style != RowStyle::kDelimited;
@@ -79,13 +89,13 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
     fs.close_file(file.file);
     file.file = -1;
     if (source.failed()) {
-      build_warning(ws.warning, shown, source.error_text());
+      build_warning(ws.warning, "file", shown, source.error_text());
       stop = Stop::kReadError;
     }
   } else {
     whole = scan_message_text(ws, nullptr, format, interrupted, row, starts);
     if (file.open_failed) {
-      build_warning(ws.warning, shown, file.error_text);
+      build_warning(ws.warning, "file", shown, file.error_text);
       stop = Stop::kReadError;
     }
   }

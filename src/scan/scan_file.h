@@ -16,9 +16,10 @@ namespace mailsift {
 // Reads `file` (its handle is closed here) and leaves in the workspace the
 // whole row (ws.row), the progress line (ws.progress) and the warning
 // (ws.warning, empty when the file was read completely). The row is whole
-// also when the file is unreadable or the scan is interrupted. Returns
-// kReadError when bytes could not be read, kInterrupted when an interrupt cut
-// the scan short, else kNone.
+// also when the file is unreadable or the scan is interrupted. An unreadable
+// directory of the walk gets its warning only (row and progress empty).
+// Returns kReadError when bytes (or a directory) could not be read,
+// kInterrupted when an interrupt cut the scan short, else kNone.
 // `interrupted` is asked before every line.
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
                InterruptCheck interrupted = &platform::interrupted);

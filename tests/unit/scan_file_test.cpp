@@ -159,6 +159,22 @@ TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
   EXPECT_EQ(ws_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
 }
 
+// A directory the walk could not read has its warning only, in every format.
+TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
+  for (RowStyle style : {RowStyle::kDelimited, RowStyle::kCsv, RowStyle::kJsonLines}) {
+    SelectedFile dir;
+    dir.path = dir_path_ + "/locked";
+    dir.unreadable_directory = true;
+    dir.error_text = "Too many open files";
+    RowFormat format;
+    format.style = style;
+    EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, format), Stop::kReadError);
+    EXPECT_EQ(ws_.row, "");
+    EXPECT_EQ(ws_.progress, "");
+    EXPECT_EQ(ws_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
+  }
+}
+
 // Hands out at most `chunk` bytes per read and counts the reads.
 class ChunkedFileSystem : public test::FakeFileSystem {
  public:
