@@ -173,6 +173,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     s.file.modified = file.modified;
     s.file.file = std::exchange(file.file, -1);
     s.file.open_failed = file.open_failed;
+    s.file.unreadable_directory = file.unreadable_directory;
     s.read_failed = false;
     s.state = SlotState::kQueued;
     ++next_to_queue_;

@@ -1,5 +1,6 @@
 // What a file system without cheaper ways of its own does for the listing
-// with types and the look at a regular file.
+// with types and the look at a regular file, and one that says nothing of its
+// failed directories.
 #include "platform/platform.h"
 
 namespace mailsift::platform {
@@ -11,6 +12,10 @@ bool FileSystem::list_entries(int dir, std::vector<ListedEntry>& entries) {
   entries.reserve(names.size());
   for (std::string& name : names) entries.push_back(ListedEntry{std::move(name)});
   return true;
+}
+
+DirectoryFailure FileSystem::directory_failure(std::string&) {
+  return DirectoryFailure::kGone;
 }
 
 bool FileSystem::look_at_regular(int dir, const std::string& name, EntryInfo& info, int& opened) {

@@ -65,6 +65,13 @@ struct ListedEntry {
   ListedType type = ListedType::kUnknown;
 };
 
+// Why a directory could not be opened, looked at or listed.
+enum class DirectoryFailure {
+  kGone,        // not there (any more), or not a directory: nothing to report
+  kNotEntered,  // on a kernel pseudo file system, which is never entered
+  kUnreadable,  // there, but it cannot be read (permission, I/O, no handle left)
+};
+
 // Directory and file access the walk and the dispatch go through. Virtual so
 // that tests can walk an in-memory tree; the real one is real_file_system().
 // Handles are small non-negative integers; -1 means failure.
@@ -90,6 +97,10 @@ class FileSystem {
   virtual bool stat_entry(int dir, const std::string& name, EntryInfo& info) = 0;
   // Identity of an open directory.
   virtual bool directory_identity(int dir, FileIdentity& id) = 0;
+  // Why the last of open_directory, open_subdirectory, directory_identity,
+  // list_directory and list_entries that failed on this thread failed; for
+  // kUnreadable `reason` gets the system's words. By default: kGone.
+  virtual DirectoryFailure directory_failure(std::string& reason);
   // Opens an entry the walk saw as a regular file for reading (non-blocking,
   // no controlling tty, no second look at its type); -1 when it cannot be
   // opened (last_error_text() says why).

@@ -32,18 +32,34 @@ void MessageFormatter::progress(std::string& out, std::string_view stored_path,
   out.append(" Bytes");
 }
 
+namespace {
+
+void warning_text(std::string& out, std::string_view what, std::string_view shown,
+                  std::string_view reason) {
+  out.assign("\ncan't read ");
+  out.append(what);
+  out.push_back(' ');
+  out.append(shown);
+  out.append(" (");
+  out.append(reason);
+  out.append(")");
+}
+
+}  // namespace
+
 void MessageFormatter::format(const MessageRecord& record, MessageTexts& texts) {
   const std::string_view shown = platform::display_path(record.path);
+  texts.row.clear();
+  if (record.outcome == ReadOutcome::kUnreadableDirectory) {
+    texts.progress.clear();
+    warning_text(texts.warning, "directory", shown, record.read_error);
+    return;
+  }
   progress(texts.progress, record.path, record.size);
   texts.warning.clear();
   if (record.outcome == ReadOutcome::kReadFailed) {
-    texts.warning.assign("\ncan't read file ");
-    texts.warning.append(shown);
-    texts.warning.append(" (");
-    texts.warning.append(record.read_error);
-    texts.warning.append(")");
+    warning_text(texts.warning, "file", shown, record.read_error);
   }
-  texts.row.clear();
   switch (options_.format) {
     case ReportFormat::kDelimited:
       append_delimited_row(texts.row, DelimitedStyle{options_.delimiter, options_.quoted}, shown,

@@ -45,7 +45,7 @@ void fold_continuation(RuleContext& ctx, std::string& field) {
     if (!field.empty() && field.back() == ',') field.pop_back();
     if (next[0] == '\t') next[0] = ' ';
     field.append(next);
-    field.pop_back();  // the continuation's line end
+    remove_line_end(field);
     if (!read_ahead(ctx, next)) return;
   }
 }
@@ -59,7 +59,7 @@ void capture_from(RuleContext& ctx, std::string& line) {
     remove_last_char(line);
     if (read_ahead(ctx, ctx.ahead)) {
       line.append(ctx.ahead);
-      remove_last_char(line);
+      remove_line_end(line);
     }
     tabs_to_spaces(line);
   }

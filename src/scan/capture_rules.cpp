@@ -122,7 +122,8 @@ void capture_forwarded_message(RuleContext& ctx, std::string&) {
   rec.attachment_info.append(kAttachmentInfo);
   tabs_to_spaces(next);
   // The line end and the character before it (often a closing quote) go.
-  next.resize(next.size() < 2 ? 0 : next.size() - 2);
+  remove_line_end(next);
+  remove_last_char(next);
   std::size_t start = find_text(next, "name=");
   if (start == kNotFound) start = 0;
   rec.attachment_info.append(up_to_semicolon(next, start));
@@ -151,7 +152,7 @@ void capture_content_type_name(RuleContext& ctx, std::string& line) {
   // for the relay rules the line may be offered to.
   line.swap(ctx.ahead);
   if (!read_ahead(ctx, line)) return;
-  remove_last_char(line);
+  remove_line_end(line);
   if (find_text(line, "name=") == kNotFound) {
     offer_to_relay_recognisers(ctx, line);
     return;

@@ -144,7 +144,7 @@ ByteCensus clean_line(std::string& line, ByteCensus raw) {
     census = take_census(line);
   }
   if (census.tag_open) strip_tags(line);
-  remove_last_char(line);
+  remove_line_end(line);
   if (!line.empty() && (line[0] == '*' || line[0] == '>')) strip_quote_marks(line);
   return census;
 }
@@ -155,7 +155,7 @@ std::string_view clean_line_view(std::string_view line, std::string& scratch, By
     census = clean_line(scratch, census);
     return scratch;
   }
-  if (!line.empty()) line.remove_suffix(1);
+  remove_line_end(line);
   if (!line.empty() && (line[0] == '*' || line[0] == '>')) line = strip_quote_marks(line);
   return line;
 }

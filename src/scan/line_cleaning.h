@@ -105,6 +105,16 @@ inline void remove_last_char(std::string& line) {
   if (!line.empty()) line.pop_back();
 }
 
+// Removes the line feed that ends a line. A text that ends any other way (the
+// file's last line, a piece of a longer line, a line cut at a NUL byte or by
+// a Ctrl-Z) keeps every character.
+inline void remove_line_end(std::string& line) {
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+}
+inline void remove_line_end(std::string_view& line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+}
+
 // Every TAB becomes a space.
 void tabs_to_spaces(std::string& line);
 
@@ -117,8 +127,8 @@ struct ByteCensus {
 };
 ByteCensus take_census(std::string_view line);
 
-// The per-line cleaning of the main loop, in order: NUL cut, tags, the last
-// character (normally the line end), then the quoting marks. Returns the
+// The per-line cleaning of the main loop, in order: NUL cut, tags, the line
+// feed, then the quoting marks. Returns the
 // census of the cleaned line, where colon and equals may be set for a byte
 // that cleaning removed (never the other way round). `raw` is the census of
 // the line as read.

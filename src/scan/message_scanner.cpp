@@ -29,6 +29,9 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
   // The reader tells which of these a line holds without searching it again.
   ws.reader.watch_bytes(std::string_view("\0<:=", 4));
+  // Only a line feed ends a line; a CR that ends the data is the first half
+  // of a line end, not part of the text.
+  ws.reader.drop_cr_at_end(true);
   std::string_view raw;
   for (;;) {
     if (interrupted != nullptr && interrupted()) return false;

@@ -33,6 +33,12 @@ class MessageFileSource : public FailingSource {
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file,
                const ScanOptions& options, MessageRecord& record, InterruptCheck interrupted) {
   record.take_facts(file);
+  if (file.unreadable_directory) {
+    record.fields.clear();
+    record.outcome = ReadOutcome::kUnreadableDirectory;
+    record.read_error.assign(file.error_text);
+    return Stop::kReadError;
+  }
   // A file that cannot be opened still gets its whole record, an empty one.
   bool whole = true;
   if (file.file >= 0) {

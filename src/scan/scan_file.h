@@ -14,9 +14,10 @@ namespace mailsift {
 
 // Reads `file` (its handle is closed here) and fills `record`: the file's
 // facts, its captured fields and its outcome. The record is whole also when
-// the file is unreadable or the scan is interrupted. Returns kReadError when
-// bytes could not be read (or the file not opened), kInterrupted when an
-// interrupt cut the scan short, else kNone. `interrupted` is asked before
+// the file is unreadable or the scan is interrupted. An unreadable directory
+// of the walk gives a record of that outcome only. Returns kReadError when
+// bytes (or a directory) could not be read, or the file not opened,
+// kInterrupted when an interrupt cut the scan short, else kNone. `interrupted` is asked before
 // every line.
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file,
                const ScanOptions& options, MessageRecord& record,

@@ -84,6 +84,10 @@ enum class ReadOutcome : std::uint8_t {
   kWhole,        // read to its end
   kInterrupted,  // an interrupt cut the scan short (the record is still whole)
   kReadFailed,   // bytes could not be read, or the file not opened: see read_error
+  // Not a message: a directory of the walk that could not be read (path is
+  // the directory, read_error why). It has a warning in its place in report
+  // order, and no progress line and no row.
+  kUnreadableDirectory,
 };
 
 struct MessageRecord {

@@ -29,6 +29,10 @@ struct SelectedFile {
   // A regular file that could not be opened, and why.
   bool open_failed = false;
   std::string error_text;
+  // Not a file: a directory of the walk that could not be read (`path` is
+  // the directory, `error_text` why). It travels in report order like a file
+  // so that its warning comes out in its place; it has no row.
+  bool unreadable_directory = false;
 };
 
 // Receives the selected files in report order. A source stops when it is

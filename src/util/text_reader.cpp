@@ -82,6 +82,7 @@ int TextReader::next_byte() {
     ++pos_;
     return '\n';
   }
+  if (drop_cr_at_end_ && (pos_ >= end_ || bytes_[pos_] == 26)) return -1;
   return '\r';
 }
 

@@ -107,6 +107,11 @@ class TextReader {
   // pushed back.
   bool at_end();
 
+  // When on, a CR that ends the data (at the end of the file or before a
+  // Ctrl-Z: the first half of a CR LF whose LF never came) is not delivered.
+  // Off by default; kept across reset().
+  void drop_cr_at_end(bool on) { drop_cr_at_end_ = on; }
+
   // Bytes (at most kMaxWatched; never CR) whose presence in each line a
   // caller asks about with line_holds(). Kept across reset().
   static constexpr std::size_t kMaxWatched = 8;
@@ -147,6 +152,7 @@ class TextReader {
   std::size_t end_ = 0;
   bool eof_ = false;
   bool has_pushed_ = false;
+  bool drop_cr_at_end_ = false;
   std::string pushed_;
   // Where the next CR and Ctrl-Z stand in the buffer; kStale after a refill.
   static constexpr std::size_t kStale = static_cast<std::size_t>(-1);

@@ -90,6 +90,7 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
 
   if (!is_directory) ++walk.counts.file_count;
   SelectedFile& selected = walk.selected;
+  selected.unreadable_directory = false;
   selected.path.assign(dir_path);
   selected.path.append(file_name);
   selected.size = info.size;

@@ -84,6 +84,30 @@ bool entry_facts(WalkContext& walk, int dir, const Entry& entry, bool counting,
   return false;
 }
 
+// A directory the walk found but could not open, look at or list (asked
+// right after the call that failed): its warning goes to the consumer in walk
+// order, in the place its files would have taken. One that is gone, or on a
+// kernel file system, is passed over silently, and so is every directory in
+// the counting pass, so that each warning is written once.
+Stop report_unreadable(WalkContext& walk, const std::string& dir_path) {
+  if (walk.consumer == nullptr) return Stop::kNone;
+  SelectedFile& notice = walk.selected;
+  if (walk.fs.directory_failure(notice.error_text) != platform::DirectoryFailure::kUnreadable) {
+    return Stop::kNone;
+  }
+  notice.unreadable_directory = true;
+  notice.path.assign(dir_path);
+  platform::drop_trailing_separator(notice.path);
+  notice.size = 0;
+  notice.modified = ModTime{};
+  notice.file = -1;
+  notice.open_failed = false;
+  const Stop stop = walk.consumer->accept(notice);
+  ++notice.sequence;
+  notice.unreadable_directory = false;
+  return stop;
+}
+
 // Esc or Ctrl-C typed at the terminal ends the run like an interrupt. The
 // terminal is polled for each entry a file search hands out.
 bool abort_key_pressed() {
@@ -169,12 +193,12 @@ Stop walk_open_directory(WalkContext& walk, int handle, const std::string& dir_p
   const OpenDirectory open(walk.fs, handle);
   const int dir = open.handle();
   platform::FileIdentity id;
-  if (!walk.fs.directory_identity(dir, id)) return Stop::kNone;
+  if (!walk.fs.directory_identity(dir, id)) return report_unreadable(walk, dir_path);
   // A directory link that leads back to a directory being walked is counted
   // by its parent but not entered again, or the walk would never end.
   if (on_path(descent, id)) return Stop::kNone;
   std::vector<Entry> entries;
-  if (!read_entries(walk, dir, entries)) return Stop::kNone;
+  if (!read_entries(walk, dir, entries)) return report_unreadable(walk, dir_path);
   const DescentStep step(descent, id);
   const bool counting = walk.consumer == nullptr;
   if (walk.settings.recurse == 0) {
@@ -188,10 +212,9 @@ Stop walk_open_directory(WalkContext& walk, int handle, const std::string& dir_p
       Stop stop = Stop::kNone;
       if (within_depth_limit(walk)) {
         const int child = walk.fs.open_subdirectory(dir, entry.name);
-        if (child >= 0) {
-          stop = walk_open_directory(walk, child, dir_path + entry.name + platform::kSeparator,
-                                     descent);
-        }
+        const std::string child_path = dir_path + entry.name + platform::kSeparator;
+        stop = child >= 0 ? walk_open_directory(walk, child, child_path, descent)
+                          : report_unreadable(walk, child_path);
       }
       --walk.depth;
       if (stop != Stop::kNone) return stop;
@@ -210,6 +233,8 @@ Stop walk_directory(WalkContext& walk, const std::string& dir_path) {
     if (dir >= 0) {
       DescentPath descent;
       stop = walk_open_directory(walk, dir, dir_path, descent);
+    } else {
+      stop = report_unreadable(walk, dir_path);
     }
   }
   --walk.depth;

@@ -247,13 +247,17 @@ TEST_F(DiscoveryE2E, UnreadableDirectoriesAndFiles) {
   std::string report;
   if (::geteuid() != 0) {
     const RunResult r = run_mailsift({root_}, opts());
-    // The unreadable file is warned about and ends the run with the
-    // read-error code; the locked directory is passed over silently.
+    // The locked directory and the unreadable file are warned about, in walk
+    // order, and end the run with the read-error code.
     EXPECT_EQ(r.status, 11) << r.err;
-    EXPECT_NE(r.err.find("\ncan't read file " + root_ + "/secret.eml ("), std::string::npos);
+    const std::size_t dir_warning =
+        r.err.find("\ncan't read directory " + root_ + "/locked (Permission denied)");
+    const std::size_t file_warning = r.err.find("\ncan't read file " + root_ + "/secret.eml (");
+    EXPECT_NE(file_warning, std::string::npos) << r.err;
+    EXPECT_LT(dir_warning, file_warning) << r.err;
     report = r.out;
   } else {
-    // As there, the unreadable file ends the run with the read-error code.
+    // As there, the run ends with the read-error code.
     std::optional<std::string> as_nobody = run_as_nobody(dir_, {root_}, 11);
     if (!as_nobody) {
       ::chmod((root_ + "/locked").c_str(), 0755);

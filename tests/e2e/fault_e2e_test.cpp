@@ -114,6 +114,54 @@ TEST_P(FaultE2E, UnreadableMessageKeepsItsRowAndEndsWithReadError) {
   }
 }
 
+// A directory that cannot be opened gets one warning in its place in the walk
+// (also with the counting pass, which walks it too), the run goes on and ends
+// with READ_ERROR (11); a root that cannot be opened likewise.
+TEST_P(FaultE2E, UnsearchableDirectoryIsWarnedInItsPlace) {
+  for (const char* sub : {"a", "locked", "z"}) {
+    make_dirs(mail_ + "/" + sub);
+    write_file(mail_ + "/" + sub + "/" + sub + ".eml", "Subject: in " + std::string(sub) + "\n");
+  }
+  struct Case {
+    std::vector<std::string> args;
+    const char* locked;         // the directory refused
+    const char* warned_after;   // the progress line the warning follows ("" none)
+    const char* warned_before;  // the progress line after the warning ("" none)
+    const char* summary;
+  };
+  const std::vector<Case> cases = {
+      {{"mail", "-o", "out.txt", "-1", "run.log"}, "locked", "a/a.eml", "z/z.eml",
+       "\n  3 directories, 14 files\n"},
+      {{"mail", "-o", "out.txt", "-1", "run.log", "--im"}, "locked", "a/a.eml", "z/z.eml",
+       "\n  3 directories, 14 files\n"},
+      {{"mail", "-o", "out.txt", "-1", "run.log"}, "mail", "", "", "\n  0 directories, 0 files\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.locked + std::string(c.args.size() > 5 ? " counted" : ""));
+    remove_tree(dir_ + "/run.log");
+    RunResult r = run(c.args, std::string("MAILSIFT_FAULT_OPENDIR_EACCES=") + c.locked);
+    EXPECT_EQ(r.status, 11) << r.err;
+    const std::string shown = c.locked == std::string("mail") ? mail_ : mail_ + "/" + c.locked;
+    const std::string warning = "\ncan't read directory " + shown + " (Permission denied)";
+    const std::size_t at = r.err.find(warning);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_EQ(at, r.err.rfind(warning)) << "one warning";
+    if (*c.warned_after != '\0') {
+      const std::size_t before = r.err.find(progress(c.warned_after));
+      ASSERT_NE(before, std::string::npos) << r.err;
+      EXPECT_EQ(at, r.err.find(" Bytes", before) + 6) << r.err;
+      EXPECT_EQ(r.err.compare(at + warning.size(), progress(c.warned_before).size(),
+                              progress(c.warned_before)),
+                0)
+          << r.err;
+    }
+    EXPECT_NE(r.err.find("\nAbnormal termination. Reason: READ_ERROR\n\n"), std::string::npos);
+    EXPECT_NE(r.err.find(c.summary), std::string::npos) << r.err;
+    EXPECT_EQ(file("out.txt").find("/locked/"), std::string::npos);
+    EXPECT_EQ(closed_log_problem(file("run.log"), "READ_ERROR"), "");
+  }
+}
+
 // A report that cannot be written completely ends the run at once with
 // WRITE_ERROR (9): the report holds what fitted, a byte prefix of the whole
 // report, every row before the fault intact; the log is closed.
@@ -184,7 +232,7 @@ TEST_P(FaultE2E, FullDiskUnderTheLogEndsWithWriteError) {
 
 // The walk holds one descriptor per level of the tree. Below the hard limit
 // the soft one is raised once and nothing is missed; at the hard limit the
-// directories beyond it are passed over like ones that cannot be searched.
+// directory beyond it is warned about like one that cannot be searched.
 TEST_P(FaultE2E, DescriptorLimitWhileOpeningDirectories) {
   std::string path = dir_ + "/deep";
   for (int level = 0; level < 40; ++level) {
@@ -219,12 +267,23 @@ TEST_P(FaultE2E, DescriptorLimitWhileOpeningDirectories) {
     std::vector<std::string> with_jobs = args;
     for (const std::string& a : job_args(GetParam())) with_jobs.push_back(a);
     RunResult r = run_mailsift(with_jobs, o);
-    EXPECT_EQ(r.status, 0) << r.err;
     const std::string report = file("out.txt");
     const int rows = count_rows(report, dir_ + "/deep/");
+    const std::string warning = "\ncan't read directory " + dir_ + "/deep/d";
     if (c.soft < c.hard) {
+      EXPECT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(report, full);
+      EXPECT_EQ(closed_log_problem(file("run.log"), ""), "");
     } else {
+      // One warning, for the first directory that could not be read.
+      EXPECT_EQ(r.status, 11) << r.err;
+      const std::size_t at = r.err.find(warning);
+      ASSERT_NE(at, std::string::npos) << r.err;
+      const std::string line = r.err.substr(at + 1, r.err.find('\n', at + 1) - at - 1);
+      EXPECT_EQ(line.substr(line.find(" (")), " (Too many open files)") << line;
+      EXPECT_EQ(r.err.find("can't read"), at + 1) << r.err;
+      EXPECT_EQ(r.err.rfind("can't read"), at + 1) << r.err;
+      EXPECT_EQ(closed_log_problem(file("run.log"), "READ_ERROR"), "");
       // The deepest files come first in the walk; those are the ones missed.
       EXPECT_GT(rows, 3);
       EXPECT_LT(rows, 40);
@@ -233,7 +292,6 @@ TEST_P(FaultE2E, DescriptorLimitWhileOpeningDirectories) {
       const std::string tail = report.substr(header.size());
       EXPECT_EQ(full.compare(full.size() - tail.size(), tail.size(), tail), 0) << report;
     }
-    EXPECT_EQ(closed_log_problem(file("run.log"), ""), "");
   }
 }
 

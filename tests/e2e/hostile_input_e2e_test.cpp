@@ -119,6 +119,7 @@ struct Case {
   int seconds;  // time bound
   int mib;      // peak memory bound
   bool as_other_user = false;
+  const char* unreadable_dir = nullptr;  // warned about, below the input
 };
 
 void PrintTo(const Case& c, std::ostream* out) {
@@ -159,8 +160,8 @@ void long_names(const std::string& in) {
     write_file(in + "/" + std::string(250, 'a') + std::to_string(10000 + i), "To: x\n");
   }
 }
-// A directory that cannot be searched is passed over silently; a file that
-// cannot be opened keeps its row and ends the run with 11.
+// A directory that cannot be searched is warned about, and a file that
+// cannot be opened keeps its row; both end the run with 11.
 void unreadable(const std::string& in) {
   write_file(in + "/readable.eml", "Subject: fine\n");
   write_file(in + "/locked.eml", "Subject: locked\n");
@@ -201,7 +202,8 @@ const std::vector<Case>& cases() {
       {"LinkLoopsFifosAndDevices",     links_fifos_devices,      {},        0,   3, 30,  32},
       {"NamePatternOfThirtyStars",     long_names, {"-f", thirty_stars('a')}, 0, 0, 30,  32},
       {"ExclusionOfThirtyStars",       long_names, {"-x", thirty_stars('A')}, 0, 20, 30, 32},
-      {"UnreadableDirectoryAndFile",   unreadable,               {},       11,   2, 30,  32, true},
+      {"UnreadableDirectoryAndFile",   unreadable,               {},       11,   2, 30,  32, true,
+       "closed"},
       {"StressRandomMegabytes",        random_megabytes,         {},        0,   1, 60,  32},
       {"StressFiftyMegabyteLine",      fifty_megabyte_line,      {},        0,   1, 60,  32},
       {"StressTwoMillionHeaderLines",  two_million_header_lines, {},        0,   1, 120, 256},
@@ -255,6 +257,11 @@ TEST_P(HostileInputE2E, EndsInTimeAndMemory) {
   EXPECT_EQ(r.status, c.status) << r.err.substr(0, 2000);
   EXPECT_EQ(count_rows(read_file(dir_ + "/out/report.txt"), in + "/"), c.rows);
   EXPECT_LT(r.peak_rss_kib, c.mib * 1024L);
+  if (c.unreadable_dir != nullptr) {
+    const std::string warning =
+        "\ncan't read directory " + in + "/" + c.unreadable_dir + " (Permission denied)";
+    EXPECT_NE(r.err.find(warning), std::string::npos) << r.err.substr(0, 2000);
+  }
   std::printf("%s: %.2f s, peak RSS %ld KiB\n", c.name, r.seconds, r.peak_rss_kib);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e/process_runner.h"
+#include "e2e/run_checks.h"
 
 namespace mailsift::test {
 namespace {
@@ -69,6 +70,40 @@ TEST_F(SamplesE2E, OneRowPerSampleInWalkOrder) {
   // One progress line per message on standard error.
   EXPECT_NE(r.err.find("\n" + p + "/05-attachments.eml           529 Bytes"), std::string::npos)
       << r.err;
+}
+
+// Only a line feed is taken off a line: a message whose last text ends
+// without one keeps every character, whatever ends it, in every job mode.
+TEST_F(SamplesE2E, TextsWithoutALineFeedKeepEveryCharacter) {
+  const std::string in = dir_ + "/ends";
+  make_dirs(in);
+  write_file(in + "/a.eml", "Subject: end of file");
+  write_file(in + "/b.eml", "Subject: unfinished CR LF\r");
+  write_file(in + "/c.eml", "Subject: Ctrl-Z\x1a ignored\n");
+  write_file(in + "/d.eml", std::string("Subject: NUL\0 ignored\n", 22));
+  write_file(in + "/e.eml", "Subject: " + std::string(32767 - 9, 'x') + "y\n");
+  const std::string want = "(#1:) Subject: end of file  |(#1:) Subject: unfinished CR LF  |"
+                           "(#1:) Subject: Ctrl-Z  |(#1:) Subject: NUL  |(#1:) Subject: " +
+                           std::string(32767 - 9, 'x') + "  |";
+  for (int jobs : kJobCounts) {
+    SCOPED_TRACE("jobs " + std::to_string(jobs));
+    RunOptions o;
+    o.cwd = dir_;
+    o.env = clean_env(dir_);
+    std::vector<std::string> args = {in};
+    for (const std::string& a : job_args(jobs)) args.push_back(a);
+    const RunResult r = run_mailsift(args, o);
+    EXPECT_EQ(r.status, 0) << r.err;
+    // The Subject column of every row, in walk order.
+    std::string subjects;
+    for (std::size_t row = r.out.find('\n'); row != std::string::npos;
+         row = r.out.find('\n', row + 1)) {
+      std::size_t at = row;
+      for (int column = 0; column < 10; ++column) at = r.out.find('|', at + 1);
+      subjects += r.out.substr(at + 1, r.out.find('|', at + 1) - at - 1) + "|";
+    }
+    EXPECT_EQ(subjects, want);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 //                                        fail with EIO
 //   MAILSIFT_FAULT_OPEN_EACCES=name      opening the file fails with EACCES
 //                                        (directories open as usual)
+//   MAILSIFT_FAULT_OPENDIR_EACCES=name   opening the directory fails with
+//                                        EACCES (a trailing "/" aside)
 //   MAILSIFT_FAULT_WRITE_ENOSPC=name:n   writes take n bytes in all (the one
 //                                        that crosses n is cut short), then
 //                                        fail with ENOSPC
@@ -40,7 +42,7 @@ struct Slot {
 
 constexpr int kSlots = 65536;
 Slot g_slots[kSlots];
-Rule g_read_eio, g_open_eacces, g_write_enospc;
+Rule g_read_eio, g_open_eacces, g_opendir_eacces, g_write_enospc;
 
 using OpenFn = int (*)(const char*, int, ...);
 using OpenAtFn = int (*)(int, const char*, int, ...);
@@ -88,14 +90,27 @@ void track(int fd, const char* path) {
   }
 }
 
-// A refused open of a file; directories are left to open.
+// The last component of a directory path, trailing "/" left out.
+bool matches_directory(const Rule& rule, const char* path) {
+  if (!rule.set || path == nullptr) return false;
+  std::size_t end = std::strlen(path);
+  while (end > 1 && path[end - 1] == '/') --end;
+  std::size_t start = end;
+  while (start > 0 && path[start - 1] != '/') --start;
+  const std::size_t length = std::strlen(rule.name);
+  return end - start == length && std::memcmp(path + start, rule.name, length) == 0;
+}
+
+// A refused open: of a file by one rule, of a directory by the other.
 bool refuse(const char* path, int flags) {
-  return (flags & O_DIRECTORY) == 0 && matches(g_open_eacces, path);
+  if ((flags & O_DIRECTORY) != 0) return matches_directory(g_opendir_eacces, path);
+  return matches(g_open_eacces, path);
 }
 
 __attribute__((constructor)) void load_rules() {
   parse_rule("MAILSIFT_FAULT_READ_EIO", g_read_eio);
   parse_rule("MAILSIFT_FAULT_OPEN_EACCES", g_open_eacces);
+  parse_rule("MAILSIFT_FAULT_OPENDIR_EACCES", g_opendir_eacces);
   parse_rule("MAILSIFT_FAULT_WRITE_ENOSPC", g_write_enospc);
   for (int fd = 1; fd <= 2; ++fd) {
     char link[64], target[4096];

@@ -50,7 +50,7 @@ TEST(SubjectRule, EntriesAndHeaderEnd) {
   EXPECT_FALSE(r.in_header);
   EXPECT_TRUE(record_of("From: someone@x\n").in_header);
   EXPECT_EQ(record_of("**Subject: hi there\n").subject, "(#1:) Subject: hi there  ");
-  EXPECT_EQ(record_of("Subject: Hello").subject, "(#1:) Subject: Hell  ");
+  EXPECT_EQ(record_of("Subject: Hello").subject, "(#1:) Subject: Hello  ");
 }
 
 TEST(ReadStatusRules, MapiFlagsAndMozillaStatus) {
@@ -149,7 +149,7 @@ TEST(RelayRules, BracketedAddressesAndReceivingHosts) {
             "(#1:) [10.0.0.1 x[10.0.0.2 y  ");
   // "[" as the last character of the next line is not found (end-of-line rule).
   EXPECT_EQ(record_of("Received: from a [1.1.1.1]\nb[").recent_ip, "(#1:) [1.1.1.1]  ");
-  EXPECT_EQ(record_of("Received: from a [1.1.1.1]").recent_ip, "(#1:) [1.1.1.1  ");
+  EXPECT_EQ(record_of("Received: from a [1.1.1.1]").recent_ip, "(#1:) [1.1.1.1]  ");
   EXPECT_EQ(record_of("RECEIVED: FROM a [1.1.1.1]\n").recent_ip, "(#1:) [1.1.1.1]  ");
   EXPECT_EQ(record_of("x-originating-ip: [1.1.1.2]\n").recent_ip, "(#1:) [1.1.1.2]  ");
   // Receiving host: the word after "Received: by ".

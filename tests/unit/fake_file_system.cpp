@@ -100,7 +100,11 @@ void FakeFileSystem::add_link(const std::string& path, const std::string& target
 }
 
 void FakeFileSystem::set_unreadable(const std::string& path) {
-  nodes_[lookup(path, false)].unreadable = true;
+  set_fault(path, Fault::kDenied);
+}
+
+void FakeFileSystem::set_fault(const std::string& path, Fault fault) {
+  nodes_[lookup(path, false)].fault = fault;
 }
 
 platform::EntryInfo& FakeFileSystem::facts(const std::string& path) {
@@ -142,16 +146,39 @@ int FakeFileSystem::node_of_handle(int handle) const {
   return handles_[handle].node;
 }
 
-int FakeFileSystem::open_directory(const std::string& absolute_path) {
-  const int id = lookup(absolute_path, true);
-  if (id < 0 || nodes_[id].kind != Kind::kDir || nodes_[id].unreadable) return -1;
+int FakeFileSystem::open_dir_node(int id) {
+  last_fault_ = Fault::kGone;
+  if (id < 0 || nodes_[id].kind != Kind::kDir) return -1;
+  const Fault fault = nodes_[id].fault;
+  if (fault != Fault::kNone && fault != Fault::kListing) {
+    last_fault_ = fault;
+    return -1;
+  }
   return new_handle(id, false);
 }
 
+int FakeFileSystem::open_directory(const std::string& absolute_path) {
+  return open_dir_node(lookup(absolute_path, true));
+}
+
 int FakeFileSystem::open_subdirectory(int dir, const std::string& name) {
-  const int id = child_of(node_of_handle(dir), name, true);
-  if (id < 0 || nodes_[id].kind != Kind::kDir || nodes_[id].unreadable) return -1;
-  return new_handle(id, false);
+  return open_dir_node(child_of(node_of_handle(dir), name, true));
+}
+
+platform::DirectoryFailure FakeFileSystem::directory_failure(std::string& reason) {
+  reason.clear();
+  switch (last_fault_) {
+    case Fault::kDenied:
+      reason = "Permission denied";
+      return platform::DirectoryFailure::kUnreadable;
+    case Fault::kListing:
+      reason = "Input/output error";
+      return platform::DirectoryFailure::kUnreadable;
+    case Fault::kKernel:
+      return platform::DirectoryFailure::kNotEntered;
+    default:
+      return platform::DirectoryFailure::kGone;
+  }
 }
 
 void FakeFileSystem::close_directory(int dir) {
@@ -164,6 +191,10 @@ bool FakeFileSystem::list_directory(int dir, std::vector<std::string>& names) {
   names.clear();
   const int id = node_of_handle(dir);
   if (id < 0) return false;
+  if (nodes_[id].fault == Fault::kListing) {
+    last_fault_ = Fault::kListing;
+    return false;
+  }
   for (const auto& [name, child] : nodes_[id].children) names.push_back(name);
   platform::sort_entry_names(names);
   return true;

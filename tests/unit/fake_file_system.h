@@ -26,8 +26,11 @@ class FakeFileSystem : public platform::FileSystem {
   void add_other(const std::string& path);
   // A symbolic link to another path of the tree (followed on every lookup).
   void add_link(const std::string& path, const std::string& target);
-  // The directory cannot be opened.
+  // The directory cannot be opened (Permission denied).
   void set_unreadable(const std::string& path);
+  // How a directory fails from now on: at its open, or when it is listed.
+  enum class Fault { kNone, kDenied, kGone, kKernel, kListing };
+  void set_fault(const std::string& path, Fault fault);
   // The facts stat gives for a path (its own node, links not followed).
   platform::EntryInfo& facts(const std::string& path);
 
@@ -41,6 +44,7 @@ class FakeFileSystem : public platform::FileSystem {
   bool list_directory(int dir, std::vector<std::string>& names) override;
   bool stat_entry(int dir, const std::string& name, platform::EntryInfo& info) override;
   bool directory_identity(int dir, platform::FileIdentity& id) override;
+  platform::DirectoryFailure directory_failure(std::string& reason) override;
   int open_file(int dir, const std::string& name) override;
   std::ptrdiff_t read_file(int file, char* buffer, std::size_t n) override;
   void close_file(int file) override;
@@ -53,7 +57,7 @@ class FakeFileSystem : public platform::FileSystem {
     std::map<std::string, int> children;
     std::string link_target;
     std::string content;
-    bool unreadable = false;
+    Fault fault = Fault::kNone;
     platform::EntryInfo info;
   };
   struct Handle {
@@ -68,11 +72,14 @@ class FakeFileSystem : public platform::FileSystem {
   int lookup(const std::string& path, bool follow, int depth = 0) const;
   int child_of(int dir_node, const std::string& name, bool follow, int depth = 0) const;
   int new_handle(int node, bool is_file);
+  // A directory handle for node `id`, or -1 (noting why).
+  int open_dir_node(int id);
   int node_of_handle(int handle) const;
 
   std::vector<Node> nodes_;
   std::vector<Handle> handles_;
   int open_count_ = 0;
+  Fault last_fault_ = Fault::kGone;
 };
 
 }  // namespace mailsift::test

@@ -101,8 +101,8 @@ TEST(StripTags, RemovesBrAndBoldInAnyCaseWithoutRescanning) {
 TEST(CleanLine, LastCharacterQuoteMarksAndNul) {
   EXPECT_EQ(cleaned(""), "");
   EXPECT_EQ(cleaned("\n"), "");
-  // The last line without a line end loses its last character.
-  EXPECT_EQ(cleaned("Subject: Hello"), "Subject: Hell");
+  // Only a line feed goes: a last line without one keeps every character.
+  EXPECT_EQ(cleaned("Subject: Hello"), "Subject: Hello");
   EXPECT_EQ(cleaned("> From: Jane Doe\n"), "From: Jane Doe");
   EXPECT_EQ(cleaned(">From: a\n"), ">From: a");  // 8 characters: unchanged
   EXPECT_EQ(cleaned("**Subject: hi there\n"), "Subject: hi there");
@@ -111,8 +111,8 @@ TEST(CleanLine, LastCharacterQuoteMarksAndNul) {
   EXPECT_EQ(cleaned("123456789\n"), "123456789");
   // Exactly 10 characters after the line end is gone: stripped.
   EXPECT_EQ(cleaned(">123456789\n"), "123456789");
-  // A NUL ends the text; the character before it is removed instead of the line end.
-  EXPECT_EQ(cleaned(std::string("Subject: ab\0cd\n", 15)), "Subject: a");
+  // A NUL ends the text, which keeps every character before it.
+  EXPECT_EQ(cleaned(std::string("Subject: ab\0cd\n", 15)), "Subject: ab");
   EXPECT_EQ(cleaned(std::string("\0x\n", 3)), "");
 }
 

@@ -79,6 +79,40 @@ TEST(PosixListing, TypesComeFromTheListingAndTheLookOpensTheFile) {
 // Letters compare in upper case, a shorter name before a longer one it begins
 // with, and names equal but for case by their raw bytes; past the eighth byte
 // as before it.
+// Why a directory did not open: gone and kernel file systems are passed over,
+// anything else is reported with the system's words.
+TEST(PosixListing, DirectoryFailuresAreToldApart) {
+  ScratchDir dir;
+  write_bytes(dir / "file.eml", "x");
+  ASSERT_EQ(::mkdir((dir / "locked").c_str(), 0), 0);
+  ASSERT_EQ(::symlink("/proc", (dir / "proc").c_str()), 0);
+  struct Case {
+    const char* name;
+    platform::DirectoryFailure failure;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"missing", platform::DirectoryFailure::kGone, ""},
+      {"file.eml", platform::DirectoryFailure::kGone, ""},
+      {"proc", platform::DirectoryFailure::kNotEntered, ""},
+      // Permissions deny root nothing.
+      {::geteuid() == 0 ? nullptr : "locked", platform::DirectoryFailure::kUnreadable,
+       "Permission denied"},
+  };
+  platform::FileSystem& fs = platform::real_file_system();
+  const int handle = fs.open_directory(dir.path());
+  ASSERT_GE(handle, 0);
+  for (const Case& c : cases) {
+    if (c.name == nullptr) continue;
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(fs.open_subdirectory(handle, c.name), -1);
+    std::string reason = "stale";
+    EXPECT_EQ(fs.directory_failure(reason), c.failure);
+    EXPECT_EQ(reason, c.reason);
+  }
+  fs.close_directory(handle);
+}
+
 TEST(PosixListing, EntryOrder) {
   const char* const order[] = {"A",         "a",         "aB",        "ab", "abcdefgh", "ABCDEFGHa",
                                "abcdefghZ", "abcdefgh[", "abcdefgh_", "B",  "_x"};

@@ -14,7 +14,9 @@ class RecordingConsumer : public FileConsumer {
   explicit RecordingConsumer(platform::FileSystem& fs) : fs_(fs) {}
 
   Stop accept(SelectedFile& file) override {
-    paths.push_back(file.path);
+    // A directory that could not be read shows with its reason.
+    paths.push_back(file.unreadable_directory ? "unreadable " + file.path + " (" + file.error_text + ")"
+                                              : file.path);
     sizes.push_back(file.size);
     years.push_back(file.modified.year);
     sequences.push_back(file.sequence);

@@ -166,6 +166,22 @@ TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
   EXPECT_EQ(texts_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
 }
 
+// A directory the walk could not read has its warning only, in every format.
+TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
+  for (ReportFormat format : {ReportFormat::kDelimited, ReportFormat::kCsv, ReportFormat::kJsonLines}) {
+    SelectedFile dir;
+    dir.path = dir_path_ + "/locked";
+    dir.unreadable_directory = true;
+    dir.error_text = "Too many open files";
+    EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, ScanOptions{}, record_),
+              Stop::kReadError);
+    MessageFormatter(ReportOptions{format, '|', false}).format(record_, texts_);
+    EXPECT_EQ(texts_.row, "");
+    EXPECT_EQ(texts_.progress, "");
+    EXPECT_EQ(texts_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
+  }
+}
+
 // Hands out at most `chunk` bytes per read and counts the reads.
 class ChunkedFileSystem : public test::FakeFileSystem {
  public:

@@ -16,20 +16,20 @@ TEST(ScanReading, LinesArriveInPiecesOf32767Bytes) {
   std::string text(32767 - 10, 'x');
   HeaderRecord exact = record_of("Subject: " + text + "\n");
   EXPECT_EQ(exact.subject, "(#1:) Subject: " + text + "  ");
-  // One more byte: the LF arrives as a piece of its own, and the first piece
-  // loses its last character.
+  // One more byte: the LF arrives as a piece of its own; the first piece
+  // keeps every character.
   HeaderRecord over = record_of("Subject: " + text + "y\n");
-  EXPECT_EQ(over.subject, "(#1:) Subject: " + text + "  ");
+  EXPECT_EQ(over.subject, "(#1:) Subject: " + text + "y  ");
   // The rest of a long line is a line of its own for the recognisers.
   std::string filler(32767 - 9, 'z');
   HeaderRecord split = record_of("Subject: " + filler + "To: rest of it\nFrom: aaaaaaaaaa\n");
-  EXPECT_EQ(split.subject, "(#1:) Subject: " + filler.substr(0, filler.size() - 1) + "  ");
+  EXPECT_EQ(split.subject, "(#1:) Subject: " + filler + "  ");
   EXPECT_EQ(split.to, "(#1:) To: rest of it  ");
   EXPECT_EQ(split.from, "(#1:) From: aaaaaaaaaa  ");
-  // A read-ahead line is a piece too: a From join appends at most 32766 bytes.
+  // A read-ahead line is a piece too: a From join appends at most 32767 bytes.
   std::string big(40000, 'b');
   HeaderRecord join = record_of("From: =\n" + big + "\n");
-  EXPECT_EQ(join.from, "(#1:) From: " + big.substr(0, 32766) + "  ");
+  EXPECT_EQ(join.from, "(#1:) From: " + big.substr(0, 32767) + "  ");
 }
 
 TEST(ScanReading, LineEndsNulAndCtrlZ) {
@@ -40,13 +40,13 @@ TEST(ScanReading, LineEndsNulAndCtrlZ) {
   // A lone CR stays in the line.
   EXPECT_EQ(record_of("Subject: a\rb\n").subject, "(#1:) Subject: a\rb  ");
   EXPECT_EQ(record_of("Subject: hi\r").subject, "(#1:) Subject: hi  ");
-  // A NUL ends the line's text; the character before it goes.
+  // A NUL ends the line's text.
   EXPECT_EQ(record_of(std::string("Subject: ab\0cd\nFrom: Jane Doe\n", 30)).subject,
-            "(#1:) Subject: a  ");
+            "(#1:) Subject: ab  ");
   EXPECT_EQ(record_of(std::string("Subject: ab\0cd\nFrom: Jane Doe\n", 30)).from,
             "(#1:) From: Jane Doe  ");
   // In a read-ahead line too.
-  EXPECT_EQ(record_of(std::string("To: a,\n\tbcd\0ef\n", 15)).to, "(#1:) To: a bc  ");
+  EXPECT_EQ(record_of(std::string("To: a,\n\tbcd\0ef\n", 15)).to, "(#1:) To: a bcd  ");
   // Ctrl-Z ends the file, also in the middle of a line.
   HeaderRecord z = record_of(
       "Subject: a\n\x1A"
@@ -56,20 +56,53 @@ TEST(ScanReading, LineEndsNulAndCtrlZ) {
   EXPECT_EQ(record_of("Subject: abc\x1A"
                       "def\n")
                 .subject,
-            "(#1:) Subject: ab  ");
+            "(#1:) Subject: abc  ");
   // Other bytes, invalid UTF-8 included, are carried through.
   EXPECT_EQ(record_of("Subject: \xFF\xFE\x80\x01\n").subject, "(#1:) Subject: \xFF\xFE\x80\x01  ");
 }
 
+// Only a line feed ends a line: a text that ends any other way keeps every
+// character, in the main loop and in every line read ahead, and a CR that
+// ends the data (an unfinished CR LF) is dropped.
+TEST(ScanReading, OnlyALineFeedIsRemoved) {
+  struct Case {
+    std::string message;
+    std::string HeaderRecord::*field;
+    std::string entry;
+  };
+  const Case cases[] = {
+      {"Subject: Hello", &HeaderRecord::subject, "Subject: Hello"},
+      {"Subject: Hello\r", &HeaderRecord::subject, "Subject: Hello"},
+      {"Subject: Hello\r\x1A\n", &HeaderRecord::subject, "Subject: Hello"},
+      {"Subject: Hello\x1A\n", &HeaderRecord::subject, "Subject: Hello"},
+      {"Subject: Hi\r\r", &HeaderRecord::subject, "Subject: Hi\r"},
+      {"Subject: a\rb", &HeaderRecord::subject, "Subject: a\rb"},
+      {std::string("Subject: ab\0", 12), &HeaderRecord::subject, "Subject: ab"},
+      {"From: =\n\tJane", &HeaderRecord::from, "From:  Jane"},
+      {"From: =\n\tJane\r", &HeaderRecord::from, "From:  Jane"},
+      {"To: a,\n bob\r", &HeaderRecord::to, "To: a bob"},
+      {"Received: from a [1.1.1.1]\n by [2.2.2.2", &HeaderRecord::recent_ip, "[1.1.1.1][2.2.2.2"},
+      {"Mapi-Hasattach: 1\nContent-Type: a/b;\n\tname=x.pdf", &HeaderRecord::attachment_info,
+       "Attachment info:  name=x.pdf"},
+      // The closing quote goes, as when the line ends with a line feed.
+      {"Content-Type: message/rfc822\n\tname=\"f.eml\"", &HeaderRecord::attachment_info,
+       "Attachment info: name=\"f.eml"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    EXPECT_EQ(record_of(c.message).*c.field, "(#1:) " + c.entry + "  ");
+  }
+}
+
 TEST(ScanReading, ReadAheadAtEndOfFile) {
-  EXPECT_EQ(record_of("To: a,").to, "(#1:) To: a  ");
+  EXPECT_EQ(record_of("To: a,").to, "(#1:) To: a,  ");
   EXPECT_EQ(record_of("Cc: a,\n").cc, "(#1:) Cc: a,  ");
   EXPECT_EQ(record_of("From: =\n").from, "(#1:) From:   ");
   EXPECT_EQ(record_of("Content-Type: message/rfc822\n").attachment_info, "");
   EXPECT_EQ(record_of("X-Originating-IP: [1.2.3.4]\n").recent_ip, "(#1:) [1.2.3.4]  ");
   EXPECT_EQ(record_of("Mapi-Hasattach: no\nContent-Type: a/b\n").attachment_info, "");
   // A To folded onto a last line without a line end.
-  EXPECT_EQ(record_of("To: a,\n b,\n cde").to, "(#1:) To: a b cd  ");
+  EXPECT_EQ(record_of("To: a,\n b,\n cde").to, "(#1:) To: a b cde  ");
 }
 
 int checks_left = 0;

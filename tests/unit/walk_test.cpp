@@ -156,7 +156,8 @@ TEST_F(WalkTest, LinksDanglingEntriesAndSpecialFiles) {
   fs_.add_file("/r/z.eml");
   patterns({"*.*"});
   walk({"/r"});
-  EXPECT_EQ(seen_, (Paths{"/r/a/m.eml", "/r/b/m.eml", "/r/gone.eml", "/r/self", "/r/z.eml"}));
+  EXPECT_EQ(seen_, (Paths{"/r/a/m.eml", "/r/b/m.eml", "unreadable /r/locked (Permission denied)",
+                          "/r/gone.eml", "/r/self", "/r/z.eml"}));
   // a, a/loop, b, b/loop and the locked directory.
   EXPECT_EQ(ctx_.counts.dir_count, 5);
 }
@@ -210,6 +211,42 @@ TEST_F(WalkTest, RootsThatCannotBeOpenedAreSkipped) {
   // The file-system root is walked like any directory, with no doubled "/".
   EXPECT_EQ(seen_, (Paths{"/r/m.eml", "/plainfile", "/r/m.eml"}));
   EXPECT_EQ(ctx_.counts.dir_count, 1);
+}
+
+// A directory that cannot be read goes to the consumer in its place in the
+// walk, with the reason; one that is gone or on a kernel file system does not.
+TEST_F(WalkTest, UnreadableDirectoriesTakeTheirPlaceInTheWalk) {
+  using Fault = test::FakeFileSystem::Fault;
+  struct Case {
+    Fault fault;
+    const char* notice;  // null: passed over silently
+  };
+  const Case cases[] = {
+      {Fault::kDenied, "unreadable /r/b (Permission denied)"},
+      {Fault::kListing, "unreadable /r/b (Input/output error)"},
+      {Fault::kGone, nullptr},
+      {Fault::kKernel, nullptr},
+  };
+  fs_.add_file("/r/a/1.eml");
+  fs_.add_file("/r/b/2.eml");
+  fs_.add_file("/r/c/3.eml");
+  fs_.add_file("/r/4.eml");
+  patterns({"*.*"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.notice == nullptr ? "silent" : c.notice);
+    fs_.set_fault("/r/b", c.fault);
+    consumer_.paths.clear();
+    walk({"/r"});
+    Paths expected = {"/r/a/1.eml"};
+    if (c.notice != nullptr) expected.push_back(c.notice);
+    expected.insert(expected.end(), {"/r/c/3.eml", "/r/4.eml"});
+    EXPECT_EQ(seen_, expected);
+  }
+  // A root that cannot be read is reported too, one that is missing is not.
+  fs_.set_fault("/r", Fault::kDenied);
+  consumer_.paths.clear();
+  walk({"/missing", "/r"});
+  EXPECT_EQ(seen_, (Paths{"unreadable /r (Permission denied)"}));
 }
 
 TEST_F(WalkTest, InterruptStopsTheWalkWithHandlesClosed) {

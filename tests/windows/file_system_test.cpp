@@ -137,6 +137,25 @@ TEST_F(WindowsFiles, HandleListingAndSearchAgree) {
   fs.close_directory(dir);
 }
 
+// A directory that is not there, or is a file, is gone: nothing to report.
+TEST_F(WindowsFiles, MissingDirectoriesAreGone) {
+  write_file(root_ + "\\file.eml", "x");
+  FileSystem& fs = real_file_system();
+  const int dir = fs.open_directory(root_);
+  ASSERT_GE(dir, 0);
+  for (const char* name : {"missing", "file.eml"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(fs.open_subdirectory(dir, name), -1);
+    std::string reason = "stale";
+    EXPECT_EQ(fs.directory_failure(reason), DirectoryFailure::kGone);
+    EXPECT_EQ(reason, "");
+  }
+  EXPECT_EQ(fs.open_directory(root_ + "\\missing\\deeper"), -1);
+  std::string reason;
+  EXPECT_EQ(fs.directory_failure(reason), DirectoryFailure::kGone);
+  fs.close_directory(dir);
+}
+
 TEST_F(WindowsFiles, MessagesOpenWhileAnotherProgramWritesThem) {
   write_file(root_ + "\\held.eml", "From: a\n");
   // A mail client that holds the file open for writing and lets others only

@@ -60,6 +60,7 @@ set(POSIX_ONLY_UNIT_CASES
   WalkTest.LinksDanglingEntriesAndSpecialFiles
   WalkTest.RootsThatCannotBeOpenedAreSkipped
   WalkTest.SubdirectoriesBeforeFilesInNameOrder
+  WalkTest.UnreadableDirectoriesTakeTheirPlaceInTheWalk
 )
 list(JOIN POSIX_ONLY_UNIT_CASES ":" POSIX_ONLY_FILTER)
 

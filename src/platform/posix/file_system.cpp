@@ -46,11 +46,30 @@ int open_dir_at(int parent, const char* name) {
   return fd;
 }
 
-// A directory on a kernel pseudo file system is passed over like one that
-// cannot be searched: it is closed again and reported as not opened.
+// Why the walking thread's last directory call failed.
+struct Failure {
+  DirectoryFailure kind = DirectoryFailure::kGone;
+  int error = 0;
+};
+thread_local Failure last_failure;
+
+// Notes a failed directory call by its errno: a directory that is not there
+// (any more) or is no directory has nothing to report.
+void note_failure(int error) {
+  const bool gone = error == ENOENT || error == ENOTDIR;
+  last_failure = {gone ? DirectoryFailure::kGone : DirectoryFailure::kUnreadable, error};
+}
+
+// A directory on a kernel pseudo file system is never entered: it is closed
+// again and reported as not opened. A failed open is noted.
 int refuse_kernel_directory(int fd) {
-  if (fd >= 0 && posix::on_kernel_file_system(fd)) {
+  if (fd < 0) {
+    note_failure(errno);
+    return -1;
+  }
+  if (posix::on_kernel_file_system(fd)) {
     ::close(fd);
+    last_failure = {DirectoryFailure::kNotEntered, 0};
     return -1;
   }
   return fd;
@@ -90,20 +109,31 @@ bool read_directory(int dir, Take take) {
   do {
     copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
   } while (copy < 0 && errno == EMFILE && raise_descriptor_limit());
-  if (copy < 0) return false;
+  if (copy < 0) {
+    note_failure(errno);
+    return false;
+  }
   DIR* d = ::fdopendir(copy);
   if (d == nullptr) {
+    note_failure(errno);
     ::close(copy);
     return false;
   }
   ::rewinddir(d);  // the duplicate shares the handle's position
+  // readdir leaves errno alone at the end and sets it on a failure.
+  errno = 0;
   while (dirent* e = ::readdir(d)) {
     const char* n = e->d_name;
     if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
     take(n, e->d_type);
+    errno = 0;
   }
+  const int error = errno;
   ::closedir(d);
-  return true;
+  if (error == 0) return true;
+  // Entries lost in the middle of a listing: it cannot be trusted.
+  note_failure(error);
+  return false;
 }
 
 class PosixFileSystem : public FileSystem {
@@ -142,7 +172,17 @@ class PosixFileSystem : public FileSystem {
     return posix::stat_at(dir, name.c_str(), info);
   }
 
-  bool directory_identity(int dir, FileIdentity& id) override { return handle_identity(dir, id); }
+  bool directory_identity(int dir, FileIdentity& id) override {
+    if (handle_identity(dir, id)) return true;
+    note_failure(errno);
+    return false;
+  }
+
+  DirectoryFailure directory_failure(std::string& reason) override {
+    const bool unreadable = last_failure.kind == DirectoryFailure::kUnreadable;
+    reason = unreadable ? posix::error_text_of(last_failure.error) : std::string();
+    return last_failure.kind;
+  }
 
   int open_file(int dir, const std::string& name) override { return open_message(dir, name); }
 

@@ -261,10 +261,13 @@ namespace {
 
 // Scanning threads ask too: strerror_r, not strerror, which may share one
 // buffer among threads.
-std::string last_error_text() {
-  const int error = errno;
+std::string posix::error_text_of(int error) {
   char buffer[256];
   return error_text(::strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+std::string last_error_text() {
+  return posix::error_text_of(errno);
 }
 
 }  // namespace mailsift::platform

@@ -19,6 +19,8 @@ int open_long_directory(const std::string& path);
 // sysfs, cgroup, ...): such a directory holds kernel state, not files, and
 // its links fan out without end. One fstatfs.
 bool on_kernel_file_system(int fd);
+// The system's words for an errno value (thread-safe).
+std::string error_text_of(int error);
 // Puts a listing in entry order (entry_name_less).
 void sort_listed_entries(std::vector<ListedEntry>& entries);
 

@@ -29,6 +29,20 @@ ListedEntry listed_from(std::wstring name, DWORD attributes, std::int64_t size, 
   return e;
 }
 
+// Why the walking thread's last directory call failed (0: nothing to
+// report).
+thread_local DWORD directory_error = 0;
+
+// Notes a failed directory call: a directory that is not there (any more) or
+// is no directory has nothing to report. A file opened as a directory, with
+// its trailing "\", gives ERROR_INVALID_NAME.
+void note_failure(DWORD error) {
+  const bool gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                    error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME ||
+                    error == ERROR_SUCCESS;
+  directory_error = gone ? 0 : error;
+}
+
 bool dot_name(const wchar_t* name, std::size_t length) {
   return (length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.');
 }
@@ -40,11 +54,17 @@ int open_directory_path(std::wstring path) {
                            kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     remember_error();
+    note_failure(::GetLastError());
     return -1;
   }
   BY_HANDLE_FILE_INFORMATION facts;
-  if (!::GetFileInformationByHandle(h, &facts) ||
-      (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+  if (!::GetFileInformationByHandle(h, &facts)) {
+    note_failure(::GetLastError());
+    ::CloseHandle(h);
+    return -1;
+  }
+  if ((facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    note_failure(ERROR_DIRECTORY);
     ::CloseHandle(h);
     return -1;
   }
@@ -99,6 +119,7 @@ class WindowsFileSystem : public FileSystem {
     slot->next_listed = 0;
     if (!list_by_handle(slot->handle, slot->volume, slot->listed) &&
         !list_by_search(slot->path, slot->volume, slot->listed)) {
+      note_failure(::GetLastError());
       return false;
     }
     sort_listed(slot->listed);
@@ -128,10 +149,22 @@ class WindowsFileSystem : public FileSystem {
   bool directory_identity(int dir, FileIdentity& id) override {
     Slot* slot = directory_slot(dir);
     BY_HANDLE_FILE_INFORMATION facts;
-    if (slot == nullptr || !::GetFileInformationByHandle(slot->handle, &facts)) return false;
+    if (slot == nullptr || !::GetFileInformationByHandle(slot->handle, &facts)) {
+      note_failure(slot == nullptr ? ERROR_INVALID_HANDLE : ::GetLastError());
+      return false;
+    }
     id.device = facts.dwVolumeSerialNumber;
     id.inode = (static_cast<std::uint64_t>(facts.nFileIndexHigh) << 32) | facts.nFileIndexLow;
     return true;
+  }
+
+  DirectoryFailure directory_failure(std::string& reason) override {
+    if (directory_error == 0) {
+      reason.clear();
+      return DirectoryFailure::kGone;
+    }
+    reason = error_text_of(directory_error);
+    return DirectoryFailure::kUnreadable;
   }
 
   int open_file(int dir, const std::string& name) override {

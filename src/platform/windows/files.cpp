@@ -308,18 +308,21 @@ bool truncate_handle(int handle, std::int64_t length) {
          ::SetEndOfFile(slot->handle);
 }
 
-std::string last_error_text() {
+std::string windows::error_text_of(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD n = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, remembered_error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string out =
-      n > 0 ? to_utf8(std::wstring_view(text, n)) : "error " + std::to_string(remembered_error);
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string out = n > 0 ? to_utf8(std::wstring_view(text, n)) : "error " + std::to_string(error);
   if (text != nullptr) ::LocalFree(text);
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' ')) {
     out.pop_back();
   }
   return out;
+}
+
+std::string last_error_text() {
+  return windows::error_text_of(windows::remembered_error);
 }
 
 }  // namespace mailsift::platform

@@ -96,5 +96,7 @@ bool wide_name_less(const std::wstring& a, const std::wstring& b);
 
 // Remembers the error of the last failed call for last_error_text().
 void remember_error();
+// The system's words for an error code.
+std::string error_text_of(DWORD error);
 
 }  // namespace mailsift::platform::windows
