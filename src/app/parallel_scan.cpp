@@ -151,9 +151,8 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
     slot_done_.wait(lock);
     writer_waiting_ = false;
   }
-  // After an interrupt only the file whose progress line is out gets its row
-  // (as far as its scan went); rows scanned ahead, and any row an interrupt
-  // cut short, are dropped.
+  // After an interrupt only the file whose progress line is out gets its row,
+  // as far as its scan went; the files scanned ahead are dropped.
   const bool interrupted = platform::interrupted();
   if (interrupted && !s.progress_shown) {
     stop = Stop::kInterrupted;

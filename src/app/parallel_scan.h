@@ -87,7 +87,8 @@ class ParallelScan : public ScanStage {
   void scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& ws, InterruptCheck should_stop);
   // Writes the oldest slot once it is done (scanning queued files meanwhile
   // when `wait`); false when there is nothing to write yet and `wait` is
-  // false. After an interrupt it writes nothing and sets `stop`.
+  // false. After an interrupt it sets `stop` and writes only a file whose
+  // progress line is out already.
   bool write_oldest(bool wait, Stop& stop);
   // Writes the progress line of the oldest slot `s` unless written already,
   // then flushes the console; lets go of the lock meanwhile.
