@@ -22,8 +22,8 @@ bool worker_should_stop() {
          (worker_stop != nullptr && worker_stop->load(std::memory_order_relaxed));
 }
 
-std::size_t text_bytes(const std::string& a, const std::string& b, const std::string& c) {
-  return a.size() + b.size() + c.size();
+std::size_t text_bytes(const std::string& row, const std::string& warning) {
+  return row.size() + warning.size();
 }
 
 }  // namespace
@@ -90,7 +90,6 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& 
     const Stop scanned = scan_file(ws, fs_, s.file, format_, should_stop);
     s.read_failed = scanned == Stop::kReadError;
     std::swap(s.row, ws.row);
-    std::swap(s.progress, ws.progress);
     std::swap(s.warning, ws.warning);
   } catch (...) {
     // Memory exhaustion: the writing thread ends the run with it when the
@@ -101,7 +100,7 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& 
   }
   lock.lock();
   s.state = SlotState::kDone;
-  waiting_bytes_ += text_bytes(s.row, s.progress, s.warning);
+  waiting_bytes_ += text_bytes(s.row, s.warning);
   // The writer only ever waits for the oldest file.
   if (writer_waiting_ && sequence == next_to_write_) slot_done_.notify_one();
 }
@@ -117,6 +116,15 @@ void ParallelScan::work() {
   }
 }
 
+void ParallelScan::show_progress(Slot& s, std::unique_lock<std::mutex>& lock) {
+  // Only this thread touches a slot's progress line, and only it frees slots.
+  lock.unlock();
+  if (!s.progress_shown) sink_.write_progress(s.progress);
+  s.progress_shown = true;
+  sink_.flush_progress();
+  lock.lock();
+}
+
 bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (next_to_write_ == next_to_queue_) return false;
@@ -127,19 +135,26 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
       // Rather than sleep, the writer scans the next queued file itself,
       // unless it is large: scanning that here would hold back the rows of
       // the files before it, which a worker may finish meanwhile.
-      if (slot(next_to_scan_).file.size <= kOwnScanBytes) {
+      const std::int64_t size = slot(next_to_scan_).file.size;
+      if (size <= kOwnScanBytes) {
+        if (size > kLongScanBytes) show_progress(s, lock);
         scan_next(lock, own_workspace_, &platform::interrupted);
         continue;
       }
       work_ready_.notify_one();
     }
+    if (!s.progress_shown) {
+      show_progress(s, lock);
+      continue;  // the lock was let go: look again
+    }
     writer_waiting_ = true;
     slot_done_.wait(lock);
     writer_waiting_ = false;
   }
-  // After an interrupt nothing more is written: rows scanned ahead, and any
-  // row an interrupt cut short, are dropped.
-  if (platform::interrupted()) {
+  // After an interrupt only the file whose progress line is out gets its row,
+  // as far as its scan went; the files scanned ahead are dropped.
+  const bool interrupted = platform::interrupted();
+  if (interrupted && !s.progress_shown) {
     stop = Stop::kInterrupted;
     return true;
   }
@@ -147,15 +162,19 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   std::swap(row_, s.row);
   std::swap(progress_, s.progress);
   std::swap(warning_, s.warning);
+  const bool shown = std::exchange(s.progress_shown, false);
+  const bool is_directory = s.file.is_directory;
   if (s.read_failed) read_failed_ = true;
   s.state = SlotState::kFree;
   const bool over_budget = waiting_bytes_ > kWindowBytes;
-  waiting_bytes_ -= text_bytes(row_, progress_, warning_);
+  waiting_bytes_ -= text_bytes(row_, warning_);
   ++next_to_write_;
   lock.unlock();
   // Workers wait for written texts only while the budget is exceeded.
   if (over_budget) work_ready_.notify_all();
-  stop = sink_.write(progress_, warning_, row_);
+  if (!shown) sink_.write_progress(progress_);
+  stop = sink_.write_row(warning_, row_, is_directory);
+  if (stop == Stop::kNone && interrupted) stop = Stop::kInterrupted;
   return true;
 }
 
@@ -174,8 +193,12 @@ Stop ParallelScan::accept(SelectedFile& file) {
   }
   bool wake = false;
   {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    // The slot is free, so no other thread looks at it; only this one ever
+    // reads its progress line.
     Slot& s = slot(next_to_queue_);
+    build_progress_line(s.progress, file);
+    s.progress_shown = false;
+    const std::lock_guard<std::mutex> lock(mutex_);
     std::swap(s.file.path, file.path);
     std::swap(s.file.error_text, file.error_text);
     s.file.sequence = file.sequence;
@@ -184,6 +207,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     s.file.file = std::exchange(file.file, -1);
     s.file.open_failed = file.open_failed;
     s.file.unreadable_directory = file.unreadable_directory;
+    s.file.is_directory = file.is_directory;
     s.read_failed = false;
     s.state = SlotState::kQueued;
     ++next_to_queue_;

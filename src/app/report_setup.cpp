@@ -29,7 +29,7 @@ void prepare_report(RunContext& ctx) {
   const Settings& s = ctx.settings;
   const RowFormat format = row_format(s);
   if (s.file_list_on == 1 && ctx.file_list >= 0) {
-    RowSink sink(ctx.report, ctx.console.err);
+    RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
     const std::unique_ptr<ScanStage> scan =
         make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
     WalkContext walk = make_walk_context(ctx, scan.get());

@@ -2,10 +2,10 @@
 
 namespace mailsift {
 
-Stop RowSink::write(std::string_view progress, std::string_view warning, std::string_view row) {
-  progress_.write(progress);
+Stop RowSink::write_row(std::string_view warning, std::string_view row, bool is_directory) {
   if (!warning.empty()) progress_.write(warning);
   report_.write(row);
+  if (!is_directory) ++file_count_;
   return report_.failed() ? Stop::kWriteError : Stop::kNone;
 }
 

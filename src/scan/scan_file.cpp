@@ -32,18 +32,6 @@ class MessageFileSource : public FailingSource {
   bool at_end_ = false;
 };
 
-// "\n%s   %11s Bytes", built in a reused buffer.
-void build_progress(std::string& progress, std::string_view shown, std::int64_t size) {
-  char digits[kGroupedNumberSize];
-  const std::string_view bytes = format_bytes(size, digits);
-  progress.assign("\n");
-  progress.append(shown);
-  progress.append("   ");
-  if (bytes.size() < 11) progress.append(11 - bytes.size(), ' ');
-  progress.append(bytes);
-  progress.append(" Bytes");
-}
-
 void build_warning(std::string& warning, std::string_view what, std::string_view shown,
                    const std::string& reason) {
   warning.assign("\ncan't read ");
@@ -57,13 +45,29 @@ void build_warning(std::string& warning, std::string_view what, std::string_view
 
 }  // namespace
 
+// "\n%s   %11s Bytes", built in a reused buffer.
+void build_progress_line(std::string& progress, const SelectedFile& file) {
+  // A directory that could not be read has its warning only.
+  if (file.unreadable_directory) {
+    progress.clear();
+    return;
+  }
+  char digits[kGroupedNumberSize];
+  const std::string_view bytes = format_bytes(file.size, digits);
+  progress.assign("\n");
+  progress.append(platform::display_path(file.path));
+  progress.append("   ");
+  if (bytes.size() < 11) progress.append(11 - bytes.size(), ' ');
+  progress.append(bytes);
+  progress.append(" Bytes");
+}
+
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
                InterruptCheck interrupted) {
   const std::string_view shown = platform::display_path(file.path);
   if (file.unreadable_directory) {
     // Only its warning: no progress line, no row.
     ws.row.clear();
-    ws.progress.clear();
     build_warning(ws.warning, "directory", shown, file.error_text);
     return Stop::kReadError;
   }
@@ -76,7 +80,6 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, 
   ColumnStarts* starts = structured ? &ws.starts : nullptr;
   row.clear();
   write_row_start(row, format, shown, file.size, file.modified, starts);
-  build_progress(ws.progress, shown, file.size);
   ws.warning.clear();
 
   // A file that cannot be opened still gets its whole row, from the empty

@@ -1,4 +1,4 @@
-// One selected file: its report row, its progress line and, when it could
+// One selected file: its progress line, its report row and, when it could
 // not be read completely, its warning.
 #pragma once
 
@@ -13,13 +13,15 @@
 
 namespace mailsift {
 
+// The file's progress line, shown before it is scanned.
+void build_progress_line(std::string& progress, const SelectedFile& file);
+
 // Reads `file` (its handle is closed here) and leaves in the workspace the
-// whole row (ws.row), the progress line (ws.progress) and the warning
-// (ws.warning, empty when the file was read completely). The row is whole
-// also when the file is unreadable or the scan is interrupted. An unreadable
-// directory of the walk gets its warning only (row and progress empty).
-// Returns kReadError when bytes (or a directory) could not be read,
-// kInterrupted when an interrupt cut the scan short, else kNone.
+// whole row (ws.row) and the warning (ws.warning, empty when the file was
+// read completely). The row is whole also when the file is unreadable or the
+// scan is interrupted. An unreadable directory of the walk gets its warning
+// only (row empty). Returns kReadError when bytes (or a directory) could not
+// be read, kInterrupted when an interrupt cut the scan short, else kNone.
 // `interrupted` is asked before every line.
 Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file, RowFormat format,
                InterruptCheck interrupted = &platform::interrupted);

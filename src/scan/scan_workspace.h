@@ -13,7 +13,6 @@ namespace mailsift {
 struct ScanWorkspace {
   TextReader reader;
   std::string row;        // the row being built, written to the report whole
-  std::string progress;   // the progress line
   std::string warning;    // why the message could not be read completely
   std::string plain;      // the plain row a structured format is made from
   ColumnStarts starts{};  // where its columns start

@@ -51,16 +51,19 @@ class ScanMessageFiles : public ::testing::Test {
     file_.modified = ModTime{2013, 8, 6, 9, 15};
     file_.file = fs.open_file(dir, name);
     fs.close_directory(dir);
+    build_progress_line(progress_line_, file_);
     const Stop scanned = scan_file(ws_, fs, file_, format_);
     EXPECT_EQ(file_.file, -1);
-    const Stop written = sink_.write(ws_.progress, ws_.warning, ws_.row);
+    const Stop written = sink_.write(progress_line_, ws_.warning, ws_.row, false);
     return written != Stop::kNone ? written : scanned;
   }
 
   OutStream report;
   OutStream progress;
-  RowSink sink_{report, progress};
+  std::int32_t files_ = 0;
+  RowSink sink_{report, progress, files_};
   ScanWorkspace ws_;
+  std::string progress_line_;
   SelectedFile file_;
   RowFormat format_;
   std::string err_, report_;
@@ -170,7 +173,9 @@ TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
     format.style = style;
     EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, format), Stop::kReadError);
     EXPECT_EQ(ws_.row, "");
-    EXPECT_EQ(ws_.progress, "");
+    std::string progress = "stale";
+    build_progress_line(progress, dir);
+    EXPECT_EQ(progress, "");
     EXPECT_EQ(ws_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
   }
 }
