@@ -109,6 +109,15 @@ void ParallelScan::work() {
   }
 }
 
+void ParallelScan::show_progress(Slot& s, std::unique_lock<std::mutex>& lock) {
+  // Only this thread touches a slot's progress line, and only it frees slots.
+  lock.unlock();
+  if (!s.progress_shown) sink_.write_progress(s.progress);
+  s.progress_shown = true;
+  sink_.flush_progress();
+  lock.lock();
+}
+
 bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (next_to_write_ == next_to_queue_) return false;
@@ -119,24 +128,34 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
       // Rather than sleep, the writer scans the next queued file itself,
       // unless it is large: scanning that here would hold back the rows of
       // the files before it, which a worker may finish meanwhile.
-      if (slot(next_to_scan_).file.size <= kOwnScanBytes) {
+      const std::int64_t size = slot(next_to_scan_).file.size;
+      if (size <= kOwnScanBytes) {
+        if (size > kLongScanBytes) show_progress(s, lock);
         scan_next(lock, own_lane_, &platform::interrupted);
         continue;
       }
       work_ready_.notify_one();
     }
+    if (!s.progress_shown) {
+      show_progress(s, lock);
+      continue;  // the lock was let go: look again
+    }
     writer_waiting_ = true;
     slot_done_.wait(lock);
     writer_waiting_ = false;
   }
-  // After an interrupt nothing more is written: rows scanned ahead, and any
-  // row an interrupt cut short, are dropped.
-  if (platform::interrupted()) {
+  // After an interrupt only the file whose progress line is out gets its row,
+  // as far as its scan went; the files scanned ahead are dropped.
+  const bool interrupted = platform::interrupted();
+  if (interrupted && !s.progress_shown) {
     stop = Stop::kInterrupted;
     return true;
   }
   if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
   texts_.swap(s.texts);
+  std::swap(progress_, s.progress);
+  const bool shown = std::exchange(s.progress_shown, false);
+  const bool is_directory = s.file.is_directory;
   if (s.read_failed) read_failed_ = true;
   s.state = SlotState::kFree;
   const bool over_budget = waiting_bytes_ > kWindowBytes;
@@ -145,7 +164,9 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   lock.unlock();
   // Workers wait for written texts only while the budget is exceeded.
   if (over_budget) work_ready_.notify_all();
-  stop = sink_.write(texts_);
+  if (!shown) sink_.write_progress(progress_);
+  stop = sink_.write_row(texts_, is_directory);
+  if (stop == Stop::kNone && interrupted) stop = Stop::kInterrupted;
   return true;
 }
 
@@ -164,8 +185,12 @@ Stop ParallelScan::accept(SelectedFile& file) {
   }
   bool wake = false;
   {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    // The slot is free, so no other thread looks at it; only this one ever
+    // reads its progress line.
     Slot& s = slot(next_to_queue_);
+    MessageFormatter::progress(s.progress, file);
+    s.progress_shown = false;
+    const std::lock_guard<std::mutex> lock(mutex_);
     std::swap(s.file.path, file.path);
     std::swap(s.file.error_text, file.error_text);
     s.file.sequence = file.sequence;
@@ -174,6 +199,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     s.file.file = std::exchange(file.file, -1);
     s.file.open_failed = file.open_failed;
     s.file.unreadable_directory = file.unreadable_directory;
+    s.file.is_directory = file.is_directory;
     s.read_failed = false;
     s.state = SlotState::kQueued;
     ++next_to_queue_;

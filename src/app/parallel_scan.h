@@ -12,6 +12,10 @@
 // that no large file holds back rows already scanned); sleeping workers are
 // woken a few files at a time, since every wake is a system call on the
 // walking thread.
+// Before the writing thread sleeps waiting for the oldest file, or scans a
+// long one itself, it writes the oldest file's progress line and flushes the
+// console, so that the line shows while that file is read; its row follows
+// when it is done, also after an interrupt.
 #pragma once
 
 #include <atomic>
@@ -46,7 +50,7 @@ class ParallelScan : public ScanStage {
   // Once the source has stopped with `walk_stop`: writes every file handed
   // over that is not written yet, in order. After an interrupt or a failed
   // write the files scanned ahead are dropped instead, so the report ends
-  // with the last row whose progress line was written.
+  // with the row of the last progress line written.
   Stop finish(Stop walk_stop) override;
 
   bool read_failed() const override { return read_failed_; }
@@ -67,6 +71,8 @@ class ParallelScan : public ScanStage {
     SlotState state = SlotState::kFree;
     SelectedFile file;
     MessageTexts texts;
+    std::string progress;  // built when queued; the writing thread's only
+    bool progress_shown = false;  // written ahead of the row (writing thread)
     bool read_failed = false;
     std::exception_ptr failure;  // memory exhaustion in a worker
   };
@@ -78,8 +84,12 @@ class ParallelScan : public ScanStage {
   void scan_next(std::unique_lock<std::mutex>& lock, ScanLane& lane, InterruptCheck should_stop);
   // Writes the oldest slot once it is done (scanning queued files meanwhile
   // when `wait`); false when there is nothing to write yet and `wait` is
-  // false. After an interrupt it writes nothing and sets `stop`.
+  // false. After an interrupt it sets `stop` and writes only a file whose
+  // progress line is out already.
   bool write_oldest(bool wait, Stop& stop);
+  // Writes the progress line of the oldest slot `s` unless written already,
+  // then flushes the console; lets go of the lock meanwhile.
+  void show_progress(Slot& s, std::unique_lock<std::mutex>& lock);
   void stop_workers();
   // The ring's size is a power of two: a mask, not a division, finds a slot.
   Slot& slot(std::uint64_t sequence) { return slots_[sequence & (slots_.size() - 1)]; }
@@ -109,6 +119,7 @@ class ParallelScan : public ScanStage {
   ScanLane own_lane_;  // the writer's, for the files it scans itself
   // The texts being written, swapped with a slot's (the writing thread only).
   MessageTexts texts_;
+  std::string progress_;
 };
 
 // The number of scanning threads for a "jobs" setting: 0 means the online

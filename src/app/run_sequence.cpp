@@ -116,7 +116,7 @@ void run_sequence(RunContext& ctx) {
 }
 
 RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list) {
-  RowSink sink(ctx.report, ctx.console.err);
+  RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
   const std::unique_ptr<ScanStage> scan = make_scan_stage(
       *ctx.fs, lane_options(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
   WalkContext walk = make_walk_context(ctx, scan.get());
@@ -165,6 +165,7 @@ void echo_command_line(RunContext& ctx) {
 
 void run_counting_pass(RunContext& ctx, const std::vector<std::string>& walk_roots) {
   ctx.console.err.write("\nCounting files: ");
+  ctx.console.flush();  // the count may take a while
   WalkContext walk = make_walk_context(ctx, nullptr);
   walk.measure_paths = ctx.settings.auto_width != 0;
   for (const std::string& root : walk_roots) {

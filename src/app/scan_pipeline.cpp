@@ -5,11 +5,14 @@
 namespace mailsift {
 
 Stop SequentialScan::accept(SelectedFile& file) {
+  MessageFormatter::progress(progress_, file);
+  sink_.write_progress(progress_);
+  if (file.size > kLongScanBytes) sink_.flush_progress();
   const Stop scanned = lane_.run(fs_, file);
   if (scanned == Stop::kReadError) read_failed_ = true;
   // An interrupt during the scan still leaves a whole row to write; the
   // source sees the interrupt before its next file.
-  return sink_.write(lane_.texts);
+  return sink_.write_row(lane_.texts, file.is_directory);
 }
 
 LaneOptions lane_options(const Settings& settings) {

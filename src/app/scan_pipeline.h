@@ -3,7 +3,9 @@
 // by the ordered parallel scan.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 #include "app/scan_lane.h"
@@ -15,6 +17,11 @@ namespace mailsift {
 
 class ScanStage : public FileConsumer {
  public:
+  // Before scanning a file larger than this, or waiting for one, the console
+  // text held so far is written out: the file's progress line must show
+  // while it is read.
+  static constexpr std::int64_t kLongScanBytes = 256 << 10;
+
   // Once the source has stopped with `source_stop`: writes what is still
   // waiting; returns how the run goes on.
   virtual Stop finish(Stop source_stop) = 0;
@@ -22,7 +29,8 @@ class ScanStage : public FileConsumer {
   virtual bool read_failed() const = 0;
 };
 
-// One thread: the file is scanned and written before the source goes on.
+// One thread: the file's progress line is written, the file scanned and
+// its row written before the source goes on.
 class SequentialScan : public ScanStage {
  public:
   SequentialScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink)
@@ -39,6 +47,7 @@ class SequentialScan : public ScanStage {
   platform::FileSystem& fs_;
   ScanLane lane_;
   RowSink& sink_;
+  std::string progress_;
   bool read_failed_ = false;
 };
 

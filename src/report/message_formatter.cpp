@@ -20,12 +20,15 @@ void MessageFormatter::header(std::string& out) const {
   }
 }
 
-void MessageFormatter::progress(std::string& out, std::string_view stored_path,
-                                std::int64_t size) {
+void MessageFormatter::progress(std::string& out, const SelectedFile& file) {
+  if (file.unreadable_directory) {
+    out.clear();
+    return;
+  }
   char digits[kGroupedNumberSize];
-  const std::string_view bytes = format_bytes(size, digits);
+  const std::string_view bytes = format_bytes(file.size, digits);
   out.assign("\n");
-  out.append(platform::display_path(stored_path));
+  out.append(platform::display_path(file.path));
   out.append("   ");
   if (bytes.size() < 11) out.append(11 - bytes.size(), ' ');
   out.append(bytes);
@@ -51,11 +54,9 @@ void MessageFormatter::format(const MessageRecord& record, MessageTexts& texts) 
   const std::string_view shown = platform::display_path(record.path);
   texts.row.clear();
   if (record.outcome == ReadOutcome::kUnreadableDirectory) {
-    texts.progress.clear();
     warning_text(texts.warning, "directory", shown, record.read_error);
     return;
   }
-  progress(texts.progress, record.path, record.size);
   texts.warning.clear();
   if (record.outcome == ReadOutcome::kReadFailed) {
     warning_text(texts.warning, "file", shown, record.read_error);

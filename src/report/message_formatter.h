@@ -11,19 +11,18 @@
 
 #include "options/report_options.h"
 #include "util/message_record.h"
+#include "util/selected_file.h"
 
 namespace mailsift {
 
-// What the run writes for one message, in this order: the progress line and
-// the warning to standard error, the row to the report.
+// What the run writes for one message once it is scanned, after its
+// progress line: the warning to standard error, the row to the report.
 struct MessageTexts {
-  std::string progress;
   std::string warning;  // empty when the message was read completely
   std::string row;
 
-  std::size_t bytes() const { return progress.size() + warning.size() + row.size(); }
+  std::size_t bytes() const { return warning.size() + row.size(); }
   void swap(MessageTexts& other) noexcept {
-    progress.swap(other.progress);
     warning.swap(other.warning);
     row.swap(other.row);
   }
@@ -38,8 +37,9 @@ class MessageFormatter {
   // nothing (JSON Lines).
   void header(std::string& out) const;
 
-  // "\n%s   %11s Bytes": the line shown before a file is scanned.
-  static void progress(std::string& out, std::string_view stored_path, std::int64_t size);
+  // "\n%s   %11s Bytes": the line shown before a file is scanned (none for a
+  // directory that could not be read).
+  static void progress(std::string& out, const SelectedFile& file);
 
   // The texts of one scanned message, replacing what `texts` held.
   void format(const MessageRecord& record, MessageTexts& texts);

@@ -25,6 +25,7 @@ void Console::attach_process_streams() {
   // Progress lines to a file or a pipe go out in large writes; a person at a
   // terminal sees each line at once.
   err.attach_handle(platform::kStderr, stderr_is_terminal ? 0 : kErrorBufferSize, false);
+  err.hold_at_most(kErrorHoldSeconds);
   out.flush_first(&err);
 }
 

@@ -10,7 +10,7 @@ namespace mailsift {
 
 struct Console {
   OutStream out;  // standard output, for messages (unbuffered)
-  OutStream err;  // standard error (unbuffered)
+  OutStream err;  // standard error (buffered when not a terminal)
   bool stdout_is_terminal = false;
   bool stderr_is_terminal = false;
   bool stdin_is_terminal = false;
@@ -28,10 +28,14 @@ struct Console {
   // person read it.
   bool shows_on_terminal(const OutStream& stream) const;
 
-  // Standard error buffers progress lines when it is not a terminal.
+  // Standard error buffers progress lines when it is not a terminal, for at
+  // most this long while writes go on; before a wait or a long scan the run
+  // writes them out itself.
   static constexpr std::size_t kErrorBufferSize = 64 << 10;
+  static constexpr double kErrorHoldSeconds = 0.1;
 
-  // Writes out what standard error holds: before a pause or a prompt.
+  // Writes out what standard error holds: before a pause, a prompt or a
+  // long piece of work.
   void flush() { err.flush(); }
 
   // Attaches the real standard streams.

@@ -52,7 +52,15 @@ void OutStream::write(std::string_view text) {
       return;
     }
   }
+  const bool was_empty = buffer_.empty();
   buffer_.append(text);
+  if (max_hold_ <= 0) return;
+  const double now = platform::process_seconds();
+  if (was_empty) {
+    oldest_held_ = now;
+  } else if (now - oldest_held_ >= max_hold_) {
+    flush();
+  }
 }
 
 void OutStream::format(const char* fmt, ...) {

@@ -35,6 +35,10 @@ class OutStream {
   // Flushes `other` before each write here, so that the two keep their
   // relative order where they meet (null: none).
   void flush_first(OutStream* other) { flush_first_ = other; }
+  // Bounds how long a text may wait in the buffer: a write that finds the
+  // oldest buffered byte at least `seconds` old writes everything out. The
+  // check is made only when writing (0: no bound).
+  void hold_at_most(double seconds) { max_hold_ = seconds; }
 
   void write(std::string_view text);
   void put(char c) { write(std::string_view(&c, 1)); }
@@ -55,6 +59,8 @@ class OutStream {
   std::size_t capacity_ = 0;
   bool failed_ = false;
   OutStream* flush_first_ = nullptr;
+  double max_hold_ = 0;
+  double oldest_held_ = 0;  // when the oldest buffered byte was written
 };
 
 }  // namespace mailsift

@@ -26,6 +26,9 @@ struct SelectedFile {
   // Open for reading through the file system (the scanner reads and closes
   // it), or -1: not a regular file, or one that could not be opened.
   int file = -1;
+  // A directory named in a file list: it gets a row but is not counted as a
+  // file.
+  bool is_directory = false;
   // A regular file that could not be opened, and why.
   bool open_failed = false;
   std::string error_text;

@@ -1,5 +1,5 @@
 // The last step of selection for one file: its entry facts, the filters, the
-// attribute change, the count and the hand-over to the consumer.
+// attribute change and the hand-over to the consumer.
 #include "walk/dispatch.h"
 
 #include <algorithm>
@@ -88,9 +88,10 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
     if (settings.dirsize_mode > 1 && !is_directory) return Stop::kNone;
   }
 
-  if (!is_directory) ++walk.counts.file_count;
+  // The file is counted when its row is written.
   SelectedFile& selected = walk.selected;
   selected.unreadable_directory = false;
+  selected.is_directory = is_directory;
   selected.path.assign(dir_path);
   selected.path.append(file_name);
   selected.size = info.size;

@@ -1,5 +1,5 @@
 // The last step of selection for one file: its facts, the filters, the
-// attribute change, the count and the hand-over to the consumer.
+// attribute change and the hand-over to the consumer.
 #pragma once
 
 #include <string>

@@ -96,6 +96,7 @@ Stop report_unreadable(WalkContext& walk, const std::string& dir_path) {
     return Stop::kNone;
   }
   notice.unreadable_directory = true;
+  notice.is_directory = true;  // no file to count
   notice.path.assign(dir_path);
   platform::drop_trailing_separator(notice.path);
   notice.size = 0;
@@ -105,6 +106,7 @@ Stop report_unreadable(WalkContext& walk, const std::string& dir_path) {
   const Stop stop = walk.consumer->accept(notice);
   ++notice.sequence;
   notice.unreadable_directory = false;
+  notice.is_directory = false;
   return stop;
 }
 

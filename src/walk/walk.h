@@ -15,6 +15,8 @@ namespace mailsift {
 
 struct WalkCounts {
   std::int32_t dir_count = 0;
+  // Files whose rows were written (the row sink counts them, so that files
+  // selected but never written are not).
   std::int32_t file_count = 0;
   // The counting pass: files to process, their bytes and the longest path.
   std::uint32_t pre_count = 0;

@@ -4,6 +4,7 @@
 // itself nothing is lost: rows before it are whole and intact and the log
 // ends with its closing lines.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -37,11 +38,8 @@ class FaultE2E : public ::testing::TestWithParam<int> {
   }
   void TearDown() override { remove_tree(dir_); }
 
-  // A run of `args` plus the job count, with the fault library loaded and
-  // `fault` ("NAME=value") set.
-  RunResult run(std::vector<std::string> args, const std::string& fault,
-                const std::string& stdout_path = "") {
-    for (const std::string& a : job_args(GetParam())) args.push_back(a);
+  // Runs with the fault library loaded and `fault` ("NAME=value") set.
+  RunOptions options(const std::string& fault) {
     RunOptions o;
     o.cwd = dir_;
     o.env = clean_env(dir_);
@@ -50,6 +48,13 @@ class FaultE2E : public ::testing::TestWithParam<int> {
     // instrumented and may come before it.
     o.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
     if (!fault.empty()) o.env.push_back(fault);
+    return o;
+  }
+  // A run of `args` plus the job count, with `fault` set.
+  RunResult run(std::vector<std::string> args, const std::string& fault,
+                const std::string& stdout_path = "", RunOptions o = {}) {
+    for (const std::string& a : job_args(GetParam())) args.push_back(a);
+    if (o.cwd.empty()) o = options(fault);
     o.stdout_path = stdout_path;
     return run_mailsift(args, o);
   }
@@ -159,6 +164,43 @@ TEST_P(FaultE2E, UnsearchableDirectoryIsWarnedInItsPlace) {
     EXPECT_NE(r.err.find(c.summary), std::string::npos) << r.err;
     EXPECT_EQ(file("out.txt").find("/locked/"), std::string::npos);
     EXPECT_EQ(closed_log_problem(file("run.log"), "READ_ERROR"), "");
+  }
+}
+
+// Standard error on a pipe: a file's progress line arrives while that file
+// is being read (a read that stalls holds it open), and a signal sent then
+// completes that file's row from what was read and ends the run with 2.
+TEST_P(FaultE2E, ProgressLineShowsWhileItsFileIsReadAndASignalCompletesItsRow) {
+  // Larger than the files the writing thread of the parallel scan reads
+  // itself, so a worker reads it.
+  std::string body;
+  while (body.size() < (2u << 20)) body += "A line of a long message's body.\n";
+  write_file(mail_ + "/m05.eml", "From: early@example.com\n" + body + "Subject: never read\n");
+  const std::vector<std::string> args = {"mail", "-o", "out.txt", "-1", "run.log"};
+  for (const int signal_number : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE("signal " + std::to_string(signal_number));
+    RunOptions o = options("MAILSIFT_FAULT_READ_STALL=m05.eml:40");
+    o.interrupt_signal = signal_number;
+    const std::string stalled = progress("m05.eml");
+    o.interrupt_when = [stalled](const std::string& err) {
+      return err.find(stalled) != std::string::npos;
+    };
+    RunResult r = run(args, "", "", o);
+    EXPECT_TRUE(r.signalled) << r.err;
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("\nAbnormal termination. Reason: USER_ABORTED\n\n"), std::string::npos);
+    // The stalled file's row is the last one, holding no more than was read
+    // before the signal (had its progress line come only when the stall
+    // ended, the file would have been read to its end); the summary counts
+    // the rows written.
+    const std::string report = file("out.txt");
+    EXPECT_EQ(count_rows(report, mail_), 6) << report;
+    EXPECT_EQ(count_rows(r.err, mail_), 6) << r.err;
+    const std::string row = row_of(report, mail_ + "/m05.eml");
+    EXPECT_NE(row, "");
+    EXPECT_EQ(row.find("never read"), std::string::npos) << row;
+    EXPECT_NE(r.err.find("\n  0 directories, 6 files\n"), std::string::npos) << r.err;
+    EXPECT_EQ(closed_log_problem(file("run.log"), "USER_ABORTED"), "");
   }
 }
 

@@ -28,8 +28,8 @@ struct RunOptions {
   std::function<bool(const std::string&)> interrupt_when;
   int interrupt_signal = 2;  // SIGINT
   // Non-zero: interrupt_signal goes out once the child has read more than
-  // this many bytes (progress lines reach a pipe only at the end, in one
-  // write).
+  // this many bytes (progress lines reach a pipe in large writes, a little
+  // behind the scan).
   long long interrupt_after_read_bytes = 0;
   // Non-zero: interrupt_signal goes out this long after the program has
   // installed its handler for it.

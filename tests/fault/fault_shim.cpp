@@ -14,8 +14,19 @@
 //   MAILSIFT_FAULT_WRITE_ENOSPC=name:n   writes take n bytes in all (the one
 //                                        that crosses n is cut short), then
 //                                        fail with ENOSPC
+//   MAILSIFT_FAULT_READ_STALL=name:n     reads deliver n bytes in all, then
+//                                        the next one waits, as a read from a
+//                                        slow device does, until a signal
+//                                        the program handles arrives (it then
+//                                        fails with EINTR) or 10 seconds
+//                                        pass (then reads go on as usual)
+//
+// To see a signal whichever thread takes it, the stall wraps the handlers
+// the program installs with sigaction.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -27,7 +38,7 @@
 
 namespace {
 
-enum Fault : int { kNone, kReadEio, kWriteEnospc };
+enum Fault : int { kNone, kReadEio, kWriteEnospc, kReadStall };
 
 struct Rule {
   char name[256] = {};
@@ -42,13 +53,21 @@ struct Slot {
 
 constexpr int kSlots = 65536;
 Slot g_slots[kSlots];
-Rule g_read_eio, g_open_eacces, g_opendir_eacces, g_write_enospc;
+Rule g_read_eio, g_open_eacces, g_opendir_eacces, g_write_enospc, g_read_stall;
+
+// The program's own signal handlers, called by the wrapper that notes the
+// signal for a stalled read.
+constexpr int kSignals = 65;
+std::atomic<void (*)(int)> g_handlers[kSignals];
+std::atomic<bool> g_signalled{false};
+constexpr long kStallMilliseconds = 10000;
 
 using OpenFn = int (*)(const char*, int, ...);
 using OpenAtFn = int (*)(int, const char*, int, ...);
 using ReadFn = ssize_t (*)(int, void*, size_t);
 using WriteFn = ssize_t (*)(int, const void*, size_t);
 using CloseFn = int (*)(int);
+using SigactionFn = int (*)(int, const struct sigaction*, struct sigaction*);
 
 template <typename Fn>
 Fn next(const char* symbol) {
@@ -82,6 +101,9 @@ void track(int fd, const char* path) {
   if (matches(g_read_eio, path)) {
     slot.budget = g_read_eio.bytes;
     slot.fault = kReadEio;
+  } else if (matches(g_read_stall, path)) {
+    slot.budget = g_read_stall.bytes;
+    slot.fault = kReadStall;
   } else if (matches(g_write_enospc, path)) {
     slot.budget = g_write_enospc.bytes;
     slot.fault = kWriteEnospc;
@@ -112,6 +134,7 @@ __attribute__((constructor)) void load_rules() {
   parse_rule("MAILSIFT_FAULT_OPEN_EACCES", g_open_eacces);
   parse_rule("MAILSIFT_FAULT_OPENDIR_EACCES", g_opendir_eacces);
   parse_rule("MAILSIFT_FAULT_WRITE_ENOSPC", g_write_enospc);
+  parse_rule("MAILSIFT_FAULT_READ_STALL", g_read_stall);
   for (int fd = 1; fd <= 2; ++fd) {
     char link[64], target[4096];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
@@ -146,9 +169,50 @@ int do_openat(OpenAtFn real, int dir, const char* path, int flags, mode_t mode) 
   return fd;
 }
 
+// Runs in a signal handler: only the program's handler and an atomic store.
+extern "C" void note_signal(int number) {
+  void (*handler)(int) = g_handlers[number].load();
+  if (handler != nullptr) handler(number);
+  g_signalled.store(true);
+}
+
+// Waits until a signal has been handled (true) or the time is up (false).
+bool stall() {
+  for (long waited = 0; waited < kStallMilliseconds; waited += 10) {
+    if (g_signalled.load()) return true;
+    const timespec step{0, 10 * 1000 * 1000};
+    nanosleep(&step, nullptr);
+  }
+  return g_signalled.load();
+}
+
+// A read of a file under a limit of bytes; `spent` once they are used up.
+ssize_t budgeted_read(ReadFn real, Slot& slot, int fd, void* buffer, size_t n, bool& spent) {
+  const long left = slot.budget;
+  spent = left <= 0;
+  if (spent) return 0;
+  if (n > static_cast<size_t>(left)) n = static_cast<size_t>(left);
+  ssize_t got = real(fd, buffer, n);
+  if (got > 0) slot.budget -= got;
+  return got;
+}
+
 }  // namespace
 
 extern "C" {
+
+int sigaction(int number, const struct sigaction* action, struct sigaction* old) {
+  static const SigactionFn real = next<SigactionFn>("sigaction");
+  if (!g_read_stall.set || action == nullptr || number <= 0 || number >= kSignals ||
+      (action->sa_flags & SA_SIGINFO) != 0 || action->sa_handler == SIG_DFL ||
+      action->sa_handler == SIG_IGN) {
+    return real(number, action, old);
+  }
+  g_handlers[number] = action->sa_handler;
+  struct sigaction wrapped = *action;
+  wrapped.sa_handler = note_signal;
+  return real(number, &wrapped, old);
+}
 
 int open(const char* path, int flags, ...) {
   va_list args;
@@ -188,17 +252,23 @@ int openat64(int dir, const char* path, int flags, ...) {
 
 ssize_t read(int fd, void* buffer, size_t n) {
   static const ReadFn real = next<ReadFn>("read");
-  if (fd < 0 || fd >= kSlots || g_slots[fd].fault != kReadEio) return real(fd, buffer, n);
+  if (fd < 0 || fd >= kSlots || g_slots[fd].fault == kNone) return real(fd, buffer, n);
   Slot& slot = g_slots[fd];
-  const long left = slot.budget;
-  if (left <= 0) {
+  const int fault = slot.fault;
+  if (fault != kReadEio && fault != kReadStall) return real(fd, buffer, n);
+  bool spent = false;
+  const ssize_t got = budgeted_read(real, slot, fd, buffer, n, spent);
+  if (!spent) return got;
+  if (fault == kReadEio) {
     errno = EIO;
     return -1;
   }
-  if (n > static_cast<size_t>(left)) n = static_cast<size_t>(left);
-  ssize_t got = real(fd, buffer, n);
-  if (got > 0) slot.budget -= got;
-  return got;
+  slot.fault = kNone;  // one stall per open
+  if (stall()) {
+    errno = EINTR;
+    return -1;
+  }
+  return real(fd, buffer, n);
 }
 
 ssize_t write(int fd, const void* data, size_t n) {

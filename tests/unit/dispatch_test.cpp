@@ -97,7 +97,7 @@ TEST_F(DispatchTest, LooksUpListedNames) {
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/b.eml", "/d/A.eml", "/d/c.txt", "/d/sub.eml"}));
   EXPECT_EQ(sizes_, (std::vector<std::int64_t>{20, 10, 30, 0}));
   EXPECT_EQ(years_[0], 2013);
-  EXPECT_EQ(ctx_.counts.file_count, 3);
+  EXPECT_EQ(consumer_.files, 3);
   // Only regular files are opened for the scanner; sequence numbers follow
   // the report order.
   EXPECT_EQ(consumer_.opened, (std::vector<bool>{true, true, true, false}));
@@ -115,7 +115,7 @@ TEST_F(DispatchTest, UsesTheWalksFactsWithoutLookingAgain) {
   fs_.close_directory(dir);
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/gone.eml"}));
   EXPECT_EQ(sizes_, (std::vector<std::int64_t>{7}));
-  EXPECT_EQ(ctx_.counts.file_count, 1);
+  EXPECT_EQ(consumer_.files, 1);
 }
 
 TEST_F(DispatchTest, AttributeChange) {
@@ -144,7 +144,7 @@ TEST_F(DispatchTest, AttributeChange) {
   dispatch_listed("sub");
   EXPECT_EQ(fs_.attribute_writes.size(), 4u);
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/a.eml", "/d/ro.eml", "/d/sub"}));
-  EXPECT_EQ(ctx_.counts.file_count, 2);
+  EXPECT_EQ(consumer_.files, 2);
 }
 
 TEST_F(DispatchTest, SkipsTheRunsOwnFilesWhenListed) {
@@ -153,7 +153,7 @@ TEST_F(DispatchTest, SkipsTheRunsOwnFilesWhenListed) {
   ctx_.skip_set.push_back({report.device, report.inode});
   dispatch_listed("report.txt");
   EXPECT_TRUE(seen_.empty());
-  EXPECT_EQ(ctx_.counts.file_count, 0);
+  EXPECT_EQ(consumer_.files, 0);
 }
 
 }  // namespace

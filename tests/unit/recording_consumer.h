@@ -21,6 +21,7 @@ class RecordingConsumer : public FileConsumer {
     years.push_back(file.modified.year);
     sequences.push_back(file.sequence);
     opened.push_back(file.file >= 0);
+    if (!file.is_directory) ++files;
     if (file.file >= 0) fs_.close_file(file.file);
     file.file = -1;
     return stop_with;
@@ -31,6 +32,7 @@ class RecordingConsumer : public FileConsumer {
   std::vector<std::int32_t> years;
   std::vector<std::uint64_t> sequences;
   std::vector<bool> opened;
+  int files = 0;  // what the summary counts: all but directories
   Stop stop_with = Stop::kNone;
 
  private:

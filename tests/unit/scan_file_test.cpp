@@ -52,17 +52,20 @@ class ScanMessageFiles : public ::testing::Test {
     file_.modified = ModTime{2013, 8, 6, 9, 15};
     file_.file = fs.open_file(dir, name);
     fs.close_directory(dir);
+    MessageFormatter::progress(progress_line_, file_);
     const Stop scanned = scan_file(ws_, fs, file_, ScanOptions{options_.delimiter}, record_);
     EXPECT_EQ(file_.file, -1);
     MessageFormatter(options_).format(record_, texts_);
-    const Stop written = sink_.write(texts_);
+    const Stop written = sink_.write(progress_line_, texts_, false);
     return written != Stop::kNone ? written : scanned;
   }
 
   OutStream report;
   OutStream progress;
-  RowSink sink_{report, progress};
+  std::int32_t files_ = 0;
+  RowSink sink_{report, progress, files_};
   ScanWorkspace ws_;
+  std::string progress_line_;
   SelectedFile file_;
   MessageRecord record_;
   MessageTexts texts_;
@@ -177,7 +180,9 @@ TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
               Stop::kReadError);
     MessageFormatter(ReportOptions{format, '|', false}).format(record_, texts_);
     EXPECT_EQ(texts_.row, "");
-    EXPECT_EQ(texts_.progress, "");
+    std::string line = "stale";
+    MessageFormatter::progress(line, dir);
+    EXPECT_EQ(line, "");
     EXPECT_EQ(texts_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
   }
 }

@@ -61,7 +61,7 @@ TEST_F(WalkTest, SubdirectoriesBeforeFilesInNameOrder) {
   EXPECT_EQ(seen_, (Paths{"/r/a/deep/z.eml", "/r/a/x.eml", "/r/Z/w.eml", "/r/B.eml", "/r/y.eml",
                           "/r/_c.eml"}));
   EXPECT_EQ(ctx_.counts.dir_count, 3);
-  EXPECT_EQ(ctx_.counts.file_count, 6);
+  EXPECT_EQ(consumer_.files, 6);
 }
 
 TEST_F(WalkTest, DirectoryCounts) {
@@ -102,7 +102,7 @@ TEST_F(WalkTest, EveryPatternIsItsOwnPass) {
   EXPECT_EQ(seen_, (Paths{"/r/old.eml/kept.eml", "/r/old.eml/kept.eml", "/r/a.eml", "/r/C.EML",
                           "/r/a.eml", "/r/b.txt", "/r/C.EML", "/r/README"}));
   EXPECT_EQ(ctx_.counts.dir_count, 1);
-  EXPECT_EQ(ctx_.counts.file_count, 8);
+  EXPECT_EQ(consumer_.files, 8);
 }
 
 TEST_F(WalkTest, DepthLimit) {
