@@ -1,6 +1,7 @@
 #include "app/report_setup.h"
 
 #include <memory>
+#include <string>
 
 #include "app/parallel_scan.h"
 #include "app/run_context.h"
@@ -25,9 +26,31 @@ void open_report_output(RunContext& ctx) {
   }
 }
 
+namespace {
+
+// A report that starts empty: standard output, or a file that holds nothing
+// yet (a new one, or an empty one appended to).
+bool starts_empty(const OutStream& report) {
+  const int handle = report.handle();
+  return handle < 0 || handle == platform::kStdout || platform::handle_size(handle) <= 0;
+}
+
+// The structured formats are written byte for byte, their record ends
+// included: CR LF for CSV and LF for JSON Lines on every system.
+void structured_setup(RunContext& ctx, RowStyle style) {
+  if (ctx.report.handle() >= 0) platform::set_binary_output(ctx.report.handle());
+  if (!starts_empty(ctx.report)) return;
+  std::string header;
+  append_structured_header(header, style);
+  ctx.report.write(header);
+}
+
+}  // namespace
+
 void prepare_report(RunContext& ctx) {
   const Settings& s = ctx.settings;
   const RowFormat format = row_format(s);
+  if (format.style != RowStyle::kDelimited) structured_setup(ctx, format.style);
   if (s.file_list_on == 1 && ctx.file_list >= 0) {
     RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
     const std::unique_ptr<ScanStage> scan =
@@ -49,12 +72,10 @@ void prepare_report(RunContext& ctx) {
     if (ctx.read_failed) terminate_run(ctx, kReadError);
     plain_exit(ctx, kNormalExit);
   }
+  if (format.style != RowStyle::kDelimited) return;
+  // Written on every run, also when appending to a report that holds rows.
   std::string header;
-  if (format.style == RowStyle::kDelimited) {
-    append_header_row(header, format);
-  } else {
-    append_structured_header(header, format.style);
-  }
+  append_header_row(header, format);
   ctx.report.write(header);
 }
 
