@@ -173,9 +173,9 @@ TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
     format.style = style;
     EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, format), Stop::kReadError);
     EXPECT_EQ(ws_.row, "");
-    std::string progress = "stale";
-    build_progress_line(progress, dir);
-    EXPECT_EQ(progress, "");
+    std::string line = "stale";
+    build_progress_line(line, dir);
+    EXPECT_EQ(line, "");
     EXPECT_EQ(ws_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
   }
 }
