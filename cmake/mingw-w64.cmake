@@ -20,6 +20,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Static C and C++ runtimes and thread library.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# A release is shipped stripped: no symbol table, no debug information.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
 
 # Test programs run under Wine when it is there.
 find_program(MAILSIFT_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CACHE)

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Makes the Debian package from a build directory (cpack -G DEB) and checks it
-# without touching the system: its control fields, its files, and that the
-# program and the manual page unpacked from it work.
+# without touching the system: its control fields, its files, that the
+# program and the manual page unpacked from it work, and Debian's own checks
+# (lintian, installed here when it is missing).
 #   scripts/check-package.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
+. "$(dirname "$0")/apt-install-missing.sh"
 cd "$(dirname "$0")/.."
+command -v lintian >/dev/null 2>&1 || install_missing lintian
 build=$(realpath "${1:-build}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -30,17 +33,33 @@ for lib in libc6 libstdc++6 libgcc-s1; do
 done
 
 contents=$(dpkg-deb -c "$deb")
-for f in usr/bin/mailsift usr/share/man/man1/mailsift.1 \
+for f in usr/bin/mailsift usr/share/man/man1/mailsift.1.gz \
   usr/share/bash-completion/completions/mailsift usr/share/doc/mailsift/README.md \
-  usr/share/doc/mailsift/SCALING.md usr/share/doc/mailsift/examples/shard-report.sh; do
+  usr/share/doc/mailsift/SCALING.md usr/share/doc/mailsift/examples/shard-report.sh \
+  usr/share/doc/mailsift/copyright usr/share/doc/mailsift/changelog.gz; do
   grep -q " \./$f\$" <<<"$contents" || fail "the package lacks /$f"
 done
 
+# The version is the package's own followed by the build stamp, and the
+# program's version names the same moment: 0.1.0+20261207.2330 and 26.12.07.23.30.
+version=$(field Version)
+[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\+([0-9]{8})\.([0-9]{4})$ ]] || fail "Version: $version"
+stamp=${BASH_REMATCH[1]}${BASH_REMATCH[2]}
+expected="mailsift Ver. ${stamp:2:2}.${stamp:4:2}.${stamp:6:2}.${stamp:8:2}.${stamp:10:2}"
 dpkg-deb -x "$deb" "$scratch/root"
-version=$(env -i "$scratch/root/usr/bin/mailsift" --version)
-[[ $version == "mailsift Ver. "* ]] || fail "unpacked mailsift --version printed: $version"
+printed=$(env -i "$scratch/root/usr/bin/mailsift" --version)
+[[ $printed == "$expected"* ]] || fail "unpacked mailsift --version printed $printed for $version"
+zcat "$scratch/root/usr/share/doc/mailsift/changelog.gz" | head -1 | grep -qF "mailsift ($version)" ||
+  fail "the changelog does not begin with version $version"
 if command -v man >/dev/null 2>&1; then
-  env -i PATH="$PATH" man -l "$scratch/root/usr/share/man/man1/mailsift.1" 2>&1 | grep -q '^EXIT STATUS' ||
-    fail "man -l on the packaged page"
+  env -i PATH="$PATH" man -l "$scratch/root/usr/share/man/man1/mailsift.1.gz" 2>&1 |
+    grep -q '^EXIT STATUS' || fail "man -l on the packaged page"
 fi
-echo "package $(basename "$deb"): fields, files, --version and man page ok (Depends: $depends)"
+
+# Debian's checks: no error and no warning (overrides, each with its reason,
+# are in usr/share/lintian/overrides/mailsift).
+if ! lintian --fail-on=error,warning "$deb" >"$scratch/lintian.log" 2>&1; then
+  cat "$scratch/lintian.log" >&2
+  fail "lintian"
+fi
+echo "package $(basename "$deb"): fields, files, version, man page and lintian ok (Depends: $depends)"

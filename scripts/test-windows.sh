@@ -42,6 +42,12 @@ for dll in $imports; do
     *) echo "mailsift.exe imports $dll, which is not a Windows system DLL" >&2; exit 1 ;;
   esac
 done
+# And it is stripped: no symbol table and no debug sections.
+if [ -n "$(x86_64-w64-mingw32-nm build-win/mailsift.exe 2>/dev/null)" ] ||
+  x86_64-w64-mingw32-objdump -h build-win/mailsift.exe | grep -q '\.debug'; then
+  echo "mailsift.exe is not stripped" >&2
+  exit 1
+fi
 
 if [ ! -x build/mailsift ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_WERROR=ON >/dev/null

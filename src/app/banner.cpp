@@ -132,20 +132,18 @@ std::size_t console_length(std::string_view text) {
   return count;
 }
 
-const char* build_date() {
-#ifdef MAILSIFT_BUILD_DATE
-  return MAILSIFT_BUILD_DATE;
-#else
-  return __DATE__;
+// The build fixes its date and time (in UTC, from the source's history), so
+// that two builds of one commit are the same bytes.
+#if !defined(MAILSIFT_BUILD_DATE) || !defined(MAILSIFT_BUILD_TIME)
+#error "the build defines MAILSIFT_BUILD_DATE and MAILSIFT_BUILD_TIME"
 #endif
+
+const char* build_date() {
+  return MAILSIFT_BUILD_DATE;
 }
 
 const char* build_time() {
-#ifdef MAILSIFT_BUILD_TIME
   return MAILSIFT_BUILD_TIME;
-#else
-  return __TIME__;
-#endif
 }
 
 int center_text(int width, const std::string& text, OutStream& out) {

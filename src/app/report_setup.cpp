@@ -5,6 +5,7 @@
 #include "app/run_context.h"
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
+#include "platform/platform.h"
 #include "report/message_formatter.h"
 #include "report/output_file.h"
 
@@ -21,11 +22,35 @@ void open_report_output(RunContext& ctx) {
   }
 }
 
+namespace {
+
+// A report that starts empty: standard output, or a file that holds nothing
+// yet (a new one, or an empty one appended to).
+bool starts_empty(const OutStream& report) {
+  const int handle = report.handle();
+  return handle < 0 || handle == platform::kStdout || platform::handle_size(handle) <= 0;
+}
+
+}  // namespace
+
 void write_report_header(RunContext& ctx, bool from_list) {
-  if (from_list) return;
-  std::string header;
-  MessageFormatter(lane_options(ctx.settings).report).header(header);
-  ctx.report.write(header);
+  const ReportOptions options = lane_options(ctx.settings).report;
+  bool header = true;
+  if (options.format == ReportFormat::kDelimited) {
+    // Written on every run but a file list's, also when appending to a
+    // report that holds rows.
+    header = !from_list;
+  } else {
+    // The structured formats are written byte for byte, their record ends
+    // included: CR LF for CSV and LF for JSON Lines on every system. Their
+    // header row starts a report that starts empty, in every mode.
+    if (ctx.report.handle() >= 0) platform::set_binary_output(ctx.report.handle());
+    header = starts_empty(ctx.report);
+  }
+  if (!header) return;
+  std::string text;
+  MessageFormatter(options).header(text);
+  ctx.report.write(text);
 }
 
 }  // namespace mailsift

@@ -218,7 +218,7 @@ constexpr IniRow kDirectives[] = {
     {{"8.3"}, kContains, switch_field, &Settings::lfn_mode, kOn, 0, kIgnoresValue},
     // Last: a line beginning "JOBS" that another directive also matches (one
     // that contains "TIME", say) stays that directive's.
-    {{"JOBS"}, kBegins, number, &Settings::jobs, kKeep, 0, kUpperCase, &kModifierBare},
+    {{"JOBS"}, kBegins, thread_count, nullptr, kKeep, 0, kUpperCase, &kModifierBare},
     // Last for the same reason: no "contains" directive above is in "FORMAT=".
     {{"FORMAT"}, kBegins, report_format, nullptr, kKeep, 0, kUpperCase, &kModifierBare},
 };

@@ -162,7 +162,7 @@ constexpr LongRow kKeywords[] = {
     // No keyword begins with "J", so none is a prefix of a text beginning
     // "JOBS" and "JOBS" takes no text meant for another; last, it stays so
     // whatever keyword is added before it.
-    {"JOBS", Match::kBegins, number, kValue, &Settings::jobs},
+    {"JOBS", Match::kBegins, thread_count, kValue},
     // The only keyword beginning "FO": "FILE" and every other keyword keep
     // the texts they took before.
     {"FORMAT", Match::kBegins, report_format, kValue},

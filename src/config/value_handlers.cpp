@@ -14,6 +14,8 @@ namespace mailsift {
 namespace {
 
 constexpr std::size_t kMaxCommentLength = 127;
+// The most scanning threads a run may ask for.
+constexpr std::int32_t kMaxJobs = 64;
 
 bool ignored_empty(const Value& v) {
   return v.has(kEmptyIgnored) && v.text.empty();
@@ -70,6 +72,23 @@ void comment_with_leading_width(Settings& s, std::string_view value) {
     }
   }
   s.comment_text = text;
+}
+
+std::string_view without_trailing_blanks(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// A value the INI file cannot use gets the warning of a directive it cannot
+// use, and its pause; the setting keeps what it had. The command line reports
+// a refused value itself, as an option error.
+bool refused(ConfigRun& run, const Value& v, const char* keyword) {
+  if (v.source != Source::kIniFile) return false;
+  OutStream& messages = run.console.messages();
+  const std::string line = std::string(keyword) + "=" + std::string(v.text);
+  messages.format("\nIllegal ini file directive %s", line.c_str());
+  run.pause(messages, 2);
+  return false;
 }
 
 bool age_limit(ConfigRun& run, const Value& v, bool older) {
@@ -233,9 +252,19 @@ bool number(ConfigRun& run, const Value& v) {
   return true;
 }
 
+bool thread_count(ConfigRun& run, const Value& v) {
+  const std::string_view digits = without_trailing_blanks(v.text);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return refused(run, v, "JOBS");
+  }
+  const std::int32_t count = read_int32(digits);  // saturates: a long number stays too large
+  if (count > kMaxJobs) return refused(run, v, "JOBS");
+  run.settings.jobs = count;
+  return true;
+}
+
 bool report_format(ConfigRun& run, const Value& v) {
-  std::string_view word = v.text;
-  while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.remove_suffix(1);
+  const std::string_view word = without_trailing_blanks(v.text);
   std::int32_t& format = run.settings.output_format;
   if (iequals(word, "csv")) {
     format = kFormatCsv;
@@ -244,7 +273,7 @@ bool report_format(ConfigRun& run, const Value& v) {
   } else if (iequals(word, "plain")) {
     format = kFormatDelimited;
   } else {
-    return false;
+    return refused(run, v, "FORMAT");
   }
   return true;
 }

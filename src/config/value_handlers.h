@@ -77,7 +77,12 @@ bool older(ConfigRun& run, const Value& v);
 bool newer(ConfigRun& run, const Value& v);
 bool delimiter(ConfigRun& run, const Value& v);
 bool number(ConfigRun& run, const Value& v);  // the row's field
+// The scanning threads: a whole number from 0 (one per core) to 64;
+// anything else is refused.
+bool thread_count(ConfigRun& run, const Value& v);
 // "csv", "jsonl" (or "json") or "plain", in any case; anything else is refused.
+// A refused value of either leaves the setting as it was; from the INI file
+// it is warned about there and then.
 bool report_format(ConfigRun& run, const Value& v);
 bool begin_offset(ConfigRun& run, const Value& v);
 bool end_offset(ConfigRun& run, const Value& v);

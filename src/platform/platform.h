@@ -172,6 +172,10 @@ int open_path(const std::string& path, OpenMode mode);  // -1 on failure
 std::ptrdiff_t read_handle(int handle, char* buffer, std::size_t n);
 // Writes all n bytes; false on any failure (disk full, broken pipe).
 bool write_handle(int handle, const char* data, std::size_t n);
+// From now on the handle's writes go out exactly as given: where the report
+// and the standard streams are text streams (Windows, "\n" as CR LF) this
+// one stops being one; elsewhere nothing changes.
+void set_binary_output(int handle);
 void close_handle(int handle);
 bool handle_identity(int handle, FileIdentity& id);
 bool handle_is_regular_file(int handle);

@@ -71,17 +71,37 @@ def main():
                           for o in objects)
         check(joined == plain_rows, "JSON strings give back the original bytes (jobs %s)" % jobs)
 
-    # The INI twin, appending, and the file list (no header row there).
+    # The INI twin and appending: a report that starts empty gets the header
+    # row, one that holds rows does not get a second.
     with open(os.path.join(work, "mailsift.ini"), "w") as f:
         f.write("FORMAT=CSV\n")
+    open(os.path.join(work, "empty.csv"), "w").close()
+
+    def csv_records(name):
+        with open(os.path.join(work, name), newline="", encoding="utf-8",
+                  errors="surrogateescape") as f:
+            return list(csv.reader(f))
+
     run([mail, "-o", "r.csv"], work)
     run([mail, "-o", "r.csv", "-a"], work)
-    with open(os.path.join(work, "r.csv"), newline="", encoding="utf-8",
-              errors="surrogateescape") as f:
-        records = list(csv.reader(f))
-    check(len(records) == 2 * (len(MESSAGES) + 1), "INI FORMAT=CSV, appended twice")
+    run([mail, "-o", "empty.csv", "-a"], work)
+    for name, runs in (("r.csv", 2), ("empty.csv", 1)):
+        records = csv_records(name)
+        check(records[0] == HEADER and HEADER not in records[1:] and
+              len(records) == runs * len(MESSAGES) + 1,
+              "INI FORMAT=CSV: one header row in %s after %d runs" % (name, runs))
+
+    # The file list: CSV with its header row, appended without a second one;
+    # JSON Lines has none.
     with open(os.path.join(work, "list.txt"), "wb") as f:
         f.write(os.path.join(mail, "pipe.eml").encode() + b"\n")
+    listed = run(["--source=list.txt", "--format=csv", "-.ini"], work).stdout
+    records = list(csv.reader(io.StringIO(listed.decode("utf-8", "surrogateescape"), newline="")))
+    check(len(records) == 2 and records[0] == HEADER, "file list in CSV has its header row")
+    for _ in range(2):
+        run(["--source=list.txt", "--format=csv", "-o", "listed.csv", "-a", "-.ini"], work)
+    check(csv_records("listed.csv") == [HEADER, records[1], records[1]],
+          "file list appended to CSV: one header row")
     listed = run(["--source=list.txt", "--format=jsonl", "-.ini"], work).stdout
     check(json.loads(listed)["Subject"] == "(#1:) Subject: Q3 | plan  ", "file list in JSON Lines")
     print("formats: %d messages, CSV and JSON Lines read back exactly" % len(MESSAGES))

@@ -22,9 +22,9 @@ fail() {
 }
 
 "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >/dev/null
-page=$prefix/share/man/man1/mailsift.1
+page=$prefix/share/man/man1/mailsift.1.gz
 completion=$prefix/share/bash-completion/completions/mailsift
-for f in bin/mailsift share/man/man1/mailsift.1 share/bash-completion/completions/mailsift \
+for f in bin/mailsift share/man/man1/mailsift.1.gz share/bash-completion/completions/mailsift \
   share/doc/mailsift/README.md share/doc/mailsift/SCALING.md \
   share/doc/mailsift/examples/mailsift.ini share/doc/mailsift/examples/shard-report.sh \
   share/doc/mailsift/examples/slurm-array.sh share/doc/mailsift/examples/messages/01-plain.eml; do
@@ -35,7 +35,7 @@ done
 version=$(env -i "$prefix/bin/mailsift" --version)
 [[ $version == "mailsift Ver. "* ]] || fail "installed --version printed: $version"
 
-warnings=$(groff -man -ww -z "$page" 2>&1)
+warnings=$(gzip -dc "$page" | groff -man -ww -z 2>&1)
 [ -z "$warnings" ] || fail "groff warns: $warnings"
 
 rendered=$(env -i PATH="$PATH" MANWIDTH=80 man -l "$page" 2>"$scratch/man.err")

@@ -139,6 +139,36 @@ TEST_F(IniTest, TableOrderAndMatching) {
   EXPECT_EQ(s.jobs, 4);
 }
 
+TEST_F(IniTest, BadThreadCountOrFormatIsWarnedAboutAndLeavesTheSetting) {
+  Settings& s = ctx_.settings;
+  struct Case {
+    const char* line;
+    const char* warning;  // "" when the value is taken
+    std::int32_t jobs;
+    std::int32_t format;
+  };
+  const Case cases[] = {
+      {"JOBS=4", "", 4, kFormatDelimited},
+      {"JOBS=abc", "\nIllegal ini file directive JOBS=ABC", 4, kFormatDelimited},
+      {"JOBS=-3", "\nIllegal ini file directive JOBS=-3", 4, kFormatDelimited},
+      {"JOBS=65", "\nIllegal ini file directive JOBS=65", 4, kFormatDelimited},
+      {"JOBS=0  ", "", 0, kFormatDelimited},
+      {"FORMAT=csv", "", 0, kFormatCsv},
+      {"FORMAT=XML", "\nIllegal ini file directive FORMAT=XML", 0, kFormatCsv},
+      {"FORMAT=", "\nIllegal ini file directive FORMAT=", 0, kFormatCsv},
+      {"FORMAT=jsonl", "", 0, kFormatJsonLines},
+  };
+  for (const Case& c : cases) {
+    out_.clear();
+    err_.clear();
+    EXPECT_TRUE(apply(c.line));
+    EXPECT_EQ(out_ + err_, c.warning) << c.line;
+    EXPECT_EQ(s.jobs, c.jobs) << c.line;
+    EXPECT_EQ(s.output_format, c.format) << c.line;
+  }
+  EXPECT_FALSE(run_.stop);
+}
+
 TEST_F(IniTest, PathValuesKeepTheirCase) {
   Settings& s = ctx_.settings;
   s.append_output = 0;

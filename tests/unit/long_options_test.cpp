@@ -134,6 +134,33 @@ TEST(LongOptions, ValuesAndRefusals) {
   EXPECT_EQ(comment.s().comment_width, 20);
 }
 
+TEST(LongOptions, ThreadCountAndFormatValues) {
+  struct Case {
+    const char* text;  // after "--"
+    bool refused;
+    std::int32_t jobs;
+    std::int32_t format;
+  };
+  const Case cases[] = {
+      {"jobs=0", false, 0, kFormatDelimited},       {"jobs=64", false, 64, kFormatDelimited},
+      {"JOBS=007 ", false, 7, kFormatDelimited},    {"jobs=abc", true, 0, kFormatDelimited},
+      {"jobs=-3", true, 0, kFormatDelimited},       {"jobs=65", true, 0, kFormatDelimited},
+      {"jobs=+4", true, 0, kFormatDelimited},       {"jobs= 4", true, 0, kFormatDelimited},
+      {"jobs=4x", true, 0, kFormatDelimited},       {"jobs=99999999999", true, 0, kFormatDelimited},
+      {"format=CSV", false, 0, kFormatCsv},         {"format=json", false, 0, kFormatJsonLines},
+      {"format=plain", false, 0, kFormatDelimited}, {"format=xml", true, 0, kFormatDelimited},
+      {"format=csvx", true, 0, kFormatDelimited},
+  };
+  for (const Case& c : cases) {
+    ParsedRun r;
+    EXPECT_EQ(r.parse({std::string("--") + c.text}), c.refused ? 6 : -1) << c.text;
+    EXPECT_EQ(r.err, c.refused ? std::string("\nIllegal option: ") + c.text + kOptionReason : "")
+        << c.text;
+    EXPECT_EQ(r.s().jobs, c.jobs) << c.text;
+    EXPECT_EQ(r.s().output_format, c.format) << c.text;
+  }
+}
+
 TEST(LongOptions, Delimiter) {
   struct Case {
     const char* value;

@@ -177,16 +177,20 @@ TEST_F(WindowsFiles, MessagesOpenWhileAnotherProgramWritesThem) {
 TEST_F(WindowsFiles, ReportAndLogAreTextWhileTheTrimIsBinary) {
   struct Case {
     OpenMode mode;
+    bool binary;  // as a structured report is written
     const char* expected;
   };
-  // The last one writes over the start of what the others left.
-  const Case cases[] = {{OpenMode::kWriteTruncate, "a\r\nb\r\n"},
-                        {OpenMode::kAppend, "a\r\nb\r\na\r\nb\r\n"},
-                        {OpenMode::kReadWriteCreate, "a\nb\n\r\na\r\nb\r\n"}};
+  // The third writes over the start of what the others left.
+  const Case cases[] = {{OpenMode::kWriteTruncate, false, "a\r\nb\r\n"},
+                        {OpenMode::kAppend, false, "a\r\nb\r\na\r\nb\r\n"},
+                        {OpenMode::kReadWriteCreate, false, "a\nb\n\r\na\r\nb\r\n"},
+                        {OpenMode::kAppend, true, "a\nb\n\r\na\r\nb\r\na\nb\n"},
+                        {OpenMode::kWriteTruncate, true, "a\nb\n"}};
   const std::string path = root_ + "\\report.txt";
   for (const Case& c : cases) {
     const int h = open_path(path, c.mode);
     ASSERT_GE(h, 0);
+    if (c.binary) set_binary_output(h);
     EXPECT_TRUE(write_handle(h, "a\nb\n", 4));
     close_handle(h);
     EXPECT_EQ(read_file(path), c.expected);

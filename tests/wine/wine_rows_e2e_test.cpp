@@ -115,5 +115,70 @@ TEST_F(RowsE2E, GeneratedTreeInWalkOrderWithCounts) {
   EXPECT_EQ(count_line(windows_.err), "  7 directories, 22 files");
 }
 
+// A structured report in the Linux form: every file name that begins with
+// `windows_root` (as the format writes it) begins with `linux_root` instead,
+// with "/" for each `separator` up to the field's closing quote.
+std::string linux_names(const std::string& text, const std::string& windows_root,
+                        const std::string& linux_root, const std::string& separator) {
+  std::string out;
+  std::size_t pos = 0;
+  for (std::size_t at; (at = text.find(windows_root, pos)) != std::string::npos;) {
+    out += text.substr(pos, at - pos) + linux_root;
+    pos = at + windows_root.size();
+    const std::size_t end = text.find('"', pos);
+    for (std::size_t sep; (sep = text.find(separator, pos)) < end; pos = sep + separator.size()) {
+      out += text.substr(pos, sep - pos) + "/";
+    }
+  }
+  return out + text.substr(pos);
+}
+
+TEST_F(RowsE2E, StructuredFormatsAreTheLinuxBytes) {
+  make_dirs(root_ + "/sub");
+  write_file(root_ + "/a,b.eml", "From: \"Lee, Kim\" <k@x>\r\nSubject: one\rtwo | \"q\"\n\n");
+  write_file(root_ + "/sub/c.eml",
+             "To: t@x\nSubject: caf\xC3\xA9 \xFF\x01\nDate: Mon, 5 Aug 2013\n");
+  write_file(root_ + "/sub/empty.eml", "");
+  int minute = 0;
+  for (const char* name : {"/a,b.eml", "/sub/c.eml", "/sub/empty.eml"}) {
+    set_mtime_local(root_ + name, 2013, 8, 5, 14, ++minute);
+  }
+  const std::string csv_root = windows_path(root_);
+  std::string json_root;
+  for (char c : csv_root) json_root += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  struct Case {
+    const char* format;
+    bool report_file;
+    const std::string& windows_root;
+    const char* separator;
+    const char* record_end;
+  };
+  const Case cases[] = {{"--format=csv", false, csv_root, "\\", "\"\r\n"},
+                        {"--format=csv", true, csv_root, "\\", "\"\r\n"},
+                        {"--format=jsonl", false, json_root, "\\\\", "\"}\n"},
+                        {"--format=jsonl", true, json_root, "\\\\", "\"}\n"}};
+  for (const Case& c : cases) {
+    std::vector<std::string> win_args = {csv_root, c.format};
+    std::vector<std::string> lin_args = {root_, c.format};
+    if (c.report_file) {
+      win_args.insert(win_args.end(), {"-o", windows_path(dir_ + "/windows.out")});
+      lin_args.insert(lin_args.end(), {"-o", dir_ + "/linux.out"});
+    }
+    RunResult win = run_windows(win_args, options_);
+    RunResult lin = run_linux(lin_args, options_);
+    ASSERT_EQ(win.status, 0) << win.err;
+    ASSERT_EQ(lin.status, 0) << lin.err;
+    if (c.report_file) {
+      win.out = read_file(dir_ + "/windows.out");
+      lin.out = read_file(dir_ + "/linux.out");
+    }
+    EXPECT_EQ(win.out.find("\r\r"), std::string::npos) << c.format;
+    EXPECT_EQ(lin.out.size() - lin.out.rfind(c.record_end), std::string(c.record_end).size())
+        << c.format;
+    EXPECT_EQ(linux_names(win.out, c.windows_root, root_, c.separator), lin.out)
+        << c.format << (c.report_file ? " to a file" : " on standard output");
+  }
+}
+
 }  // namespace
 }  // namespace mailsift::test

@@ -286,6 +286,10 @@ std::size_t open_handle_limit() {
   return SIZE_MAX;
 }
 
+void set_binary_output(int handle) {
+  if (Slot* slot = find_slot(handle)) slot->text = false;
+}
+
 std::int64_t handle_size(int handle) {
   Slot* slot = find_slot(handle);
   LARGE_INTEGER size;
