@@ -133,6 +133,7 @@ constexpr Alias kAliases[] = {
     {"csgb2312", Charset::kGbk},
     {"euccn", Charset::kGbk},
     {"xeuccn", Charset::kGbk},
+    {"eucgb2312cn", Charset::kGbk},  // as Python's own encoder writes it
     {"chinese", Charset::kGbk},
     {"isoir58", Charset::kGbk},
     {"gbk", Charset::kGbk},

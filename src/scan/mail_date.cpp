@@ -133,7 +133,14 @@ bool read_zone(Cursor& cursor, int& minutes) {
   if (sign == '+' || sign == '-') {
     cursor.take(sign);
     int count = 0;
-    const int hhmm = cursor.digits(count);
+    int hhmm = cursor.digits(count);
+    if (count == 2 && cursor.take(':')) {  // "+hh:mm", a common slip
+      int minute_count = 0;
+      const int mm = cursor.digits(minute_count);
+      if (minute_count != 2) return false;
+      hhmm = hhmm * 100 + mm;
+      count = 4;
+    }
     if (count != 4) return false;
     minutes = (hhmm / 100) * 60 + hhmm % 100;
     if (sign == '-') minutes = -minutes;

@@ -4,16 +4,18 @@
 // Accepted: an optional day name (three letters or the whole name, a comma
 // after it optional); day, month name (three letters or the whole name, any
 // case) and year, separated by white space or by "-"; hours and minutes,
-// seconds optional; then the zone: "+hhmm" or "-hhmm", UT, UTC, GMT, the
-// North American zones EST EDT CST CDT MST MDT PST PDT, a military letter,
-// another name, or none. Comments in parentheses (nested too) and extra white
-// space count as white space anywhere. A two-digit year below 50 is in the
-// 2000s, any other two- or three-digit year gets 1900 added. Military
-// letters, other zone names and a missing zone stand for an unknown local
-// time and are read as UTC ("-0000"), as RFC 5322 advises, because the
-// military letters' signs were given the wrong way round in RFC 822. What
-// follows a zone is ignored; the day name is not checked against the date.
-// A second of 60 (a leap second) is accepted and lands on the next minute.
+// seconds optional; then the zone: "+hhmm" or "-hhmm" (also "+hh:mm"), UT,
+// UTC, GMT, the North American zones EST EDT CST CDT MST MDT PST PDT, a
+// military letter, another name, or none. Comments in parentheses (nested
+// too) and extra white space count as white space anywhere. A two-digit year
+// below 50 is in the 2000s, any other two- or three-digit year gets 1900
+// added. Military letters, other zone names and a missing zone stand for an
+// unknown local time and are read as UTC ("-0000"), as RFC 5322 advises,
+// because the military letters' signs were given the wrong way round in
+// RFC 822. What follows a zone is ignored; the day name is not checked
+// against the date. A second of 60 (a leap second) is accepted and lands on
+// the next minute.
+
 #pragma once
 
 #include <cstdint>
