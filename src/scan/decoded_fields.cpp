@@ -1,7 +1,7 @@
 #include "scan/decoded_fields.h"
 
-#include "scan/maildir_flags.h"
 #include "scan/mail_date.h"
+#include "scan/maildir_flags.h"
 
 namespace mailsift {
 

@@ -25,8 +25,8 @@ struct OptionalText {
 };
 
 struct DecodedFields {
-  OptionalText message_id;    // unfolded and trimmed, angle brackets kept
-  OptionalText from_text;     // the rest decoded (see header_text.h)
+  OptionalText message_id;  // unfolded and trimmed, angle brackets kept
+  OptionalText from_text;   // the rest decoded (see header_text.h)
   OptionalText to_text;
   OptionalText cc_text;
   OptionalText subject_text;
@@ -52,8 +52,8 @@ class FieldDecoder {
  public:
   // From the collected own header block, the file's stored path and its
   // modification time.
-  void decode(const OwnHeaderCollector& header, std::string_view path,
-              platform::FileTime modified, DecodedFields& out);
+  void decode(const OwnHeaderCollector& header, std::string_view path, platform::FileTime modified,
+              DecodedFields& out);
 
  private:
   HeaderTextDecoder text_;

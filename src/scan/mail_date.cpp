@@ -9,18 +9,18 @@ namespace {
 
 constexpr std::string_view kDayNames[7] = {"monday", "tuesday",  "wednesday", "thursday",
                                            "friday", "saturday", "sunday"};
-constexpr std::string_view kFullMonths[12] = {"january", "february", "march",     "april",
-                                              "may",     "june",     "july",      "august",
-                                              "september", "october", "november", "december"};
+constexpr std::string_view kFullMonths[12] = {"january",   "february", "march",    "april",
+                                              "may",       "june",     "july",     "august",
+                                              "september", "october",  "november", "december"};
 
 struct Zone {
   std::string_view name;
   int minutes;  // east of Greenwich
 };
 constexpr Zone kZones[] = {
-    {"ut", 0},         {"utc", 0},        {"gmt", 0},        {"est", -5 * 60},
-    {"edt", -4 * 60},  {"cst", -6 * 60},  {"cdt", -5 * 60},  {"mst", -7 * 60},
-    {"mdt", -6 * 60},  {"pst", -8 * 60},  {"pdt", -7 * 60},
+    {"ut", 0},        {"utc", 0},       {"gmt", 0},       {"est", -5 * 60},
+    {"edt", -4 * 60}, {"cst", -6 * 60}, {"cdt", -5 * 60}, {"mst", -7 * 60},
+    {"mdt", -6 * 60}, {"pst", -8 * 60}, {"pdt", -7 * 60},
 };
 
 bool is_digit(char c) {

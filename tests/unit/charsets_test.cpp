@@ -30,16 +30,26 @@ TEST(CharsetNames, AliasesInAnySpelling) {
     const char* name;
     Charset charset;
   } cases[] = {
-      {"UTF-8", Charset::kUtf8},          {"utf8", Charset::kUtf8},
-      {"us-ascii", Charset::kUsAscii},    {"ANSI_X3.4-1968", Charset::kUsAscii},
-      {"Latin1", Charset::kIso8859_1},    {"ISO_8859-1", Charset::kIso8859_1},
-      {"iso8859-15", Charset::kIso8859_15}, {"ISO-8859-11", Charset::kIso8859_11},
-      {"cp1252", Charset::kWindows1252},  {"x-cp1250", Charset::kWindows1250},
-      {"koi8-u", Charset::kKoi8U},        {"GB2312", Charset::kGbk},
-      {"x-sjis", Charset::kShiftJis},     {"Windows-31J", Charset::kShiftJis},
-      {"ks_c_5601-1987", Charset::kEucKr}, {"big5", Charset::kBig5},
-      {"iso-8859-12", Charset::kUnknown}, {"utf-7", Charset::kUnknown},
-      {"", Charset::kUnknown},            {"iso-8859-1-and-a-much-longer-tail", Charset::kUnknown},
+      {"UTF-8", Charset::kUtf8},
+      {"utf8", Charset::kUtf8},
+      {"us-ascii", Charset::kUsAscii},
+      {"ANSI_X3.4-1968", Charset::kUsAscii},
+      {"Latin1", Charset::kIso8859_1},
+      {"ISO_8859-1", Charset::kIso8859_1},
+      {"iso8859-15", Charset::kIso8859_15},
+      {"ISO-8859-11", Charset::kIso8859_11},
+      {"cp1252", Charset::kWindows1252},
+      {"x-cp1250", Charset::kWindows1250},
+      {"koi8-u", Charset::kKoi8U},
+      {"GB2312", Charset::kGbk},
+      {"x-sjis", Charset::kShiftJis},
+      {"Windows-31J", Charset::kShiftJis},
+      {"ks_c_5601-1987", Charset::kEucKr},
+      {"big5", Charset::kBig5},
+      {"iso-8859-12", Charset::kUnknown},
+      {"utf-7", Charset::kUnknown},
+      {"", Charset::kUnknown},
+      {"iso-8859-1-and-a-much-longer-tail", Charset::kUnknown},
   };
   for (const auto& c : cases) EXPECT_EQ(charset_from_name(c.name), c.charset) << c.name;
   EXPECT_EQ(charset_name(Charset::kEucKr), "EUC-KR");
@@ -116,8 +126,8 @@ TEST(CharsetConversion, FailuresLeaveTheOutputAlone) {
     std::string bytes;
   } cases[] = {
       {"no-such-charset", "abc"},
-      {"utf-8", "\xC3"},         // cut short
-      {"gbk", "\xD5"},           // a lead byte without its trail
+      {"utf-8", "\xC3"},  // cut short
+      {"gbk", "\xD5"},    // a lead byte without its trail
       {"euc-jp", "\xC6\xFC\xFF"},
   };
   for (const auto& c : cases) {

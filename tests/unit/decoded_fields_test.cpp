@@ -1,11 +1,12 @@
 // The decoded header fields on strings: encoded words, unlabelled bytes, the
 // own header block, dates, file times and Maildir names.
+#include "scan/decoded_fields.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "scan/decoded_fields.h"
 #include "scan/mail_date.h"
 #include "scan/maildir_flags.h"
 #include "util/calendar.h"
@@ -188,10 +189,14 @@ TEST(MaildirFlags, AfterTheLastMarkerOfTheName) {
     const char* path;
     const char* flags;
   } cases[] = {
-      {"cur/1375712553.M1P2.host:2,RS", "RS"}, {"1375712553.M1P2.host!2,S", "S"},
-      {"1375712553.M1P2.host;2,", ""},        {"a:2,b:2,DP", "DP"},
-      {"new/1375712553.M1P2.host", ""},       {"x:1,S", ""},
-      {"dir:2,S/message", ""},                {":2", ""},
+      {"cur/1375712553.M1P2.host:2,RS", "RS"},
+      {"1375712553.M1P2.host!2,S", "S"},
+      {"1375712553.M1P2.host;2,", ""},
+      {"a:2,b:2,DP", "DP"},
+      {"new/1375712553.M1P2.host", ""},
+      {"x:1,S", ""},
+      {"dir:2,S/message", ""},
+      {":2", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(maildir_flags(c.path), c.flags) << c.path;
 }

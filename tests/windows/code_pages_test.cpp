@@ -36,8 +36,7 @@ TEST(WindowsCodePages, OnlyTheKnownGapsAreMissing) {
       converted += " " + std::string(charset_name(charset));
     }
   }
-  std::set<Charset> allowed = {Charset::kIso8859_10, Charset::kIso8859_14,
-                               Charset::kIso8859_16};
+  std::set<Charset> allowed = {Charset::kIso8859_10, Charset::kIso8859_14, Charset::kIso8859_16};
   for (const Charset gap : allowed) EXPECT_TRUE(lacking.count(gap)) << charset_name(gap);
   if (under_wine()) {
     allowed.insert({Charset::kGb18030, Charset::kIso2022Jp});  // Wine 8 has no 54936 or 50220

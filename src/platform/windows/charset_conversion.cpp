@@ -13,9 +13,9 @@ namespace {
 // Windows has none (ISO-8859-10, -14 and -16). ISO-8859-11 is read with
 // code page 874, its superset.
 constexpr UINT kCodePages[kCharsetCount] = {
-    0,     65001, 20127, 28591, 28592, 28593, 28594, 28595, 28596, 28597, 28598, 28599,
-    0,     874,   28603, 0,     28605, 0,     1250,  1251,  1252,  1253,  1254,  1255,
-    1256,  1257,  1258,  20866, 21866, 936,   54936, 950,   932,   20932, 50220, 949,
+    0,    65001, 20127, 28591, 28592, 28593, 28594, 28595, 28596, 28597, 28598, 28599,
+    0,    874,   28603, 0,     28605, 0,     1250,  1251,  1252,  1253,  1254,  1255,
+    1256, 1257,  1258,  20866, 21866, 936,   54936, 950,   932,   20932, 50220, 949,
 };
 
 // These code pages take no flags; the others are asked to fail on bytes that
@@ -40,8 +40,8 @@ bool decode_charset(Charset charset, std::string_view bytes, std::string& utf8_o
       ::MultiByteToWideChar(code_page, flags, bytes.data(), in_length, nullptr, 0);
   if (wide_length <= 0) return false;
   wide.resize(static_cast<std::size_t>(wide_length));
-  if (::MultiByteToWideChar(code_page, flags, bytes.data(), in_length, wide.data(),
-                            wide_length) != wide_length) {
+  if (::MultiByteToWideChar(code_page, flags, bytes.data(), in_length, wide.data(), wide_length) !=
+      wide_length) {
     return false;
   }
   const int utf8_length =
