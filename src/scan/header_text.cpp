@@ -87,6 +87,13 @@ bool is_utf8(std::string_view bytes) {
   return true;
 }
 
+// The value without white space at either end: neither can hold a word.
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && is_white(text.back())) text.remove_suffix(1);
+  while (!text.empty() && is_white(text.front())) text.remove_prefix(1);
+  return text;
+}
+
 bool is_ascii(std::string_view bytes) {
   for (const char c : bytes) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -159,8 +166,9 @@ void HeaderTextDecoder::find_words(std::string_view raw) {
   }
 }
 
-void HeaderTextDecoder::decode_words(std::string_view raw, std::string& out) {
+void HeaderTextDecoder::decode_words(std::string_view value, std::string& out) {
   out.clear();
+  const std::string_view raw = trimmed(value);
   find_words(raw);
   std::size_t cursor = 0;      // raw text before it is written
   bool after_decoded = false;  // the last thing written is a decoded word
@@ -212,8 +220,7 @@ void HeaderTextDecoder::decode_words(std::string_view raw, std::string& out) {
 
 void HeaderTextDecoder::decode_plain(std::string_view raw, std::string& out) {
   out.clear();
-  append_unlabelled(raw, out);
-  trim_white_space(out);
+  append_unlabelled(trimmed(raw), out);
 }
 
 }  // namespace mailsift
