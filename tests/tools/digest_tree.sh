@@ -12,7 +12,8 @@ make_digest_tree() {
   : >"$dir/empty.eml"
   : >"$dir/sub/also-empty"
   printf 'Subject: stop\n\nbefore\x1aafter the Ctrl-Z\n\x1a\x1a' >"$dir/ctrl-z.eml"
-  printf 'From: a\x00b\nSubject: \x00\x00\n\n\x00' >"$dir/nul.eml"
+  # Not "nul.eml": Windows opens that name as its null device.
+  printf 'From: a\x00b\nSubject: \x00\x00\n\n\x00' >"$dir/with-nul.eml"
   printf 'From: c\r\nSubject: crlf\r\n\r\nline\r\nlone\rcr\r\n' >"$dir/crlf.eml"
   printf 'no line end at all' >"$dir/sub/no-newline.eml"
   # Every byte value, twice.
