@@ -24,9 +24,17 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = mail ] || fail "Section: $(field Section)"
 [[ $(field Maintainer) == *"<"*"@"*">" ]] || fail "Maintainer: $(field Maintainer)"
 [[ $(field Description) == *"delimited report"* ]] || fail "Description: $(field Description)"
+dpkg-deb -x "$deb" "$scratch/root"
 depends=$(field Depends)
-for lib in libc6 libstdc++6 libgcc-s1; do
-  [[ $depends == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
+# The C and C++ runtimes always; libcrypto's and zlib's packages whenever the
+# program needs those libraries, as it does once it computes digests.
+packages=(libc6 libstdc++6 libgcc-s1)
+needed=$(objdump -p "$scratch/root/usr/bin/mailsift" | sed -n 's/^ *NEEDED *//p')
+for pair in libcrypto.so.3:libssl3 libz.so.1:zlib1g; do
+  grep -qx "${pair%%:*}" <<<"$needed" && packages+=("${pair#*:}")
+done
+for package in "${packages[@]}"; do
+  [[ $depends == *"$package "* ]] || fail "Depends lacks $package: $depends"
 done
 
 contents=$(dpkg-deb -c "$deb")
@@ -36,7 +44,6 @@ for f in usr/bin/mailsift usr/share/man/man1/mailsift.1 \
   grep -q " \./$f\$" <<<"$contents" || fail "the package lacks /$f"
 done
 
-dpkg-deb -x "$deb" "$scratch/root"
 version=$(env -i "$scratch/root/usr/bin/mailsift" --version)
 [[ $version == "mailsift Ver. "* ]] || fail "unpacked mailsift --version printed: $version"
 if command -v man >/dev/null 2>&1; then
