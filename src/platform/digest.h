@@ -3,9 +3,10 @@
 //
 // The cryptographic hashes come from the system's own library (libcrypto on
 // POSIX, BCrypt on Windows); CRC-32 from zlib on both. A DigestSet is used by
-// one thread at a time; each scanning thread keeps its own. Once its contexts
-// and texts have grown, starting, feeding and finishing a file allocate
-// nothing.
+// one thread at a time; each scanning thread keeps its own. Its contexts are
+// made once and its texts grow once; after that, starting, feeding and
+// finishing a file allocate nothing of its own (libcrypto 3.0 itself makes a
+// small state per digest and file: posix/digest_context.cpp).
 #pragma once
 
 #include <array>
