@@ -23,19 +23,16 @@ namespace mp = mailsift::platform;
 namespace {
 
 bool parse_request(std::string_view names, mp::DigestRequest& request) {
+  bool* flags[mp::kDigestKinds] = {&request.crc32,  &request.md5,    &request.sha1,
+                                   &request.sha256, &request.sha384, &request.sha512};
   while (!names.empty()) {
     const std::size_t comma = names.find(',');
     const std::string_view name = names.substr(0, comma);
     names = comma == std::string_view::npos ? std::string_view() : names.substr(comma + 1);
-    bool known = false;
-    for (std::size_t k = 0; k < mp::kDigestKinds; ++k) {
-      if (mp::digest_name(static_cast<mp::DigestKind>(k)) != name) continue;
-      known = true;
-      bool* flags[] = {&request.crc32,  &request.md5,    &request.sha1,
-                       &request.sha256, &request.sha384, &request.sha512};
-      *flags[k] = true;
-    }
-    if (!known) return false;
+    std::size_t k = 0;
+    while (k < mp::kDigestKinds && mp::digest_name(static_cast<mp::DigestKind>(k)) != name) ++k;
+    if (k == mp::kDigestKinds) return false;
+    *flags[k] = true;
   }
   return request.any();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds mailsift.exe with the MinGW-w64 cross compiler and runs the Windows
 # unit tests and the Windows end-to-end suite under Wine. Installs the cross
-# compiler, its zlib and Wine when they are missing (quietly; apt-get runs only then).
+# compiler, its zlib and Wine when they are missing (quietly; apt-get runs
+# only then).
 # The end-to-end suite compares with the Linux build in build/, which is
 # built here when it is not there yet.
 set -euo pipefail

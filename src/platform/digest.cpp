@@ -13,9 +13,13 @@ namespace {
 constexpr std::string_view kNames[kDigestKinds] = {"crc32",  "md5",    "sha1",
                                                    "sha256", "sha384", "sha512"};
 
-std::size_t index_of(DigestKind kind) { return static_cast<std::size_t>(kind); }
+std::size_t index_of(DigestKind kind) {
+  return static_cast<std::size_t>(kind);
+}
 
-DigestKind kind_at(std::size_t index) { return static_cast<DigestKind>(index); }
+DigestKind kind_at(std::size_t index) {
+  return static_cast<DigestKind>(index);
+}
 
 // Replaces `out` with the bytes in lower-case hexadecimal; no allocation once
 // `out` has held a text as long.
@@ -30,16 +34,24 @@ void to_hex(const unsigned char* bytes, std::size_t n, std::string& out) {
 
 }  // namespace
 
-std::string_view digest_name(DigestKind kind) { return kNames[index_of(kind)]; }
+std::string_view digest_name(DigestKind kind) {
+  return kNames[index_of(kind)];
+}
 
 bool DigestRequest::has(DigestKind kind) const {
   switch (kind) {
-    case DigestKind::kCrc32: return crc32;
-    case DigestKind::kMd5: return md5;
-    case DigestKind::kSha1: return sha1;
-    case DigestKind::kSha256: return sha256;
-    case DigestKind::kSha384: return sha384;
-    case DigestKind::kSha512: return sha512;
+    case DigestKind::kCrc32:
+      return crc32;
+    case DigestKind::kMd5:
+      return md5;
+    case DigestKind::kSha1:
+      return sha1;
+    case DigestKind::kSha256:
+      return sha256;
+    case DigestKind::kSha384:
+      return sha384;
+    case DigestKind::kSha512:
+      return sha512;
   }
   return false;
 }

@@ -16,17 +16,16 @@ namespace mp = mailsift::platform;
 namespace {
 
 bool parse_request(std::string_view names, mp::DigestRequest& request) {
+  bool* flags[mp::kDigestKinds] = {&request.crc32,  &request.md5,    &request.sha1,
+                                   &request.sha256, &request.sha384, &request.sha512};
   while (!names.empty()) {
     const std::size_t comma = names.find(',');
     const std::string_view name = names.substr(0, comma);
     names = comma == std::string_view::npos ? std::string_view() : names.substr(comma + 1);
-    if (name == "crc32") request.crc32 = true;
-    else if (name == "md5") request.md5 = true;
-    else if (name == "sha1") request.sha1 = true;
-    else if (name == "sha256") request.sha256 = true;
-    else if (name == "sha384") request.sha384 = true;
-    else if (name == "sha512") request.sha512 = true;
-    else return false;
+    std::size_t k = 0;
+    while (k < mp::kDigestKinds && mp::digest_name(static_cast<mp::DigestKind>(k)) != name) ++k;
+    if (k == mp::kDigestKinds) return false;
+    *flags[k] = true;
   }
   return request.any();
 }

@@ -16,7 +16,8 @@ make_digest_tree tree
 mapfile -t files < <(find tree -type f | LC_ALL=C sort)
 
 tool_digests "${files[@]}" >expected.txt
-"${probe[@]}" crc32,md5,sha1,sha256,sha384,sha512 "${files[@]}" | tr -d '\r' | LC_ALL=C sort >got.txt
+"${probe[@]}" crc32,md5,sha1,sha256,sha384,sha512 "${files[@]}" | tr -d '\r' |
+  LC_ALL=C sort >got.txt
 diff expected.txt got.txt || { echo "FAIL: digests differ from the standard tools" >&2; exit 1; }
 
 grep -E '^(crc32|sha384) ' expected.txt >expected-two.txt

@@ -4,13 +4,13 @@
 // made once and reinitialised for every new input. (libcrypto 3.0 still makes
 // the hash's own small state anew at each reinitialisation: one allocation
 // of a few hundred bytes per digest and file, freed at once, about 20 ns.)
+#include "platform/digest_context.h"
+
 #include <openssl/err.h>
 #include <openssl/evp.h>
 
 #include <array>
 #include <memory>
-
-#include "platform/digest_context.h"
 
 namespace mailsift::platform {
 
@@ -37,7 +37,9 @@ class DigestSet::Context {
   const EVP_MD* md_;
 };
 
-void DigestSet::ContextDeleter::operator()(Context* context) const { delete context; }
+void DigestSet::ContextDeleter::operator()(Context* context) const {
+  delete context;
+}
 
 namespace {
 
@@ -95,13 +97,17 @@ Context* create(DigestKind kind, std::string& why) {
   return context.release();
 }
 
-bool restart(Context& context) { return context.restart(); }
+bool restart(Context& context) {
+  return context.restart();
+}
 
 bool update(Context& context, const char* data, std::size_t n) {
   return context.update(data, n);
 }
 
-std::size_t finish(Context& context, unsigned char* out) { return context.finish(out); }
+std::size_t finish(Context& context, unsigned char* out) {
+  return context.finish(out);
+}
 
 }  // namespace digest_context
 

@@ -22,7 +22,9 @@ namespace mailsift::platform {
 
 namespace {
 
-bool succeeded(NTSTATUS status) { return status >= 0; }
+bool succeeded(NTSTATUS status) {
+  return status >= 0;
+}
 
 std::string status_text(const char* call, NTSTATUS status) {
   char text[80];
@@ -44,9 +46,12 @@ struct Algorithms {
   std::array<Algorithm, kDigestKinds> all;
 
   Algorithms() {
-    static constexpr const wchar_t* kNames[kDigestKinds] = {
-        nullptr, BCRYPT_MD5_ALGORITHM, BCRYPT_SHA1_ALGORITHM, BCRYPT_SHA256_ALGORITHM,
-        BCRYPT_SHA384_ALGORITHM, BCRYPT_SHA512_ALGORITHM};
+    static constexpr const wchar_t* kNames[kDigestKinds] = {nullptr,
+                                                            BCRYPT_MD5_ALGORITHM,
+                                                            BCRYPT_SHA1_ALGORITHM,
+                                                            BCRYPT_SHA256_ALGORITHM,
+                                                            BCRYPT_SHA384_ALGORITHM,
+                                                            BCRYPT_SHA512_ALGORITHM};
     for (std::size_t i = 1; i < kDigestKinds; ++i) open(all[i], kNames[i]);
   }
   ~Algorithms() {
@@ -66,13 +71,13 @@ struct Algorithms {
       return;
     }
     ULONG got = 0;
-    status = BCryptGetProperty(a.handle, BCRYPT_OBJECT_LENGTH,
-                               reinterpret_cast<PUCHAR>(&a.object_size), sizeof a.object_size,
-                               &got, 0);
+    status =
+        BCryptGetProperty(a.handle, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&a.object_size),
+                          sizeof a.object_size, &got, 0);
     if (succeeded(status)) {
-      status = BCryptGetProperty(a.handle, BCRYPT_HASH_LENGTH,
-                                 reinterpret_cast<PUCHAR>(&a.digest_size), sizeof a.digest_size,
-                                 &got, 0);
+      status =
+          BCryptGetProperty(a.handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&a.digest_size),
+                            sizeof a.digest_size, &got, 0);
     }
     if (!succeeded(status) || a.digest_size > digest_context::kMaxDigestBytes) {
       a.why = status_text("BCryptGetProperty", status);
@@ -136,7 +141,9 @@ class DigestSet::Context {
   bool fed_ = false;
 };
 
-void DigestSet::ContextDeleter::operator()(Context* context) const { delete context; }
+void DigestSet::ContextDeleter::operator()(Context* context) const {
+  delete context;
+}
 
 namespace digest_context {
 
@@ -154,13 +161,17 @@ Context* create(DigestKind kind, std::string& why) {
   return context.release();
 }
 
-bool restart(Context& context) { return context.restart(); }
+bool restart(Context& context) {
+  return context.restart();
+}
 
 bool update(Context& context, const char* data, std::size_t n) {
   return context.update(data, n);
 }
 
-std::size_t finish(Context& context, unsigned char* out) { return context.finish(out); }
+std::size_t finish(Context& context, unsigned char* out) {
+  return context.finish(out);
+}
 
 }  // namespace digest_context
 
