@@ -27,9 +27,17 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = mail ] || fail "Section: $(field Section)"
 [[ $(field Maintainer) == *"<"*"@"*">" ]] || fail "Maintainer: $(field Maintainer)"
 [[ $(field Description) == *"delimited report"* ]] || fail "Description: $(field Description)"
+dpkg-deb -x "$deb" "$scratch/root"
 depends=$(field Depends)
-for lib in libc6 libstdc++6 libgcc-s1; do
-  [[ $depends == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
+# The C and C++ runtimes always; libcrypto's and zlib's packages whenever the
+# program needs those libraries, as it does once it computes digests.
+packages=(libc6 libstdc++6 libgcc-s1)
+needed=$(objdump -p "$scratch/root/usr/bin/mailsift" | sed -n 's/^ *NEEDED *//p')
+for pair in libcrypto.so.3:libssl3 libz.so.1:zlib1g; do
+  grep -qx "${pair%%:*}" <<<"$needed" && packages+=("${pair#*:}")
+done
+for package in "${packages[@]}"; do
+  [[ $depends == *"$package "* ]] || fail "Depends lacks $package: $depends"
 done
 
 contents=$(dpkg-deb -c "$deb")
@@ -46,7 +54,6 @@ version=$(field Version)
 [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\+([0-9]{8})\.([0-9]{4})$ ]] || fail "Version: $version"
 stamp=${BASH_REMATCH[1]}${BASH_REMATCH[2]}
 expected="mailsift Ver. ${stamp:2:2}.${stamp:4:2}.${stamp:6:2}.${stamp:8:2}.${stamp:10:2}"
-dpkg-deb -x "$deb" "$scratch/root"
 printed=$(env -i "$scratch/root/usr/bin/mailsift" --version)
 [[ $printed == "$expected"* ]] || fail "unpacked mailsift --version printed $printed for $version"
 zcat "$scratch/root/usr/share/doc/mailsift/changelog.gz" | head -1 | grep -qF "mailsift ($version)" ||

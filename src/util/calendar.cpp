@@ -48,6 +48,23 @@ std::uint64_t to_file_time(std::int64_t seconds) {
   return static_cast<std::uint64_t>(seconds + platform::kFileTimeEpochOffset) * 10000000ULL;
 }
 
+std::int64_t days_from_epoch(std::int64_t year, int month, int day) {
+  return days_from_civil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+}
+
+CalendarDate date_from_epoch_days(std::int64_t days) {
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const auto doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+  const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
+  return CalendarDate{static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)};
+}
+
 CalendarDate today(const platform::Clock& clock) {
   platform::CalendarTime cal;
   if (!platform::seconds_to_calendar(clock.now(), false, cal)) return CalendarDate{1980, 1, 1};

@@ -33,6 +33,11 @@ std::int64_t make_local_time(int year, int month, int day, int hour, int minute,
 // Seconds since 1970 as a file time (100-nanosecond steps since 1601).
 std::uint64_t to_file_time(std::int64_t seconds);
 
+// Days from 1 January 1970 to a date of the Gregorian calendar (negative
+// before it), and back.
+std::int64_t days_from_epoch(std::int64_t year, int month, int day);
+CalendarDate date_from_epoch_days(std::int64_t days);
+
 // Today's local date by `clock` (1 January 1980 when it cannot be had).
 CalendarDate today(const platform::Clock& clock);
 

@@ -1,0 +1,238 @@
+#include "scan/mail_date.h"
+
+#include "util/ascii.h"
+#include "util/calendar.h"
+
+namespace mailsift {
+
+namespace {
+
+constexpr std::string_view kDayNames[7] = {"monday", "tuesday",  "wednesday", "thursday",
+                                           "friday", "saturday", "sunday"};
+constexpr std::string_view kFullMonths[12] = {"january",   "february", "march",    "april",
+                                              "may",       "june",     "july",     "august",
+                                              "september", "october",  "november", "december"};
+
+struct Zone {
+  std::string_view name;
+  int minutes;  // east of Greenwich
+};
+constexpr Zone kZones[] = {
+    {"ut", 0},        {"utc", 0},       {"gmt", 0},       {"est", -5 * 60},
+    {"edt", -4 * 60}, {"cst", -6 * 60}, {"cdt", -5 * 60}, {"mst", -7 * 60},
+    {"mdt", -6 * 60}, {"pst", -8 * 60}, {"pdt", -7 * 60},
+};
+
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool is_letter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Walks a value, treating white space and comments alike.
+class Cursor {
+ public:
+  explicit Cursor(std::string_view text) : text_(text) {}
+
+  bool at_end() const { return pos_ >= text_.size(); }
+  char peek() const { return at_end() ? '\0' : text_[pos_]; }
+
+  void skip_space() {
+    while (!at_end()) {
+      const char c = text_[pos_];
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        ++pos_;
+      } else if (c == '(') {
+        skip_comment();
+      } else {
+        return;
+      }
+    }
+  }
+
+  bool take(char c) {
+    if (peek() != c) return false;
+    ++pos_;
+    return true;
+  }
+
+  // A run of digits: its value (saturated) and length.
+  int digits(int& count) {
+    count = 0;
+    int value = 0;
+    while (is_digit(peek())) {
+      if (value < 100000000) value = value * 10 + (text_[pos_] - '0');
+      ++pos_;
+      ++count;
+    }
+    return value;
+  }
+
+  std::string_view letters() {
+    const std::size_t begin = pos_;
+    while (is_letter(peek())) ++pos_;
+    return text_.substr(begin, pos_ - begin);
+  }
+
+ private:
+  // A comment nests and may quote any character with a backslash; one left
+  // open runs to the end.
+  void skip_comment() {
+    int depth = 0;
+    while (!at_end()) {
+      const char c = text_[pos_++];
+      if (c == '\\') {
+        if (!at_end()) ++pos_;
+      } else if (c == '(') {
+        ++depth;
+      } else if (c == ')' && --depth == 0) {
+        return;
+      }
+    }
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+bool is_day_name(std::string_view word) {
+  for (const std::string_view day : kDayNames) {
+    if (iequals(word, day) || iequals(word, day.substr(0, 3))) return true;
+  }
+  return false;
+}
+
+int month_number(std::string_view word) {
+  for (int i = 0; i < 12; ++i) {
+    if (iequals(word, kFullMonths[i]) || iequals(word, kFullMonths[i].substr(0, 3))) return i + 1;
+  }
+  return 0;
+}
+
+int days_in_month(int year, int month) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// A number of one or two digits after optional space; false otherwise.
+bool small_number(Cursor& cursor, int& value) {
+  cursor.skip_space();
+  int count = 0;
+  value = cursor.digits(count);
+  return count >= 1 && count <= 2;
+}
+
+// The zone's offset east of Greenwich in minutes.
+bool read_zone(Cursor& cursor, int& minutes) {
+  minutes = 0;
+  cursor.skip_space();
+  const char sign = cursor.peek();
+  if (sign == '+' || sign == '-') {
+    cursor.take(sign);
+    int count = 0;
+    int hhmm = cursor.digits(count);
+    if (count == 2 && cursor.take(':')) {  // "+hh:mm", a common slip
+      int minute_count = 0;
+      const int mm = cursor.digits(minute_count);
+      if (minute_count != 2) return false;
+      hhmm = hhmm * 100 + mm;
+      count = 4;
+    }
+    if (count != 4) return false;
+    minutes = (hhmm / 100) * 60 + hhmm % 100;
+    if (sign == '-') minutes = -minutes;
+    return true;
+  }
+  const std::string_view name = cursor.letters();
+  for (const Zone& zone : kZones) {
+    if (iequals(name, zone.name)) minutes = zone.minutes;
+  }
+  return true;  // military letters, other names and none: "-0000"
+}
+
+}  // namespace
+
+std::optional<std::int64_t> parse_mail_date(std::string_view value) {
+  Cursor cursor(value);
+  cursor.skip_space();
+  if (is_letter(cursor.peek())) {
+    if (!is_day_name(cursor.letters())) return std::nullopt;
+    cursor.skip_space();
+    cursor.take(',');
+  }
+  int day = 0;
+  if (!small_number(cursor, day)) return std::nullopt;
+  cursor.skip_space();
+  const bool dashed = cursor.take('-');
+  cursor.skip_space();
+  const int month = month_number(cursor.letters());
+  if (month == 0) return std::nullopt;
+  cursor.skip_space();
+  if (dashed && !cursor.take('-')) return std::nullopt;
+  cursor.skip_space();
+  int year_digits = 0;
+  int year = cursor.digits(year_digits);
+  if (year_digits < 2 || year_digits > 4) return std::nullopt;
+  if (year_digits == 2) year += year < 50 ? 2000 : 1900;
+  if (year_digits == 3) year += 1900;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  if (!small_number(cursor, hour)) return std::nullopt;
+  cursor.skip_space();
+  if (!cursor.take(':') || !small_number(cursor, minute)) return std::nullopt;
+  cursor.skip_space();
+  if (cursor.take(':') && !small_number(cursor, second)) return std::nullopt;
+  int zone_minutes = 0;
+  if (!read_zone(cursor, zone_minutes)) return std::nullopt;
+  if (year < 1 || day < 1 || day > days_in_month(year, month) || hour > 23 || minute > 59 ||
+      second > 60) {
+    return std::nullopt;
+  }
+  return days_from_epoch(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
+         static_cast<std::int64_t>(zone_minutes) * 60;
+}
+
+bool append_utc_time(std::int64_t seconds, std::string& out) {
+  std::int64_t days = seconds / 86400;
+  std::int64_t rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  const CalendarDate date = date_from_epoch_days(days);
+  if (date.year < 0 || date.year > 9999) return false;
+  const auto put = [&out](int value, int width) {
+    char digits[4];
+    for (int i = width - 1; i >= 0; --i) {
+      digits[i] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    }
+    out.append(digits, static_cast<std::size_t>(width));
+  };
+  const int time = static_cast<int>(rest);
+  put(date.year, 4);
+  out.push_back('-');
+  put(date.month, 2);
+  out.push_back('-');
+  put(date.day, 2);
+  out.push_back('T');
+  put(time / 3600, 2);
+  out.push_back(':');
+  put(time / 60 % 60, 2);
+  out.push_back(':');
+  put(time % 60, 2);
+  out.push_back('Z');
+  return true;
+}
+
+void append_file_time_utc(platform::FileTime time, std::string& out) {
+  const auto seconds =
+      static_cast<std::int64_t>(time / 10000000ULL) - platform::kFileTimeEpochOffset;
+  append_utc_time(seconds, out);
+}
+
+}  // namespace mailsift
