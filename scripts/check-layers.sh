@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Fails when a source file breaks the layering rule:
 #   app may use every layer; config, walk, scan and report may use util,
-#   platform and config/settings.h (a plain record), never each other; util
-#   uses platform only; platform uses nothing else.
-# Also: no OS header, errno or run-ending exception outside their place.
+#   platform and their own plain option record in options/ (config all of
+#   them), never each other; util uses platform only; platform uses nothing
+#   else.
+# Also: no OS header, errno or run-ending exception outside their place; scan
+# and walk write no output text (no stream, no console); only report/ knows
+# the report's columns.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 status=0
@@ -13,8 +16,12 @@ allowed() {  # layer, included path -> 0 when allowed
   [ "$dir" = "$layer" ] && return 0
   case $layer in
     app) return 0 ;;
-    config) [[ $dir == util || $dir == platform ]] ;;
-    walk | scan | report) [[ $dir == util || $dir == platform || $inc == config/settings.h ]] ;;
+    config) [[ $dir == util || $dir == platform || $dir == options ]] ;;
+    scan) [[ $dir == util || $dir == platform || $inc == options/scan_options.h ]] ;;
+    walk | report)
+      [[ $dir == util || $dir == platform || $inc == options/${layer}_options.h ||
+        $inc == config/settings.h ]] ;;
+    options) return 1 ;;
     util) [[ $dir == platform ]] ;;
     *) return 1 ;;
   esac
@@ -37,6 +44,15 @@ for file in $(find src -name '*.cpp' -o -name '*.h' | sort); do
   fi
   if [ "$layer" != app ] && grep -nE '\bRunExit\b|\bterminate_run\b|\bplain_exit\b' "$file"; then
     echo "$file: only app/ ends a run"
+    status=1
+  fi
+  if [[ $layer == scan || $layer == walk ]] &&
+    grep -nE '^#include "util/(out_stream|console)\.h"' "$file"; then
+    echo "$file: $layer writes no output text; it fills records that report/ formats"
+    status=1
+  fi
+  if [ "$layer" != report ] && grep -nE '"Forward \(Prior Sent\) Date\(s\)"|\bkColumnTitles\b' "$file"; then
+    echo "$file: only report/ knows the report's columns"
     status=1
   fi
 done

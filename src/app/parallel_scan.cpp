@@ -5,8 +5,6 @@
 #include <bit>
 #include <utility>
 
-#include "scan/scan_file.h"
-#include "scan/scan_workspace.h"
 
 namespace mailsift {
 
@@ -20,10 +18,6 @@ thread_local const std::atomic<bool>* worker_stop = nullptr;
 bool worker_should_stop() {
   return platform::interrupted() ||
          (worker_stop != nullptr && worker_stop->load(std::memory_order_relaxed));
-}
-
-std::size_t text_bytes(const std::string& row, const std::string& warning) {
-  return row.size() + warning.size();
 }
 
 }  // namespace
@@ -42,8 +36,9 @@ int resolve_jobs(std::int32_t setting) {
   return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
 }
 
-ParallelScan::ParallelScan(platform::FileSystem& fs, RowFormat format, RowSink& sink, int jobs)
-    : fs_(fs), format_(format), sink_(sink) {
+ParallelScan::ParallelScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink,
+                           int jobs)
+    : fs_(fs), options_(options), sink_(sink), own_lane_(options) {
   // The walking thread is one of the `jobs` that scan: it scans whenever it
   // would otherwise wait for a worker.
   const std::size_t workers = static_cast<std::size_t>(std::max(jobs - 1, 1));
@@ -80,17 +75,15 @@ bool ParallelScan::can_take() const {
          (waiting_bytes_ <= kWindowBytes || next_to_scan_ == next_to_write_);
 }
 
-void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& ws,
+void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanLane& lane,
                              InterruptCheck should_stop) {
   const std::uint64_t sequence = next_to_scan_++;
   Slot& s = slot(sequence);
   s.state = SlotState::kScanning;
   lock.unlock();
   try {
-    const Stop scanned = scan_file(ws, fs_, s.file, format_, should_stop);
-    s.read_failed = scanned == Stop::kReadError;
-    std::swap(s.row, ws.row);
-    std::swap(s.warning, ws.warning);
+    s.read_failed = lane.run(fs_, s.file, should_stop) == Stop::kReadError;
+    s.texts.swap(lane.texts);
   } catch (...) {
     // Memory exhaustion: the writing thread ends the run with it when the
     // file's turn comes.
@@ -100,19 +93,19 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& 
   }
   lock.lock();
   s.state = SlotState::kDone;
-  waiting_bytes_ += text_bytes(s.row, s.warning);
+  waiting_bytes_ += s.texts.bytes();
   // The writer only ever waits for the oldest file.
   if (writer_waiting_ && sequence == next_to_write_) slot_done_.notify_one();
 }
 
 void ParallelScan::work() {
   worker_stop = &stop_.flag;
-  ScanWorkspace ws;
+  ScanLane lane(options_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     work_ready_.wait(lock, [this] { return stopping_ || can_take(); });
     if (stopping_) return;
-    scan_next(lock, ws, &worker_should_stop);
+    scan_next(lock, lane, &worker_should_stop);
   }
 }
 
@@ -138,7 +131,7 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
       const std::int64_t size = slot(next_to_scan_).file.size;
       if (size <= kOwnScanBytes) {
         if (size > kLongScanBytes) show_progress(s, lock);
-        scan_next(lock, own_workspace_, &platform::interrupted);
+        scan_next(lock, own_lane_, &platform::interrupted);
         continue;
       }
       work_ready_.notify_one();
@@ -159,21 +152,20 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
     return true;
   }
   if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
-  std::swap(row_, s.row);
+  texts_.swap(s.texts);
   std::swap(progress_, s.progress);
-  std::swap(warning_, s.warning);
   const bool shown = std::exchange(s.progress_shown, false);
   const bool is_directory = s.file.is_directory;
   if (s.read_failed) read_failed_ = true;
   s.state = SlotState::kFree;
   const bool over_budget = waiting_bytes_ > kWindowBytes;
-  waiting_bytes_ -= text_bytes(row_, warning_);
+  waiting_bytes_ -= texts_.bytes();
   ++next_to_write_;
   lock.unlock();
   // Workers wait for written texts only while the budget is exceeded.
   if (over_budget) work_ready_.notify_all();
   if (!shown) sink_.write_progress(progress_);
-  stop = sink_.write_row(warning_, row_, is_directory);
+  stop = sink_.write_row(texts_, is_directory);
   if (stop == Stop::kNone && interrupted) stop = Stop::kInterrupted;
   return true;
 }
@@ -196,7 +188,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     // The slot is free, so no other thread looks at it; only this one ever
     // reads its progress line.
     Slot& s = slot(next_to_queue_);
-    build_progress_line(s.progress, file);
+    MessageFormatter::progress(s.progress, file);
     s.progress_shown = false;
     const std::lock_guard<std::mutex> lock(mutex_);
     std::swap(s.file.path, file.path);

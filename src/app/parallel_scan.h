@@ -28,12 +28,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/scan_lane.h"
 #include "app/scan_pipeline.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
-#include "scan/message_scanner.h"
-#include "scan/row_writer.h"
-#include "scan/scan_workspace.h"
 #include "util/selected_file.h"
 
 namespace mailsift {
@@ -42,7 +40,7 @@ class ParallelScan : public ScanStage {
  public:
   // `jobs` (at least 2) threads scan: jobs - 1 started here, and the calling
   // thread whenever it would otherwise wait.
-  ParallelScan(platform::FileSystem& fs, RowFormat format, RowSink& sink, int jobs);
+  ParallelScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink, int jobs);
   ~ParallelScan() override;
   ParallelScan(const ParallelScan&) = delete;
   ParallelScan& operator=(const ParallelScan&) = delete;
@@ -72,9 +70,8 @@ class ParallelScan : public ScanStage {
   struct alignas(64) Slot {
     SlotState state = SlotState::kFree;
     SelectedFile file;
-    std::string row;
+    MessageTexts texts;
     std::string progress;  // built when queued; the writing thread's only
-    std::string warning;
     bool progress_shown = false;  // written ahead of the row (writing thread)
     bool read_failed = false;
     std::exception_ptr failure;  // memory exhaustion in a worker
@@ -82,9 +79,9 @@ class ParallelScan : public ScanStage {
 
   void work();
   bool can_take() const;
-  // Scans the next queued file with `ws`; called and returns with the lock
+  // Scans the next queued file in `lane`; called and returns with the lock
   // held, which it lets go while scanning.
-  void scan_next(std::unique_lock<std::mutex>& lock, ScanWorkspace& ws, InterruptCheck should_stop);
+  void scan_next(std::unique_lock<std::mutex>& lock, ScanLane& lane, InterruptCheck should_stop);
   // Writes the oldest slot once it is done (scanning queued files meanwhile
   // when `wait`); false when there is nothing to write yet and `wait` is
   // false. After an interrupt it sets `stop` and writes only a file whose
@@ -98,7 +95,7 @@ class ParallelScan : public ScanStage {
   Slot& slot(std::uint64_t sequence) { return slots_[sequence & (slots_.size() - 1)]; }
 
   platform::FileSystem& fs_;
-  RowFormat format_;
+  LaneOptions options_;
   RowSink& sink_;
   std::vector<Slot> slots_;
   std::vector<std::thread> workers_;
@@ -119,11 +116,10 @@ class ParallelScan : public ScanStage {
   };
   OwnLine stop_;
   bool read_failed_ = false;
-  ScanWorkspace own_workspace_;  // the writer's, for the files it scans itself
+  ScanLane own_lane_;  // the writer's, for the files it scans itself
   // The texts being written, swapped with a slot's (the writing thread only).
-  std::string row_;
+  MessageTexts texts_;
   std::string progress_;
-  std::string warning_;
 };
 
 // The number of scanning threads for a "jobs" setting: 0 means the online

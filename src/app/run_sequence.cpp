@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "app/accounting_log.h"
 #include "app/environment.h"
@@ -17,7 +18,6 @@
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
-#include "scan/row_writer.h"
 #include "util/count_format.h"
 #include "walk/walk.h"
 
@@ -94,36 +94,61 @@ void run_sequence(RunContext& ctx) {
   open_report_output(ctx);
   write_run_banner(ctx);
   collect_skip_set(ctx);
-  prepare_report(ctx);
+  const bool from_list = ctx.settings.file_list_on == 1 && ctx.file_list >= 0;
+  write_report_header(ctx, from_list);
 
   // Each root is walked with a trailing separator.
   std::vector<std::string> walk_roots = ctx.lists.roots;
   for (std::string& root : walk_roots) platform::append_separator(root);
-  // The settings' "immediate" asks for the counting pass before the report.
-  const bool counted = ctx.settings.immediate != 0 && ctx.settings.output_mode != 0;
-  if (counted) run_counting_pass(ctx, walk_roots);
-  if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
-    // The log names the first root as the counting pass left it: with its
-    // separator once it was counted; a long-path prefix is not shown.
-    const std::string& first = counted ? walk_roots.front() : ctx.lists.roots.front();
-    const std::string shown(platform::display_path(first));
-    ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
+  if (!from_list) {
+    // The settings' "immediate" asks for the counting pass before the report.
+    const bool counted = ctx.settings.immediate != 0 && ctx.settings.output_mode != 0;
+    if (counted) run_counting_pass(ctx, walk_roots);
+    if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
+      // The log names the first root as the counting pass left it: with its
+      // separator once it was counted; a long-path prefix is not shown.
+      const std::string& first = counted ? walk_roots.front() : ctx.lists.roots.front();
+      const std::string shown(platform::display_path(first));
+      ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
+    }
   }
-  RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
-  const std::unique_ptr<ScanStage> scan =
-      make_scan_stage(*ctx.fs, row_format(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
-  WalkContext walk = make_walk_context(ctx, scan.get());
-  Stop stop = Stop::kNone;
-  for (const std::string& root : walk_roots) {
-    stop = walk_directory(walk, root);
-    if (stop != Stop::kNone) break;
-  }
-  stop = scan->finish(stop);
-  if (scan->read_failed()) ctx.read_failed = true;
-  end_on_stop(ctx, stop);
-  check_interrupt(ctx);
-  terminate_run(ctx, ctx.read_failed ? kReadError : kNormalExit);
+  end_run(ctx, report_files(ctx, walk_roots, from_list));
 }
+
+RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list) {
+  RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
+  const std::unique_ptr<ScanStage> scan = make_scan_stage(
+      *ctx.fs, lane_options(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
+  WalkContext walk = make_walk_context(ctx, scan.get());
+  Stop source_stop = Stop::kNone;
+  if (from_list) {
+    source_stop = read_file_list(walk, ctx.file_list);
+  } else {
+    for (const std::string& root : walk_roots) {
+      source_stop = walk_directory(walk, root);
+      if (source_stop != Stop::kNone) break;
+    }
+  }
+  const Stop stop = scan->finish(source_stop);
+  if (scan->read_failed()) ctx.read_failed = true;
+  if (from_list) {
+    platform::close_handle(ctx.file_list);
+    ctx.file_list = -1;
+    if (source_stop == Stop::kReadError && stop == Stop::kNone) {
+      ctx.console.err.format("\ncan't read the file list (%s)", walk.list_error.c_str());
+      ctx.read_failed = true;
+    }
+  }
+  if (const std::optional<int> code = stop_code(stop)) return {*code};
+  if (platform::interrupted()) return {kUserAborted};
+  if (!from_list) return {ctx.read_failed ? kReadError : kNormalExit};
+  // A file-list run is one part of a larger report: a normal end writes no
+  // summary, but rows that never reached the file must not end as one.
+  if (!ctx.report.flush()) return {kWriteError};
+  if (ctx.read_failed) return {kReadError};
+  return {kNormalExit, false};
+}
+
 
 void echo_command_line(RunContext& ctx) {
   OutStream& log = ctx.accounting_log;
@@ -143,7 +168,11 @@ void run_counting_pass(RunContext& ctx, const std::vector<std::string>& walk_roo
   ctx.console.flush();  // the count may take a while
   WalkContext walk = make_walk_context(ctx, nullptr);
   walk.measure_paths = ctx.settings.auto_width != 0;
-  for (const std::string& root : walk_roots) end_on_stop(ctx, walk_directory(walk, root));
+  for (const std::string& root : walk_roots) {
+    if (const std::optional<int> code = stop_code(walk_directory(walk, root))) {
+      terminate_run(ctx, *code);
+    }
+  }
   const WalkCounts& counts = ctx.counts;
   if (walk.measure_paths) {
     const std::int32_t name_width = static_cast<std::int32_t>(counts.longest_path + 2);

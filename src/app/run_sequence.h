@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/terminate.h"
+
 namespace mailsift {
 
 struct RunContext;
@@ -19,6 +21,11 @@ int run_guarded(RunContext& ctx, void (*body)(RunContext&));
 // The run sequence on an already prepared context (ctx.args holds the
 // arguments). Always ends by throwing RunExit.
 [[noreturn]] void run_sequence(RunContext& ctx);
+
+// The run's files, from the file list or the walk of every root (each with
+// its trailing separator), through the scan stage to the report. Returns how
+// the run ends.
+RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list);
 
 // One blank before each argument ("|" in double quotes), then "\n".
 void echo_command_line(RunContext& ctx);

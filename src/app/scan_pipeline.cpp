@@ -1,25 +1,39 @@
 #include "app/scan_pipeline.h"
 
 #include "app/parallel_scan.h"
-#include "scan/scan_file.h"
 
 namespace mailsift {
 
 Stop SequentialScan::accept(SelectedFile& file) {
-  build_progress_line(progress_, file);
+  MessageFormatter::progress(progress_, file);
   sink_.write_progress(progress_);
   if (file.size > kLongScanBytes) sink_.flush_progress();
-  const Stop scanned = scan_file(ws_, fs_, file, format_);
+  const Stop scanned = lane_.run(fs_, file);
   if (scanned == Stop::kReadError) read_failed_ = true;
   // An interrupt during the scan still leaves a whole row to write; the
   // source sees the interrupt before its next file.
-  return sink_.write_row(ws_.warning, ws_.row, file.is_directory);
+  return sink_.write_row(lane_.texts, file.is_directory);
 }
 
-std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, RowFormat format,
+LaneOptions lane_options(const Settings& settings) {
+  LaneOptions options;
+  options.report.delimiter = settings.delimiter;
+  options.report.quoted = settings.quote_fields != 0;
+  options.scan.delimiter = settings.delimiter;
+  // The structured formats hold the text of the plain report's columns.
+  if (settings.output_format == kFormatCsv || settings.output_format == kFormatJsonLines) {
+    options.report = ReportOptions{settings.output_format == kFormatCsv ? ReportFormat::kCsv
+                                                                         : ReportFormat::kJsonLines,
+                                   '|', false};
+    options.scan.delimiter = '|';
+  }
+  return options;
+}
+
+std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,
                                            RowSink& sink, int jobs) {
-  if (jobs <= 1) return std::make_unique<SequentialScan>(fs, format, sink);
-  return std::make_unique<ParallelScan>(fs, format, sink, jobs);
+  if (jobs <= 1) return std::make_unique<SequentialScan>(fs, options, sink);
+  return std::make_unique<ParallelScan>(fs, options, sink, jobs);
 }
 
 }  // namespace mailsift

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "app/scan_lane.h"
+#include "config/settings.h"
 #include "report/row_sink.h"
-#include "scan/row_writer.h"
-#include "scan/scan_workspace.h"
 #include "util/selected_file.h"
 
 namespace mailsift {
@@ -33,8 +33,8 @@ class ScanStage : public FileConsumer {
 // its row written before the source goes on.
 class SequentialScan : public ScanStage {
  public:
-  SequentialScan(platform::FileSystem& fs, RowFormat format, RowSink& sink)
-      : fs_(fs), format_(format), sink_(sink) {}
+  SequentialScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink)
+      : fs_(fs), lane_(options), sink_(sink) {}
 
   Stop accept(SelectedFile& file) override;
   // Everything is written already; a source's read error does not stop it.
@@ -45,15 +45,17 @@ class SequentialScan : public ScanStage {
 
  private:
   platform::FileSystem& fs_;
-  RowFormat format_;
+  ScanLane lane_;
   RowSink& sink_;
-  ScanWorkspace ws_;
   std::string progress_;
   bool read_failed_ = false;
 };
 
+// What the scanners and the formatters read of the settings.
+LaneOptions lane_options(const Settings& settings);
+
 // One thread for jobs = 1 (no thread is started), else the parallel scan.
-std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, RowFormat format,
+std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,
                                            RowSink& sink, int jobs);
 
 }  // namespace mailsift

@@ -65,23 +65,39 @@ std::string date_time_text(std::int64_t seconds, bool utc) {
   return text;
 }
 
-void end_on_stop(RunContext& ctx, Stop stop) {
+std::optional<int> stop_code(Stop stop) {
   switch (stop) {
     case Stop::kNone:
     case Stop::kReadError:
-      return;
+      break;
     case Stop::kInterrupted:
-      terminate_run(ctx, kUserAborted);
+      return kUserAborted;
     case Stop::kWriteError:
-      terminate_run(ctx, kWriteError);
+      return kWriteError;
   }
+  return std::nullopt;
 }
 
 void check_interrupt(RunContext& ctx) {
   if (platform::interrupted()) terminate_run(ctx, kUserAborted);
 }
 
-void terminate_run(RunContext& ctx, int code) {
+namespace {
+
+[[noreturn]] void end_plainly(RunContext& ctx, int status) {
+  platform::restore_terminal();
+  ctx.report.flush();
+  ctx.accounting_log.flush();
+  ctx.console.out.flush();
+  ctx.console.err.flush();
+  throw RunExit{status};
+}
+
+}  // namespace
+
+void end_run(RunContext& ctx, RunEnd end) {
+  if (!end.summary) end_plainly(ctx, end.code);
+  int code = end.code;
   platform::restore_terminal();
   // The report is flushed first: a report that could not be written completely
   // must never end with a normal status.
@@ -128,15 +144,6 @@ void terminate_run(RunContext& ctx, int code) {
   ctx.console.out.flush();
   ctx.console.err.flush();
   throw RunExit{code};
-}
-
-void plain_exit(RunContext& ctx, int status) {
-  platform::restore_terminal();
-  ctx.report.flush();
-  ctx.accounting_log.flush();
-  ctx.console.out.flush();
-  ctx.console.err.flush();
-  throw RunExit{status};
 }
 
 }  // namespace mailsift

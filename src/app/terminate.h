@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "util/exit_code.h"
@@ -22,19 +23,25 @@ struct RunExit {
   int code;
 };
 
-// Writes the summary and the log's closing lines, closes the report and the
-// log, and ends the run with `code`. A report that cannot be flushed turns a
-// normal end into kWriteError. Never returns.
-[[noreturn]] void terminate_run(RunContext& ctx, int code);
+// How a run ends: its exit status, and whether the summary and the log's
+// closing lines are written (a plain end only flushes the open streams, as a
+// process exit would).
+struct RunEnd {
+  int code = kNormalExit;
+  bool summary = true;
+};
 
-// Ends the run at once with `status`, without summary or closing lines; open
-// streams are flushed as a process exit would flush them.
-[[noreturn]] void plain_exit(RunContext& ctx, int status);
+// The one way a run ends. With the summary: writes it and the log's closing
+// lines, closes the report and the log; a report that cannot be flushed turns
+// a normal end into kWriteError. Never returns.
+[[noreturn]] void end_run(RunContext& ctx, RunEnd end);
+[[noreturn]] inline void terminate_run(RunContext& ctx, int code) { end_run(ctx, {code, true}); }
+[[noreturn]] inline void plain_exit(RunContext& ctx, int status) { end_run(ctx, {status, false}); }
 
-// Ends the run as a lower layer's stop asks: an interrupt with code 2, a
-// report that cannot be written with code 9. Returns for kNone and for a read
-// error, which only changes how the run ends once it is done.
-void end_on_stop(RunContext& ctx, Stop stop);
+// The code a lower layer's stop ends the run with at once: an interrupt 2, a
+// report that cannot be written 9. None for kNone and for a read error, which
+// only changes how the run ends once it is done.
+std::optional<int> stop_code(Stop stop);
 
 // Ends the run with code 2 when the interrupt flag is set.
 void check_interrupt(RunContext& ctx);

@@ -2,9 +2,9 @@
 
 namespace mailsift {
 
-Stop RowSink::write_row(std::string_view warning, std::string_view row, bool is_directory) {
-  if (!warning.empty()) progress_.write(warning);
-  report_.write(row);
+Stop RowSink::write_row(const MessageTexts& texts, bool is_directory) {
+  if (!texts.warning.empty()) progress_.write(texts.warning);
+  report_.write(texts.row);
   if (!is_directory) ++file_count_;
   return report_.failed() ? Stop::kWriteError : Stop::kNone;
 }

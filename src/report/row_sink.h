@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "report/message_formatter.h"
 #include "util/out_stream.h"
 #include "util/stop.h"
 
@@ -24,13 +25,12 @@ class RowSink {
 
   // The rest of a file's texts, once its progress line is written. kWriteError
   // once the report cannot be written completely.
-  Stop write_row(std::string_view warning, std::string_view row, bool is_directory);
+  Stop write_row(const MessageTexts& texts, bool is_directory);
 
   // All of a file's texts.
-  Stop write(std::string_view progress, std::string_view warning, std::string_view row,
-             bool is_directory) {
+  Stop write(std::string_view progress, const MessageTexts& texts, bool is_directory) {
     write_progress(progress);
-    return write_row(warning, row, is_directory);
+    return write_row(texts, is_directory);
   }
 
  private:

@@ -52,12 +52,11 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   }
 }
 
-bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
-                       InterruptCheck interrupted, std::string& out, ColumnStarts* starts) {
+bool scan_message(ScanWorkspace& ws, ByteSource* source, const ScanOptions& options,
+                  CapturedFields& fields, InterruptCheck interrupted) {
   ws.reader.reset(source);
-  bool complete = scan_lines(ws, format.delimiter, interrupted);
-  write_row_end(out, format, ws.record, starts);
-  ws.record.parsed.clear();
+  const bool complete = scan_lines(ws, options.delimiter, interrupted);
+  fields.swap(ws.record);
   ws.reader.reset(nullptr);
   return complete;
 }

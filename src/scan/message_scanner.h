@@ -1,11 +1,11 @@
-// The scanner core: from the bytes of one message to columns 4 to 14 of its
-// report row. It keeps no state beyond the workspace it is given, so separate
-// workspaces can scan separate messages at the same time.
+// The scanner core: from the bytes of one message to its captured fields. It
+// keeps no state beyond the workspace it is given, so separate workspaces can
+// scan separate messages at the same time.
 #pragma once
 
 #include <string>
 
-#include "scan/row_writer.h"
+#include "options/scan_options.h"
 #include "scan/scan_workspace.h"
 #include "util/text_reader.h"
 
@@ -20,11 +20,9 @@ using InterruptCheck = bool (*)();
 bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted);
 
 // Scans the message in `source` (nullptr: a file that could not be opened,
-// scanned as empty) and appends columns 4 to 14 to `out`. Leaves the record's
-// parsed date reset for the next message. False when interrupted. `starts`,
-// when given, receives where columns 4 to 14 start.
-bool scan_message_text(ScanWorkspace& ws, ByteSource* source, RowFormat format,
-                       InterruptCheck interrupted, std::string& out,
-                       ColumnStarts* starts = nullptr);
+// scanned as empty) and leaves its captured fields in `fields` (whose storage
+// the workspace keeps for the next message). False when interrupted.
+bool scan_message(ScanWorkspace& ws, ByteSource* source, const ScanOptions& options,
+                  CapturedFields& fields, InterruptCheck interrupted);
 
 }  // namespace mailsift

@@ -1,11 +1,12 @@
 // The message scanner over arbitrary bytes, with an arbitrary delimiter and
-// row format. Property: the row does not depend on how the bytes arrive (the
+// report format. Property: the row does not depend on how the bytes arrive (the
 // reader's buffer size, reads cut short).
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "fuzz/fuzz_input.h"
+#include "report/message_formatter.h"
 #include "scan/message_scanner.h"
 #include "scan/scan_workspace.h"
 
@@ -34,24 +35,35 @@ bool never() {
   return false;
 }
 
+// The row of the message in `source` in the report's format.
+std::string row_of(ScanWorkspace& ws, ByteSource& source, const ScanOptions& scan,
+                   const ReportOptions& report) {
+  MessageRecord record;
+  record.path = "/m/fuzz.eml";
+  scan_message(ws, &source, scan, record.fields, never);
+  MessageTexts texts;
+  MessageFormatter formatter(report);
+  formatter.format(record, texts);
+  return texts.row;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text = fuzz::as_text(data, size);
-  const RowFormat format{static_cast<char>(fuzz::take_byte(text)),
-                         (fuzz::take_byte(text) & 1) != 0};
+  const char delimiter = static_cast<char>(fuzz::take_byte(text));
+  const std::uint8_t style = fuzz::take_byte(text);
+  const ReportOptions report{static_cast<ReportFormat>(style % 3), delimiter, (style & 4) != 0};
+  const ScanOptions scan{report.format == ReportFormat::kDelimited ? delimiter : '|'};
   const std::size_t buffer = 16 + fuzz::take_byte(text) * 4;
   const std::size_t step = 1 + fuzz::take_byte(text) % 64;
 
   static ScanWorkspace whole;
-  std::string row;
   StringSource source(text);
-  scan_message_text(whole, &source, format, never, row);
+  const std::string row = row_of(whole, source, scan, report);
 
-  ScanWorkspace pieces{TextReader(buffer), {}, {}, {}, {}, {}, {}};
-  std::string row_in_pieces;
+  ScanWorkspace pieces{TextReader(buffer), {}, {}, {}};
   TrickleSource trickle(text, step);
-  scan_message_text(pieces, &trickle, format, never, row_in_pieces);
-  FUZZ_CHECK(row == row_in_pieces);
+  FUZZ_CHECK(row == row_of(pieces, trickle, scan, report));
   return 0;
 }

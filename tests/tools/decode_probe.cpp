@@ -13,7 +13,7 @@
 #include "platform/platform.h"
 #include "scan/capture_rules.h"
 #include "scan/decoded_fields.h"
-#include "scan/structured_rows.h"
+#include "report/structured_row.h"
 #include "util/text_reader.h"
 
 namespace {

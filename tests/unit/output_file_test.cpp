@@ -7,6 +7,7 @@
 
 #include "app/report_setup.h"
 #include "app/run_context.h"
+#include "app/run_sequence.h"
 #include "app/terminate.h"
 #include "unit/scratch_dir.h"
 
@@ -172,22 +173,23 @@ TEST_F(ReportOutputTest, ReadOnlyDirectoryLosesNothing) {
   EXPECT_FALSE(std::filesystem::exists(locked + "/new.txt"));
 }
 
-TEST_F(ReportOutputTest, PrepareWritesTheHeaderAndLeavesTheSettings) {
-  ctx_.settings.name_width = 32;
-  ctx_.settings.time_letter = '3';
-  prepare_report(ctx_);
-  EXPECT_EQ(ctx_.settings.immediate, 0);
-  EXPECT_EQ(ctx_.settings.name_width, 32);
-  EXPECT_EQ(report_.rfind("Filename", 0), 0u);
+TEST_F(ReportOutputTest, HeaderRowExceptForAFileList) {
+  write_report_header(ctx_, false);
+  EXPECT_EQ(report_.rfind("Filename|Size|", 0), 0u);
+  report_.clear();
+  write_report_header(ctx_, true);
+  EXPECT_EQ(report_, "");
 }
 
-TEST_F(ReportOutputTest, FileListModeEndsWithoutHeaderRow) {
+TEST_F(ReportOutputTest, FileListRunEndsWithoutSummary) {
   const std::string list = dir_ / "list.txt";
   write_bytes(list, "\n");
   ctx_.settings.file_list_on = 1;
   ctx_.file_list = platform::open_path(list, platform::OpenMode::kRead);
   ASSERT_GE(ctx_.file_list, 0);
-  EXPECT_EQ(end_code(prepare_report), kNormalExit);
+  RunEnd end = report_files(ctx_, {}, true);
+  EXPECT_EQ(end.code, kNormalExit);
+  EXPECT_FALSE(end.summary);
   EXPECT_EQ(report_, "");
   EXPECT_EQ(err_, "");
   EXPECT_EQ(ctx_.file_list, -1);
@@ -195,9 +197,10 @@ TEST_F(ReportOutputTest, FileListModeEndsWithoutHeaderRow) {
   // An interrupted list never ends as a normal run.
   ctx_.file_list = platform::open_path(list, platform::OpenMode::kRead);
   platform::set_interrupted(true);
-  int code = end_code(prepare_report);
+  end = report_files(ctx_, {}, true);
   platform::set_interrupted(false);
-  EXPECT_EQ(code, kUserAborted);
+  EXPECT_EQ(end.code, kUserAborted);
+  EXPECT_TRUE(end.summary);
 }
 
 }  // namespace

@@ -132,13 +132,18 @@ struct Captured {
 
 struct RunSetup {
   int jobs = 1;
-  RowFormat format;
+  ReportOptions format;
   std::size_t interrupt_before = kNever;  // set the interrupt flag before this file
   int report_handle = -1;                 // unbuffered report handle (else a string)
   platform::FileSystem* fs = nullptr;     // the scanners' file system (else the real one)
   std::size_t poison_index = kNever;      // tell `on_open` about this file's handle
   void (*on_open)(int handle) = nullptr;
 };
+
+// The scanners read the delimited report's delimiter.
+LaneOptions lane_options_for(const ReportOptions& report) {
+  return {ScanOptions{report.format == ReportFormat::kDelimited ? report.delimiter : '|'}, report};
+}
 
 // Closes a directory handle however the run ends.
 struct OpenDir {
@@ -163,7 +168,7 @@ void run_scan(const MessageSet& set, const RunSetup& setup, Captured& out) {
   platform::FileSystem& fs = setup.fs != nullptr ? *setup.fs : platform::real_file_system();
   const OpenDir dir(set.path());
   ASSERT_GE(dir.handle, 0);
-  const std::unique_ptr<ScanStage> stage = make_scan_stage(fs, setup.format, sink, setup.jobs);
+  const std::unique_ptr<ScanStage> stage = make_scan_stage(fs, lane_options_for(setup.format), sink, setup.jobs);
   Stop stop = Stop::kNone;
   for (std::size_t i = 0; i < set.size(); ++i) {
     if (i == setup.interrupt_before) platform::set_interrupted(true);
@@ -231,7 +236,7 @@ class ParallelScanTest : public ::testing::Test {
     delete set_;
     set_ = nullptr;
   }
-  static Captured one_thread(RowFormat format = {}) {
+  static Captured one_thread(ReportOptions format = {}) {
     RunSetup setup;
     setup.format = format;
     return run_scan(*set_, setup);
@@ -241,13 +246,13 @@ class ParallelScanTest : public ::testing::Test {
 MessageSet* ParallelScanTest::set_ = nullptr;
 
 TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
-  const RowFormat formats[] = {{'|', false},
-                               {',', true},
-                               {'\t', false},
-                               {'|', true},
-                               {'|', false, RowStyle::kCsv},
-                               {'|', false, RowStyle::kJsonLines}};
-  for (const RowFormat format : formats) {
+  const ReportOptions formats[] = {{ReportFormat::kDelimited, '|', false},
+                                   {ReportFormat::kDelimited, ',', true},
+                                   {ReportFormat::kDelimited, '\t', false},
+                                   {ReportFormat::kDelimited, '|', true},
+                                   {ReportFormat::kCsv, '|', false},
+                                   {ReportFormat::kJsonLines, '|', false}};
+  for (const ReportOptions format : formats) {
     const Captured base = one_thread(format);
     ASSERT_EQ(base.accepted, set_->size());
     ASSERT_EQ(base.files, static_cast<std::int32_t>(set_->size()) - 1);  // all but one
@@ -256,7 +261,7 @@ TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
     for (const int jobs : {2, 8}) {
       SCOPED_TRACE(testing::Message()
                    << "jobs " << jobs << " delimiter " << format.delimiter << " quoted "
-                   << format.quoted << " style " << static_cast<int>(format.style));
+                   << format.quoted << " style " << static_cast<int>(format.format));
       RunSetup setup;
       setup.jobs = jobs;
       setup.format = format;

@@ -1,5 +1,5 @@
-// scan_file on real files and the row sink: row, progress line, unreadable
-// files, write failures and interrupts.
+// scan_file on real files, the formatter and the row sink: row, progress
+// line, unreadable files, write failures and interrupts.
 #include "scan/scan_file.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 
 #include "fake_file_system.h"
 #include "platform/platform.h"
+#include "report/message_formatter.h"
 #include "report/row_sink.h"
 
 namespace mailsift {
@@ -37,7 +38,7 @@ class ScanMessageFiles : public ::testing::Test {
   }
   void header() {
     std::string text;
-    append_header_row(text, format_);
+    MessageFormatter(options_).header(text);
     report.write(text);
   }
   // Opens `name` as the walk would and scans it under `shown` (default: its
@@ -51,10 +52,11 @@ class ScanMessageFiles : public ::testing::Test {
     file_.modified = ModTime{2013, 8, 6, 9, 15};
     file_.file = fs.open_file(dir, name);
     fs.close_directory(dir);
-    build_progress_line(progress_line_, file_);
-    const Stop scanned = scan_file(ws_, fs, file_, format_);
+    MessageFormatter::progress(progress_line_, file_);
+    const Stop scanned = scan_file(ws_, fs, file_, ScanOptions{options_.delimiter}, record_);
     EXPECT_EQ(file_.file, -1);
-    const Stop written = sink_.write(progress_line_, ws_.warning, ws_.row, false);
+    MessageFormatter(options_).format(record_, texts_);
+    const Stop written = sink_.write(progress_line_, texts_, false);
     return written != Stop::kNone ? written : scanned;
   }
 
@@ -65,7 +67,9 @@ class ScanMessageFiles : public ::testing::Test {
   ScanWorkspace ws_;
   std::string progress_line_;
   SelectedFile file_;
-  RowFormat format_;
+  MessageRecord record_;
+  MessageTexts texts_;
+  ReportOptions options_;
   std::string err_, report_;
   std::string dir_path_;
 };
@@ -102,7 +106,7 @@ TEST_F(ScanMessageFiles, RowAndProgressLineForEachFile) {
 }
 
 TEST_F(ScanMessageFiles, QuotedModeAndUnopenableFile) {
-  format_ = RowFormat{',', true};
+  options_ = ReportOptions{ReportFormat::kDelimited, ',', true};
   header();
   scan("missing.eml", 77);
   const std::string p = dir_path_;
@@ -157,26 +161,29 @@ TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
   file_.file = -1;
   file_.open_failed = true;
   file_.error_text = "Permission denied";
-  EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, format_), Stop::kReadError);
-  EXPECT_EQ(ws_.row, "\n" + file_.path + "|5|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
-  EXPECT_EQ(ws_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
+  EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, ScanOptions{}, record_),
+            Stop::kReadError);
+  MessageFormatter(options_).format(record_, texts_);
+  EXPECT_EQ(texts_.row,
+            "\n" + file_.path + "|5|'2013-08-06 09:15||||||'0000-00-00 ||| Unknown  ||");
+  EXPECT_EQ(texts_.warning, "\ncan't read file " + file_.path + " (Permission denied)");
 }
 
 // A directory the walk could not read has its warning only, in every format.
 TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
-  for (RowStyle style : {RowStyle::kDelimited, RowStyle::kCsv, RowStyle::kJsonLines}) {
+  for (ReportFormat format : {ReportFormat::kDelimited, ReportFormat::kCsv, ReportFormat::kJsonLines}) {
     SelectedFile dir;
     dir.path = dir_path_ + "/locked";
     dir.unreadable_directory = true;
     dir.error_text = "Too many open files";
-    RowFormat format;
-    format.style = style;
-    EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, format), Stop::kReadError);
-    EXPECT_EQ(ws_.row, "");
+    EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, ScanOptions{}, record_),
+              Stop::kReadError);
+    MessageFormatter(ReportOptions{format, '|', false}).format(record_, texts_);
+    EXPECT_EQ(texts_.row, "");
     std::string line = "stale";
-    build_progress_line(line, dir);
+    MessageFormatter::progress(line, dir);
     EXPECT_EQ(line, "");
-    EXPECT_EQ(ws_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
+    EXPECT_EQ(texts_.warning, "\ncan't read directory " + dir.path + " (Too many open files)");
   }
 }
 
@@ -216,10 +223,11 @@ TEST(ScanFileReads, TheWalksSizeSparesTheReadThatOnlyFindsTheEnd) {
     file.path = "/m/a.eml";
     file.size = c.walk_size;
     file.file = fs.open_file(dir, "a.eml");
-    EXPECT_EQ(scan_file(ws, fs, file, RowFormat{}), Stop::kNone);
+    MessageRecord record;
+    EXPECT_EQ(scan_file(ws, fs, file, ScanOptions{}, record), Stop::kNone);
     EXPECT_EQ(fs.reads, c.reads);
-    EXPECT_NE(ws.row.find("Subject: s"), std::string::npos) << ws.row;
-    EXPECT_NE(ws.row.find("From: Jane Doe"), std::string::npos) << ws.row;
+    EXPECT_EQ(record.fields.subject, "(#1:) Subject: s  ");
+    EXPECT_EQ(record.fields.from, "(#1:) From: Jane Doe  ");
     fs.close_directory(dir);
   }
 }

@@ -116,12 +116,12 @@ TEST(ScanReading, InterruptStopsBeforeTheNextLineAndCompletesTheRow) {
   ScanWorkspace ws;
   StringSource source(message);
   std::string out;
-  EXPECT_FALSE(scan_message_text(ws, &source, RowFormat{}, stop_when_counted_down, out));
+  EXPECT_FALSE(test::scan_columns(ws, &source, out, stop_when_counted_down));
   EXPECT_EQ(out, "(#1:) From: Jane Doe  |||||'0000-00-00 ||(#1:) Subject: one  | Unknown  ||");
   // Without an interrupt the same workspace scans the next message in full.
   StringSource again(message);
   out.clear();
-  EXPECT_TRUE(scan_message_text(ws, &again, RowFormat{}, nullptr, out));
+  EXPECT_TRUE(test::scan_columns(ws, &again, out));
   EXPECT_EQ(
       out,
       "(#1:) From: Jane Doe  |(#1:) To: x  ||||'0000-00-00 ||(#1:) Subject: one  | Unknown  ||");
@@ -132,9 +132,9 @@ TEST(ScanReading, WorkspaceReuseStartsEachMessageAfresh) {
   std::string first_out, second_out;
   StringSource first(
       "Date: 5 Aug 2013 10:22\nMapi-Hasattach: x\nSubject: s\nX-Mozilla-Status: 1\n");
-  scan_message_text(ws, &first, RowFormat{}, nullptr, first_out);
+  test::scan_columns(ws, &first, first_out);
   StringSource second("Cc: c\nContent-Type: t; name=n.txt\n");
-  scan_message_text(ws, &second, RowFormat{}, nullptr, second_out);
+  test::scan_columns(ws, &second, second_out);
   EXPECT_EQ(second_out, "||(#1:) Cc: c  |||'0000-00-00 ||| Unknown  ||");
   EXPECT_EQ(ws.record.parsed.year, 0);
   EXPECT_TRUE(ws.record.parsed.time_text.empty());

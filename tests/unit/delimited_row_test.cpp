@@ -1,4 +1,4 @@
-#include "scan/row_writer.h"
+#include "report/delimited_row.h"
 
 #include <gtest/gtest.h>
 
@@ -14,28 +14,40 @@ namespace {
 
 using test::row_end_of;
 
+// Columns 1 to 3 of a row (with the line end before them and the delimiter
+// after them): the row of an empty record, cut after its third column.
+std::string row_start(DelimitedStyle style, const std::string& path, std::int64_t size,
+                      const ModTime& mod) {
+  MessageRecord record;
+  record.size = size;
+  record.modified = mod;
+  std::string out;
+  append_delimited_row(out, style, path, record);
+  std::string end;
+  append_captured_columns(end, style, record.fields);
+  return out.substr(0, out.size() - end.size());
+}
+
 std::string full_row(const std::string& path, std::int64_t size, const std::string& message,
                      char delimiter = '|', bool quoted = false) {
-  std::string out;
-  write_row_start(out, RowFormat{delimiter, quoted}, path, size, ModTime{2013, 8, 6, 9, 15});
-  out += row_end_of(message, delimiter, quoted);
-  return out;
+  return row_start({delimiter, quoted}, path, size, ModTime{2013, 8, 6, 9, 15}) +
+         row_end_of(message, delimiter, quoted);
 }
 
 TEST(HeaderRow, PlainAndQuoted) {
   std::string plain;
-  append_header_row(plain, RowFormat{'|', false});
+  append_header_row(plain, DelimitedStyle{'|', false});
   EXPECT_EQ(plain,
             "Filename|Size|File-(MOD)Date|From|To|CC|Bcc|Date|Date-Time|"
             "Forward (Prior Sent) Date(s)|Subject|Message Read|Attachment Info|Recent IP");
   std::string quoted;
-  append_header_row(quoted, RowFormat{',', true});
+  append_header_row(quoted, DelimitedStyle{',', true});
   EXPECT_EQ(quoted,
             "\"Filename\",\"Size\",\"File-(MOD)Date\",\"From\",\"To\",\"CC\",\"Bcc\",\"Date\","
             "\"Date-Time\",\"Forward Date\",\"Subject\",\"Message Read\",\"Attachment Info\","
             "\"Recent IP\"");
   std::string tab;
-  append_header_row(tab, RowFormat{'\t', false});
+  append_header_row(tab, DelimitedStyle{'\t', false});
   EXPECT_EQ(tab.find('\n'), std::string::npos);
   EXPECT_EQ(tab.substr(0, 15), "Filename\tSize\tF");
 }
@@ -67,12 +79,10 @@ TEST(ReportRow, WorkedExampleRows) {
 }
 
 TEST(ReportRow, RowStartFormats) {
-  std::string out;
-  write_row_start(out, RowFormat{'|', false}, "/m/x", -5, ModTime{980, 1, 2, 3, 4});
-  EXPECT_EQ(out, "\n/m/x|-5|' 980-01-02 03:04|");
-  out.clear();
-  write_row_start(out, RowFormat{';', true}, "/m/x", 9000000000LL, ModTime{2024, 12, 31, 23, 59});
-  EXPECT_EQ(out, "\n\"/m/x\";\"9000000000\";\"'2024-12-31 23:59\";");
+  EXPECT_EQ(row_start({'|', false}, "/m/x", -5, ModTime{980, 1, 2, 3, 4}),
+            "\n/m/x|-5|' 980-01-02 03:04|");
+  EXPECT_EQ(row_start({';', true}, "/m/x", 9000000000LL, ModTime{2024, 12, 31, 23, 59}),
+            "\n\"/m/x\";\"9000000000\";\"'2024-12-31 23:59\";");
 }
 
 TEST(ReportRow, NumbersPrintAsPrintfWouldPrintThem) {
@@ -82,26 +92,24 @@ TEST(ReportRow, NumbersPrintAsPrintfWouldPrintThem) {
                                  2013, -2013, 12345, -12345, INT32_MAX, INT32_MIN};
   for (std::int32_t v : values) {
     char expected[160];
-    std::string out;
-    write_row_start(out, RowFormat{'|', false}, "/m", v, ModTime{v, v, v, v, v});
+    std::string out = row_start({'|', false}, "/m", v, ModTime{v, v, v, v, v});
     std::snprintf(expected, sizeof expected, "\n/m|%lld|'%4d-%02d-%02d %02d:%02d|",
                   static_cast<long long>(v), v, v, v, v, v);
     EXPECT_EQ(out, expected) << v;
     for (bool quoted : {false, true}) {
-      HeaderRecord record;
-      record.parsed.year = v;
-      record.parsed.month = v;
-      record.parsed.day = v;
+      CapturedFields fields;
+      fields.parsed.year = v;
+      fields.parsed.month = v;
+      fields.parsed.day = v;
       out.clear();
-      write_row_end(out, RowFormat{'|', quoted}, record);
+      append_captured_columns(out, DelimitedStyle{'|', quoted}, fields);
       std::snprintf(expected, sizeof expected, quoted ? "\"'%4d-%02d-%02d \"" : "'%04d-%02d-%02d ",
                     v, v, v);
       EXPECT_NE(out.find(std::string("|") + expected + "|"), std::string::npos) << out;
     }
   }
-  std::string out;
-  write_row_start(out, RowFormat{'|', false}, "/m", INT64_MIN, ModTime{});
-  EXPECT_EQ(out, "\n/m|-9223372036854775808|'   0-00-00 00:00|");
+  EXPECT_EQ(row_start({'|', false}, "/m", INT64_MIN, ModTime{}),
+            "\n/m|-9223372036854775808|'   0-00-00 00:00|");
 }
 
 TEST(ReportRow, DoubleQuotesOnlyWithCommaAndOnlyOnFreeText) {

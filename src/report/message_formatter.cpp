@@ -1,0 +1,78 @@
+#include "report/message_formatter.h"
+
+#include "platform/path_syntax.h"
+#include "report/delimited_row.h"
+#include "report/structured_row.h"
+#include "util/count_format.h"
+
+namespace mailsift {
+
+void MessageFormatter::header(std::string& out) const {
+  switch (options_.format) {
+    case ReportFormat::kDelimited:
+      append_header_row(out, DelimitedStyle{options_.delimiter, options_.quoted});
+      return;
+    case ReportFormat::kCsv:
+      append_csv_header(out);
+      return;
+    case ReportFormat::kJsonLines:
+      return;
+  }
+}
+
+void MessageFormatter::progress(std::string& out, const SelectedFile& file) {
+  if (file.unreadable_directory) {
+    out.clear();
+    return;
+  }
+  char digits[kGroupedNumberSize];
+  const std::string_view bytes = format_bytes(file.size, digits);
+  out.assign("\n");
+  out.append(platform::display_path(file.path));
+  out.append("   ");
+  if (bytes.size() < 11) out.append(11 - bytes.size(), ' ');
+  out.append(bytes);
+  out.append(" Bytes");
+}
+
+namespace {
+
+void warning_text(std::string& out, std::string_view what, std::string_view shown,
+                  std::string_view reason) {
+  out.assign("\ncan't read ");
+  out.append(what);
+  out.push_back(' ');
+  out.append(shown);
+  out.append(" (");
+  out.append(reason);
+  out.append(")");
+}
+
+}  // namespace
+
+void MessageFormatter::format(const MessageRecord& record, MessageTexts& texts) {
+  const std::string_view shown = platform::display_path(record.path);
+  texts.row.clear();
+  if (record.outcome == ReadOutcome::kUnreadableDirectory) {
+    warning_text(texts.warning, "directory", shown, record.read_error);
+    return;
+  }
+  texts.warning.clear();
+  if (record.outcome == ReadOutcome::kReadFailed) {
+    warning_text(texts.warning, "file", shown, record.read_error);
+  }
+  switch (options_.format) {
+    case ReportFormat::kDelimited:
+      append_delimited_row(texts.row, DelimitedStyle{options_.delimiter, options_.quoted}, shown,
+                           record);
+      return;
+    case ReportFormat::kCsv:
+      append_csv_record(texts.row, shown, record, scratch_);
+      return;
+    case ReportFormat::kJsonLines:
+      append_json_record(texts.row, shown, record, scratch_);
+      return;
+  }
+}
+
+}  // namespace mailsift
