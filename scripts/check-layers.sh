@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Fails when a source file breaks the layering rule:
-#   app may use every layer; config, walk, scan and report may use util,
-#   platform and config/settings.h (a plain record), never each other; util
-#   uses platform only; platform uses nothing else.
+#   app may use every layer; config may use util, platform and every option
+#   record in options/; walk, scan and report may use util, platform and only
+#   their own record (options/walk_options.h, options/scan_options.h,
+#   options/report_options.h), never each other or the configuration; the
+#   option records use nothing else; util uses platform only; platform uses
+#   nothing else.
 # Also: no OS header, errno or run-ending exception outside their place.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -13,8 +16,8 @@ allowed() {  # layer, included path -> 0 when allowed
   [ "$dir" = "$layer" ] && return 0
   case $layer in
     app) return 0 ;;
-    config) [[ $dir == util || $dir == platform ]] ;;
-    walk | scan | report) [[ $dir == util || $dir == platform || $inc == config/settings.h ]] ;;
+    config) [[ $dir == util || $dir == platform || $dir == options ]] ;;
+    walk | scan | report) [[ $dir == util || $dir == platform || $inc == options/${layer}_options.h ]] ;;
     util) [[ $dir == platform ]] ;;
     *) return 1 ;;
   esac

@@ -14,8 +14,21 @@
 
 namespace mailsift {
 
+RowFormat row_format(const ReportOptions& options) {
+  // The structured formats hold the text of the plain report's columns.
+  switch (options.format) {
+    case ReportFormat::kCsv:
+      return RowFormat{'|', false, RowStyle::kCsv};
+    case ReportFormat::kJsonLines:
+      return RowFormat{'|', false, RowStyle::kJsonLines};
+    case ReportFormat::kDelimited:
+      break;
+  }
+  return RowFormat{options.delimiter, options.quoted};
+}
+
 void open_report_output(RunContext& ctx) {
-  switch (open_report(ctx.settings, ctx.report, ctx.console)) {
+  switch (open_report(ctx.report_options, ctx.report, ctx.console)) {
     case ReportOpening::kReady:
       return;
     case ReportOpening::kCannotOpen:
@@ -26,12 +39,11 @@ void open_report_output(RunContext& ctx) {
 }
 
 void prepare_report(RunContext& ctx) {
-  const Settings& s = ctx.settings;
-  const RowFormat format = row_format(s);
-  if (s.file_list_on == 1 && ctx.file_list >= 0) {
+  const RowFormat format = row_format(ctx.report_options);
+  if (ctx.file_list >= 0) {
     RowSink sink(ctx.report, ctx.console.err);
     const std::unique_ptr<ScanStage> scan =
-        make_scan_stage(*ctx.fs, format, sink, resolve_jobs(s.jobs));
+        make_scan_stage(*ctx.fs, format, sink, resolve_jobs(ctx.run_options.jobs));
     WalkContext walk = make_walk_context(ctx, scan.get());
     const Stop listed = read_file_list(walk, ctx.file_list);
     const Stop stop = scan->finish(listed);

@@ -13,7 +13,6 @@
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "app/usage.h"
-#include "config/settings.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
@@ -87,7 +86,6 @@ void run_sequence(RunContext& ctx) {
     plain_exit(ctx, kNormalExit);
   }
   setup_environment(ctx);
-  apply_program_defaults(ctx.settings);
   configure_run(ctx);
   check_interrupt(ctx);  // before the report file is opened or truncated
   if (ctx.accounting_log.is_open()) echo_command_line(ctx);
@@ -99,8 +97,9 @@ void run_sequence(RunContext& ctx) {
   // Each root is walked with a trailing separator.
   std::vector<std::string> walk_roots = ctx.lists.roots;
   for (std::string& root : walk_roots) platform::append_separator(root);
-  // The settings' "immediate" asks for the counting pass before the report.
-  const bool counted = ctx.settings.immediate != 0 && ctx.settings.output_mode != 0;
+  // The counting pass comes before a report that goes to a named place.
+  const bool counted =
+      ctx.run_options.counting_pass && ctx.report_options.target != ReportTarget::kStandardOutput;
   if (counted) run_counting_pass(ctx, walk_roots);
   if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
     // The log names the first root as the counting pass left it: with its
@@ -110,8 +109,8 @@ void run_sequence(RunContext& ctx) {
     ctx.accounting_log.format(" Initial directory: %s\n", shown.c_str());
   }
   RowSink sink(ctx.report, ctx.console.err);
-  const std::unique_ptr<ScanStage> scan =
-      make_scan_stage(*ctx.fs, row_format(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
+  const std::unique_ptr<ScanStage> scan = make_scan_stage(*ctx.fs, row_format(ctx.report_options),
+                                                          sink, resolve_jobs(ctx.run_options.jobs));
   WalkContext walk = make_walk_context(ctx, scan.get());
   Stop stop = Stop::kNone;
   for (const std::string& root : walk_roots) {
@@ -141,7 +140,7 @@ void echo_command_line(RunContext& ctx) {
 void run_counting_pass(RunContext& ctx, const std::vector<std::string>& walk_roots) {
   ctx.console.err.write("\nCounting files: ");
   WalkContext walk = make_walk_context(ctx, nullptr);
-  walk.measure_paths = ctx.settings.auto_width != 0;
+  walk.measure_paths = ctx.run_options.auto_width;
   for (const std::string& root : walk_roots) end_on_stop(ctx, walk_directory(walk, root));
   const WalkCounts& counts = ctx.counts;
   if (walk.measure_paths) {

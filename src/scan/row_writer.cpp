@@ -80,15 +80,6 @@ void double_quotes(std::string& out, std::string_view field) {
   }
 }
 
-RowFormat row_format(const Settings& settings) {
-  // The structured formats hold the text of the plain report's columns.
-  if (settings.output_format == kFormatCsv) return RowFormat{'|', false, RowStyle::kCsv};
-  if (settings.output_format == kFormatJsonLines) {
-    return RowFormat{'|', false, RowStyle::kJsonLines};
-  }
-  return RowFormat{settings.delimiter, settings.quote_fields != 0};
-}
-
 void append_header_row(std::string& out, RowFormat format) {
   for (int i = 0; i < 14; ++i) {
     if (i > 0) out.push_back(format.delimiter);

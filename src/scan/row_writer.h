@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "config/settings.h"
 #include "scan/header_record.h"
 #include "util/selected_file.h"
 
@@ -33,9 +32,6 @@ using ColumnStarts = std::array<std::size_t, kColumns>;
 
 // The column titles of the plain header row.
 extern const char* const kColumnTitles[kColumns];
-
-// The row format the settings ask for.
-RowFormat row_format(const Settings& settings);
 
 // The header row, without a line end.
 void append_header_row(std::string& out, RowFormat format);
