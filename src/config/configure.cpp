@@ -15,9 +15,8 @@ namespace mailsift {
 enum class Stage { kEnvironment, kIniFile, kIniLines, kPathArguments, kOptions, kEnd, kDone };
 
 struct ConfigReader::State {
-  explicit State(ConfigInput& input) : draft(input), ini(std::move(input.ini)) {
-    environment = std::move(input.environment);
-  }
+  explicit State(ConfigInput& input)
+      : draft(input), environment(std::move(input.environment)), ini(std::move(input.ini)) {}
   Draft draft;
   ConfigEnvironment environment;
   IniText ini;
