@@ -132,7 +132,9 @@ void replace_accounting_log(RunContext& ctx, LogReplacedBy by, const std::string
 void write_run_banner(RunContext& ctx) {
   OutStream& log = ctx.accounting_log;
   if (!log.is_open()) return;
-  if (ctx.settings.output_mode == 0 && ctx.settings.quiet == 1) return;
+  if (ctx.report_options.target == ReportTarget::kStandardOutput && ctx.run_options.quiet == 1) {
+    return;
+  }
   TimeZoneTexts zone = read_time_zone(ctx);
   log.write("\n Started ");
   if (!zone.standard_name.empty()) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "config/config_host.h"
+#include "config/config_actions.h"
 #include "util/stop.h"
 
 namespace mailsift {
@@ -26,7 +26,7 @@ Stop make_log_directory(RunContext& ctx, const std::string& name);
 // Cuts trailing padding; false (with a message) when the file cannot be opened.
 bool trim_log_file(RunContext& ctx, const std::string& name);
 
-// LogReplacedBy (config/config_host.h) decides the note an open log gets
+// LogReplacedBy (config/config_actions.h) decides the note an open log gets
 // before closing.
 // Writes the note naming `new_path` into the open log (if any) and closes it.
 void replace_accounting_log(RunContext& ctx, LogReplacedBy by, const std::string& new_path);

@@ -9,15 +9,18 @@
 namespace mailsift {
 
 void setup_environment(RunContext& ctx) {
-  Settings& s = ctx.settings;
-  s.zulu_time = 0;
-  s.time_letter = 'w';
-  s.military_time = 1;
-  if (env_contains("ON", "RESET")) s.reset_access = 1;
-  if (env_contains("ON", "SILENT")) s.quiet = 1;
   ctx.start_time = ctx.clock->now();
   platform::refresh_time_zone();
   ctx.last_access_setting = read_last_access_setting();
+}
+
+ConfigEnvironment read_config_environment() {
+  ConfigEnvironment env;
+  std::string value;
+  if (platform::get_environment("ACCT", value)) env.acct = value;
+  if (platform::get_environment("DELIMETER", value)) env.delimeter = value;
+  env.silent = env_contains("ON", "SILENT");
+  return env;
 }
 
 bool env_contains(std::string_view word, const char* variable) {

@@ -1,9 +1,12 @@
-// Facts taken from the surroundings at start-up: the SILENT and RESET
-// switches, the start time, the time-zone rules and whether the file system
-// updates last-access dates (reported at the end of the accounting log).
+// Facts taken from the surroundings at start-up: the start time, the
+// time-zone rules, whether the file system updates last-access dates
+// (reported at the end of the accounting log), and the environment variables
+// configuration reads.
 #pragma once
 
 #include <string_view>
+
+#include "config/configure.h"
 
 namespace mailsift {
 
@@ -11,6 +14,9 @@ struct RunContext;
 class OutStream;
 
 void setup_environment(RunContext& ctx);
+
+// ACCT, DELIMETER and SILENT (holding "ON" in any case), read once.
+ConfigEnvironment read_config_environment();
 
 // True when the variable is set and its value, upper-cased, contains the
 // upper-cased word.

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/run_context.h"
-#include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "platform/platform.h"
 #include "report/message_formatter.h"
@@ -12,7 +11,7 @@
 namespace mailsift {
 
 void open_report_output(RunContext& ctx) {
-  switch (open_report(ctx.settings, ctx.report, ctx.console)) {
+  switch (open_report(ctx.report_options, ctx.report, ctx.console)) {
     case ReportOpening::kReady:
       return;
     case ReportOpening::kCannotOpen:
@@ -34,7 +33,7 @@ bool starts_empty(const OutStream& report) {
 }  // namespace
 
 void write_report_header(RunContext& ctx, bool from_list) {
-  const ReportOptions options = lane_options(ctx.settings).report;
+  const ReportOptions& options = ctx.report_options;
   bool header = true;
   if (options.format == ReportFormat::kDelimited) {
     // Written on every run but a file list's, also when appending to a

@@ -1,6 +1,7 @@
 // The report before the first row: opening it, and its header row.
 #pragma once
 
+
 namespace mailsift {
 
 struct RunContext;

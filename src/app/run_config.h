@@ -1,33 +1,22 @@
-// The run's side of configuration: the services configuration asks of the
-// run, and ending the run the way a configuration stop asks.
+// The run's side of configuration: reading it, and carrying out in order
+// what it asks of the run.
 #pragma once
 
-#include <string>
-
-#include "config/config_host.h"
+#include "config/config_actions.h"
 
 namespace mailsift {
 
 struct RunContext;
 
-class RunConfigHost final : public ConfigHost {
- public:
-  explicit RunConfigHost(RunContext& ctx) : ctx_(ctx) {}
-
-  LogOpening open_accounting_log(const std::string& path) override;
-  bool accounting_log_is_open() const override;
-  void replace_accounting_log(LogReplacedBy by, const std::string& new_path) override;
-  void close_accounting_log() override;
-  void expand_output_mask(std::string& path) override;
-  bool pause_after_warning(const OutStream& warned_on, int seconds) override;
-  bool wait_for_key() override;
-
- private:
-  RunContext& ctx_;
-};
-
-// Configures the run (ctx.settings, ctx.lists, ctx.args, ctx.file_list);
-// when configuration stops, shows the usage text if asked and ends the run.
+// Reads the environment, the INI file and ctx.args; carries out each action
+// as soon as configuration knows it, then keeps the options (and the
+// arguments as the log echoes them) in ctx. A run that configuration stops
+// ends here.
 void configure_run(RunContext& ctx);
+
+// Carries out one action. A run it ends (EndRun, a log that cannot be
+// prepared or a list file that cannot be opened, an interrupt in a pause)
+// ends with the options of action.ending.
+void carry_out(RunContext& ctx, const ConfigAction& action);
 
 }  // namespace mailsift

@@ -19,8 +19,8 @@ void RunContext::attach_test_streams(std::string* out, std::string* err, std::st
 }
 
 WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer) {
-  return WalkContext{ctx.settings, ctx.lists,  *ctx.fs, *ctx.clock,
-                     ctx.skip_set, ctx.counts, consumer};
+  return WalkContext{ctx.walk_options, ctx.lists,  *ctx.fs, *ctx.clock,
+                     ctx.skip_set,     ctx.counts, consumer};
 }
 
 }  // namespace mailsift

@@ -1,13 +1,16 @@
-// Everything one run holds besides its settings: the lists, the counters, the
-// streams and the platform services. Made once at start-up and passed by
-// reference; nothing here is global.
+// Everything one run holds: the options configuration gave, the lists, the
+// counters, the streams and the platform services. Made once at start-up and
+// passed by reference; nothing here is global.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "options/report_options.h"
+#include "options/run_options.h"
+#include "options/scan_options.h"
+#include "options/walk_options.h"
 #include "platform/platform.h"
 #include "util/console.h"
 #include "util/out_stream.h"
@@ -21,7 +24,11 @@ struct RunContext {
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
 
-  Settings settings;
+  // One record per layer, each read by that layer only.
+  WalkOptions walk_options;
+  ScanOptions scan_options;
+  ReportOptions report_options;
+  RunOptions run_options;
 
   // The argument vector as the option parser leaves it; args[0] is the
   // executable's full path. The accounting log echoes this same vector.
@@ -66,7 +73,7 @@ struct RunContext {
   void attach_test_streams(std::string* out, std::string* err, std::string* report_text);
 };
 
-// A walk over the run's settings, lists and counters that hands its files to
+// A walk over the run's walk options, lists and counters that hands its files to
 // `consumer` (null: the counting pass).
 WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer);
 

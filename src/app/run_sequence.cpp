@@ -14,7 +14,6 @@
 #include "app/scan_pipeline.h"
 #include "app/terminate.h"
 #include "app/usage.h"
-#include "config/settings.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "report/row_sink.h"
@@ -87,22 +86,22 @@ void run_sequence(RunContext& ctx) {
     plain_exit(ctx, kNormalExit);
   }
   setup_environment(ctx);
-  apply_program_defaults(ctx.settings);
   configure_run(ctx);
   check_interrupt(ctx);  // before the report file is opened or truncated
   if (ctx.accounting_log.is_open()) echo_command_line(ctx);
   open_report_output(ctx);
   write_run_banner(ctx);
   collect_skip_set(ctx);
-  const bool from_list = ctx.settings.file_list_on == 1 && ctx.file_list >= 0;
+  const bool from_list = ctx.file_list >= 0;  // "--source=" opened its list
   write_report_header(ctx, from_list);
 
   // Each root is walked with a trailing separator.
   std::vector<std::string> walk_roots = ctx.lists.roots;
   for (std::string& root : walk_roots) platform::append_separator(root);
   if (!from_list) {
-    // The settings' "immediate" asks for the counting pass before the report.
-    const bool counted = ctx.settings.immediate != 0 && ctx.settings.output_mode != 0;
+    // The counting pass comes before a report that goes to a named place.
+    const bool counted = ctx.run_options.counting_pass &&
+                         ctx.report_options.target != ReportTarget::kStandardOutput;
     if (counted) run_counting_pass(ctx, walk_roots);
     if (ctx.accounting_log.is_open() && !ctx.lists.roots.empty()) {
       // The log names the first root as the counting pass left it: with its
@@ -117,8 +116,9 @@ void run_sequence(RunContext& ctx) {
 
 RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list) {
   RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
-  const std::unique_ptr<ScanStage> scan = make_scan_stage(
-      *ctx.fs, lane_options(ctx.settings), sink, resolve_jobs(ctx.settings.jobs));
+  const std::unique_ptr<ScanStage> scan =
+      make_scan_stage(*ctx.fs, LaneOptions{ctx.scan_options, ctx.report_options}, sink,
+                      resolve_jobs(ctx.run_options.jobs));
   WalkContext walk = make_walk_context(ctx, scan.get());
   Stop source_stop = Stop::kNone;
   if (from_list) {
@@ -149,7 +149,6 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
   return {kNormalExit, false};
 }
 
-
 void echo_command_line(RunContext& ctx) {
   OutStream& log = ctx.accounting_log;
   for (const std::string& arg : ctx.args) {
@@ -167,7 +166,7 @@ void run_counting_pass(RunContext& ctx, const std::vector<std::string>& walk_roo
   ctx.console.err.write("\nCounting files: ");
   ctx.console.flush();  // the count may take a while
   WalkContext walk = make_walk_context(ctx, nullptr);
-  walk.measure_paths = ctx.settings.auto_width != 0;
+  walk.measure_paths = ctx.run_options.auto_width;
   for (const std::string& root : walk_roots) {
     if (const std::optional<int> code = stop_code(walk_directory(walk, root))) {
       terminate_run(ctx, *code);

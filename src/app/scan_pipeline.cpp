@@ -15,21 +15,6 @@ Stop SequentialScan::accept(SelectedFile& file) {
   return sink_.write_row(lane_.texts, file.is_directory);
 }
 
-LaneOptions lane_options(const Settings& settings) {
-  LaneOptions options;
-  options.report.delimiter = settings.delimiter;
-  options.report.quoted = settings.quote_fields != 0;
-  options.scan.delimiter = settings.delimiter;
-  // The structured formats hold the text of the plain report's columns.
-  if (settings.output_format == kFormatCsv || settings.output_format == kFormatJsonLines) {
-    options.report = ReportOptions{settings.output_format == kFormatCsv ? ReportFormat::kCsv
-                                                                         : ReportFormat::kJsonLines,
-                                   '|', false};
-    options.scan.delimiter = '|';
-  }
-  return options;
-}
-
 std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,
                                            RowSink& sink, int jobs) {
   if (jobs <= 1) return std::make_unique<SequentialScan>(fs, options, sink);

@@ -9,7 +9,6 @@
 
 #include "platform/platform.h"
 #include "app/scan_lane.h"
-#include "config/settings.h"
 #include "report/row_sink.h"
 #include "util/selected_file.h"
 
@@ -50,9 +49,6 @@ class SequentialScan : public ScanStage {
   std::string progress_;
   bool read_failed_ = false;
 };
-
-// What the scanners and the formatters read of the settings.
-LaneOptions lane_options(const Settings& settings);
 
 // One thread for jobs = 1 (no thread is started), else the parallel scan.
 std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,

@@ -107,9 +107,9 @@ void end_run(RunContext& ctx, RunEnd end) {
   if (ctx.start_time == 0) ctx.start_time = ctx.clock->now();
   const std::int64_t end_time = ctx.clock->now();
   const std::int64_t elapsed = end_time - ctx.start_time;
-  const Settings& s = ctx.settings;
+  const bool report_named = ctx.report_options.target != ReportTarget::kStandardOutput;
 
-  if (s.output_mode != 0 && !ctx.report_on_stdout()) {
+  if (report_named && !ctx.report_on_stdout()) {
     if (!ctx.report.close() && code == kNormalExit) code = kWriteError;
   }
   // The log is the run's record: it is finished before the console is told
@@ -131,7 +131,7 @@ void end_run(RunContext& ctx, RunEnd end) {
   if (code != kNormalExit) {
     ctx.console.err.format("\nAbnormal termination. Reason: %s\n\n", exit_reason(code));
   }
-  if (s.output_mode != 0 && s.quiet == 0) {
+  if (report_named && ctx.run_options.quiet == 0) {
     ctx.console.err.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
     ctx.console.err.write("  Elapsed: ");
     std::string e = elapsed_text(elapsed);

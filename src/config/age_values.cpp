@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "config/settings.h"
 #include "util/ascii.h"
 #include "util/numbers.h"
 
@@ -138,32 +137,32 @@ std::int32_t days_since_date(const platform::Clock& clock, std::string_view text
   return saturate_int32((clock.now() - midnight) / 86400);
 }
 
-void note_date_letters(Settings& settings, std::string_view value) {
+void note_date_letters(AgeFilter& age, std::string_view value) {
   for (char c : value) {
     const char lower = ascii_lower(c);
-    if (lower == 'a') settings.date_letter_a = 'a';
-    if (lower == 'c') settings.date_letter_c = 'c';
-    if (lower == 'w') settings.date_letter_w = 'w';
+    if (lower == 'a') age.access_marked = true;
+    if (lower == 'c') age.creation_marked = true;
+    if (lower == 'w') age.write_marked = true;
   }
 }
 
-void set_default_bounds(Settings& settings, const platform::Clock& clock) {
-  settings.newer_bound = midnight_file_time(parse_date_text("01-01-1980"));
+void set_default_bounds(AgeFilter& age, const platform::Clock& clock) {
+  age.newer_bound = midnight_file_time(parse_date_text("01-01-1980"));
   CalendarDate now = today(clock);
-  settings.older_bound = to_file_time(make_local_time(now.year, now.month, now.day, 23, 59, 59));
+  age.older_bound = to_file_time(make_local_time(now.year, now.month, now.day, 23, 59, 59));
 }
 
-void store_age_value(Settings& settings, const platform::Clock& clock, std::string_view value,
+void store_age_value(AgeFilter& age, const platform::Clock& clock, std::string_view value,
                      bool older) {
-  std::int32_t& days = older ? settings.older_days : settings.newer_days;
+  Days& days = older ? age.older_than : age.newer_than;
   if (!is_date_value(value)) {
-    days = read_int32(value);
+    days = Days{read_int32(value)};
     return;
   }
   std::string_view kept = value.substr(0, kMaxDateValue);
-  note_date_letters(settings, kept);
-  days = days_since_date(clock, kept);
-  (older ? settings.older_bound : settings.newer_bound) = midnight_file_time(parse_date_text(kept));
+  note_date_letters(age, kept);
+  days = Days{days_since_date(clock, kept)};
+  (older ? age.older_bound : age.newer_bound) = midnight_file_time(parse_date_text(kept));
 }
 
 }  // namespace mailsift

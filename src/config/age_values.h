@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "options/walk_options.h"
 #include "platform/platform.h"
 #include "util/calendar.h"
 
 namespace mailsift {
-
-struct Settings;
 
 // A value with "-", "/" or a backslash is a date; any other a day count.
 bool is_date_value(std::string_view value);
@@ -22,15 +21,16 @@ CalendarDate parse_date_text(std::string_view text);
 // Whole days from the date's local midnight to the clock's now.
 std::int32_t days_since_date(const platform::Clock& clock, std::string_view text);
 
-// Records the letters a, c and w (either case) found anywhere in a date value.
-void note_date_letters(Settings& settings, std::string_view value);
+// Marks the times whose letters (a, c and w, either case) occur anywhere in
+// a date value.
+void note_date_letters(AgeFilter& age, std::string_view value);
 
 // Sets newer_bound (01-01-1980 00:00:00) and older_bound (today 23:59:59).
-void set_default_bounds(Settings& settings, const platform::Clock& clock);
+void set_default_bounds(AgeFilter& age, const platform::Clock& clock);
 
 // Stores an age value ("older": the older-than limit; else the newer-than
 // one), a date or a day count.
-void store_age_value(Settings& settings, const platform::Clock& clock, std::string_view value,
+void store_age_value(AgeFilter& age, const platform::Clock& clock, std::string_view value,
                      bool older);
 
 }  // namespace mailsift

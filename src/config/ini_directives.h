@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "config/config_run.h"
+#include "config/draft.h"
 
 namespace mailsift {
 
@@ -17,8 +17,7 @@ struct IniLine {
 };
 
 // Applies the first directive the line matches, in table order; a line that
-// matches none is ignored. Returns false when nothing matched. A warning
-// interrupted in its pause sets run.stop.
-bool apply_ini_directive(ConfigRun& run, const IniLine& line);
+// matches none is ignored. Returns false when nothing matched.
+bool apply_ini_directive(Draft& d, const IniLine& line);
 
 }  // namespace mailsift

@@ -7,7 +7,6 @@
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
 #include "util/ascii.h"
-#include "util/text_reader.h"
 
 namespace mailsift {
 
@@ -15,6 +14,7 @@ namespace {
 
 // A line is read in pieces of at most 259 characters; each is a line.
 constexpr std::size_t kIniLineLimit = 260;
+constexpr std::size_t kIniBufferSize = 4096;
 constexpr const char* kSharedFileName = "TALLWICK.INI";
 constexpr const char* kFamilyFileName = "MAILSIFT.ini";
 
@@ -68,53 +68,9 @@ bool find_ini_file(const std::vector<IniPlace>& places, IniPlace& found) {
   return false;
 }
 
-// The next piece as text: cut at a NUL, one line feed removed.
-bool next_line(TextReader& reader, std::string& line) {
-  if (!reader.read_line(line, kIniLineLimit)) return false;
-  std::size_t nul = line.find('\0');
-  if (nul != std::string::npos) line.resize(nul);
-  if (!line.empty() && line.back() == '\n') line.pop_back();
-  return true;
-}
-
-void read_directives(ConfigRun& run, TextReader& reader, bool shared, const std::string& header) {
-  std::string line, upper;
-  line.reserve(kIniLineLimit);
-  upper.reserve(kIniLineLimit);
-  if (shared) {
-    for (;;) {
-      if (!next_line(reader, line)) return;
-      upper = line;
-      upper_in_place(upper);
-      if (upper.compare(0, header.size(), header) == 0) break;
-    }
-  }
-  while (!run.stop && next_line(reader, line)) {
-    upper = line;
-    upper_in_place(upper);
-    if (upper.empty()) continue;
-    if (upper[0] == ';' || upper[0] == '#') continue;
-    if (upper[0] == '[') {
-      if (shared) return;
-      continue;
-    }
-    if (shared && upper.find(header) != std::string::npos) return;
-    IniLine ini;
-    ini.upper = upper;
-    ini.original = line;
-    std::size_t eq = upper.find('=');
-    ini.has_value = eq != std::string::npos;
-    if (ini.has_value) {
-      ini.value = ini.upper.substr(eq + 1);
-      ini.original_value = ini.original.substr(eq + 1);
-    }
-    apply_ini_directive(run, ini);
-  }
-}
-
 }  // namespace
 
-void read_ini_file(ConfigRun& run, const std::vector<std::string>& args) {
+IniFile::IniFile(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     if (arg == "-.ini") return;
   }
@@ -124,22 +80,80 @@ void read_ini_file(ConfigRun& run, const std::vector<std::string>& args) {
   std::string exe_dir, exe_name;
   platform::split_path(exe, exe_dir, exe_name);
   const std::string base = base_name_of(exe);
-  std::string header = "[" + base + "]";
-  upper_in_place(header);
-
   IniPlace place;
   if (!find_ini_file(candidate_places(exe_dir, base), place)) return;
-  int handle = platform::open_path(place.path, platform::OpenMode::kRead);
-  if (handle < 0) {
-    run.console.messages().write("\nCouldn't open .ini file\n");
-    if (run.host.wait_for_key()) run.stop = ConfigStop::with_summary(kUserAborted);
+  text_.shared = place.shared;
+  text_.section = "[" + base + "]";
+  upper_in_place(text_.section);
+  handle_ = platform::open_path(place.path, platform::OpenMode::kRead);
+  if (handle_ < 0) {
+    text_.unreadable = true;
     return;
   }
-  HandleSource source(handle);
-  TextReader reader(4096);
-  reader.reset(&source);
-  read_directives(run, reader, place.shared, header);
-  platform::close_handle(handle);
+  source_.emplace(handle_);
+  text_.source = &*source_;
+}
+
+IniFile::~IniFile() {
+  if (handle_ >= 0) platform::close_handle(handle_);
+}
+
+IniLines::IniLines() : reader_(kIniBufferSize) {
+  line_.reserve(kIniLineLimit);
+  upper_.reserve(kIniLineLimit);
+}
+
+// The next piece as text: cut at a NUL, one line feed removed; upper_ the
+// same upper-cased.
+bool IniLines::next_line() {
+  if (!reader_.read_line(line_, kIniLineLimit)) return false;
+  std::size_t nul = line_.find('\0');
+  if (nul != std::string::npos) line_.resize(nul);
+  if (!line_.empty() && line_.back() == '\n') line_.pop_back();
+  upper_ = line_;
+  upper_in_place(upper_);
+  return true;
+}
+
+void IniLines::start(const IniText& ini) {
+  done_ = ini.source == nullptr;
+  if (done_) return;
+  reader_.reset(ini.source);
+  shared_ = ini.shared;
+  section_ = ini.section;
+  if (!shared_) return;
+  // The shared file: the lines before the section header are other tools'.
+  for (;;) {
+    if (!next_line()) {
+      done_ = true;
+      return;
+    }
+    if (upper_.compare(0, section_.size(), section_) == 0) return;
+  }
+}
+
+bool IniLines::apply_next(Draft& d) {
+  if (done_ || !next_line()) {
+    done_ = true;
+    return false;
+  }
+  if (upper_.empty() || upper_[0] == ';' || upper_[0] == '#') return true;
+  if (upper_[0] == '[' || (shared_ && upper_.find(section_) != std::string::npos)) {
+    // Another section ends the shared file's; an own file has no sections.
+    if (shared_) done_ = true;
+    return !done_;
+  }
+  IniLine ini;
+  ini.upper = upper_;
+  ini.original = line_;
+  const std::size_t eq = upper_.find('=');
+  ini.has_value = eq != std::string::npos;
+  if (ini.has_value) {
+    ini.value = ini.upper.substr(eq + 1);
+    ini.original_value = ini.original.substr(eq + 1);
+  }
+  apply_ini_directive(d, ini);
+  return true;
 }
 
 }  // namespace mailsift

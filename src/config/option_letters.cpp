@@ -17,7 +17,7 @@ namespace {
 
 // The parser's position on the command line.
 struct LetterCursor {
-  ConfigRun& run;
+  Draft& d;
   std::vector<std::string>& args;
   std::size_t arg = 0;       // the argument whose letters are being read
   std::size_t pos = 0;       // the current letter in it
@@ -69,23 +69,24 @@ struct LetterRow {
   char letter;
   Reader read;
   Handler apply = nullptr;
-  Field field = nullptr;
+  BoolField field = nullptr;
   Switch minus = Switch::kOn;  // what "-x" does to the switch
   Switch plus = Switch::kOn;   // what "+x" does
-  unsigned rules = 0;
+  Rules rules{};
 };
 
 void fail(LetterCursor& c) {
-  c.run.fail();
+  c.d.fail();
 }
 
 void usage_and_fail(LetterCursor& c) {
-  c.run.stop = ConfigStop::with_summary(kIllegalOption).after_usage();
+  c.d.add(ShowUsage{});
+  c.d.fail();
 }
 
 bool apply(LetterCursor& c, const LetterRow& row, std::string_view text,
            Switch state = Switch::kOn) {
-  return row.apply(c.run, Value{text, Source::kLetter, row.rules, state, row.field});
+  return row.apply(c.d, Value{text, Source::kLetter, row.rules, state, row.field});
 }
 
 // --- How a letter takes its value --------------------------------------------
@@ -144,13 +145,14 @@ void path_arguments(LetterCursor& c, const LetterRow& row) {
 
 // The following arguments replace the exclusion list.
 void exclusion_list(LetterCursor& c, const LetterRow& row) {
-  values::begin_exclusions(c.run);
+  values::begin_exclusions(c.d);
   if (c.has_next_argument() && !c.next_argument().empty() && c.next_argument()[0] == '-') {
-    c.run.stop = ConfigStop::plain(kIllegalOption).after_usage();
+    c.d.add(ShowUsage{});
+    c.d.end_run(kIllegalOption, false);
     return;
   }
   for (; c.next_is_value(); ++c.next_arg) apply(c, row, c.next_argument());
-  values::end_exclusions(c.run);
+  values::end_exclusions(c.d);
 }
 
 // "+1" is told by the character before the letter, so that "+a1" is "+a"
@@ -170,29 +172,22 @@ void output_value(LetterCursor& c, const LetterRow& row) {
   }
   // Named before the value is read: a run that ends for a missing value still
   // writes the summary of a run with an output file.
-  c.run.settings.output_mode = 1;
+  c.d.report.target = ReportTarget::kFile;
   value(c, row);
 }
 
 void append_output_value(LetterCursor& c, const LetterRow& row) {
-  if (!c.plus_form()) c.run.settings.append_output = 1;
+  if (!c.plus_form()) c.d.report.append = true;
   output_value(c, row);
 }
 
-// Every "w" counts one width style, "W" two; "+w" keeps the width.
+// A value is needed, one "=" before an attached one passed over; "+w" takes
+// none.
 void width_value(LetterCursor& c, const LetterRow& row) {
-  Settings& s = c.run.settings;
-  s.width_style += 1;
-  s.variable_width = 0;
   if (c.plus_form()) return;
   LetterValue v = take_value(c, true);
   if (!v.present) return fail(c);
   apply(c, row, v.text);
-}
-
-void wide_width_value(LetterCursor& c, const LetterRow& row) {
-  c.run.settings.width_style += 1;
-  width_value(c, row);
 }
 
 // One character: attached (the letters after it are options again) or the
@@ -215,14 +210,9 @@ void time_value(LetterCursor& c, const LetterRow& row) {
   apply(c, row, std::string_view(&letter, 1));
 }
 
-void reverse_time_value(LetterCursor& c, const LetterRow& row) {
-  c.run.settings.reverse_on = 1;
-  time_value(c, row);
-}
-
 // "q" alone, or "q" with "+" or "-" and attribute letters taking the rest.
 void attribute_masks(LetterCursor& c, const LetterRow& row) {
-  c.run.settings.change_attributes = 1;
+  c.d.walk.attributes.on = true;
   const std::string& arg = c.current();
   if (c.pos + 1 >= arg.size()) return;
   const char sign = arg[c.pos + 1];
@@ -234,35 +224,28 @@ void attribute_masks(LetterCursor& c, const LetterRow& row) {
 void long_option(LetterCursor& c, const LetterRow&) {
   std::string text = c.current().substr(c.pos + 1);
   c.rest_taken = true;
-  const bool accepted = parse_long_option(c.run, text);
+  const bool accepted = parse_long_option(c.d, text);
   // The argument keeps what the long option made of it (upper-cased ON/OFF).
   c.args[c.arg].replace(c.pos + 1, std::string::npos, text);
-  if (c.run.stop || accepted) return;
-  c.run.console.messages().format("\nIllegal option: %s", text.c_str());
+  if (c.d.ended || accepted) return;
+  c.d.show(Channel::kMessages, "\nIllegal option: " + text);
   fail(c);
 }
 
 // --- Letters of their own ------------------------------------------------------
 
-bool usage(ConfigRun& run, const Value&) {
-  run.stop = ConfigStop::with_summary(kIllegalOption).after_usage();
+bool usage(Draft& d, const Value&) {
+  d.add(ShowUsage{});
+  d.fail();
   return true;
 }
 
-bool attribution(ConfigRun& run, const Value&) {
-  run.settings.show_sha_credits = 1;
-  run.console.out.write(
-      "\nThe SHA-2 hash routines shared by this family of tools are built on a\n"
-      "public-domain implementation of the FIPS 180-2 algorithms. Our thanks go\n"
-      "to its authors, who allow it to be used freely with or without credit.\n");
-  run.stop = ConfigStop::plain(kIllegalOption);
-  return true;
-}
-
-// A path-only list is a name-only list too.
-bool path_only(ConfigRun& run, const Value& v) {
-  if (v.state != Switch::kOff) run.settings.name_only = 1;
-  apply_switch(run.settings.path_only, v.state);
+bool attribution(Draft& d, const Value&) {
+  d.show(Channel::kOutput,
+         "\nThe SHA-2 hash routines shared by this family of tools are built on a\n"
+         "public-domain implementation of the FIPS 180-2 algorithms. Our thanks go\n"
+         "to its authors, who allow it to be used freely with or without credit.\n");
+  d.end_run(kIllegalOption, false);
   return true;
 }
 
@@ -285,61 +268,64 @@ std::uint32_t attribute_bit(char letter) {
 
 // "-" letters go to the remove mask, "+" letters to the add mask; "0" or "N"
 // clears every clearable attribute.
-bool attributes(ConfigRun& run, const Value& v) {
+bool attributes(Draft& d, const Value& v) {
   constexpr std::uint32_t kAllClearable = platform::kAttrArchive | platform::kAttrEncrypted |
                                           platform::kAttrHidden | platform::kAttrReadOnly;
-  Settings& s = run.settings;
+  AttributeChange& change = d.walk.attributes;
   const char sign = v.text[0];
   for (char letter : v.text.substr(1)) {
     if (letter == '0' || letter == 'N' || letter == 'n') {
-      if (sign == '+') s.attr_add_mask = 0;
-      s.attr_remove_mask = kAllClearable;
+      if (sign == '+') change.added = 0;
+      change.removed = kAllClearable;
       continue;
     }
-    (sign == '-' ? s.attr_remove_mask : s.attr_add_mask) |= attribute_bit(letter);
+    (sign == '-' ? change.removed : change.added) |= attribute_bit(letter);
   }
   return true;
 }
 
 using namespace values;
 
-// A switch letter's row says what "-x" and "+x" each do.
+// The command line's own output forms: "stdout" and name masks that date
+// each run's file.
+constexpr Rules kOutputForms{.stdout_word = true, .expand_masks = true};
+
+// A switch letter's row says what "-x" and "+x" each do. A no_effect row is
+// a letter of the family's vocabulary that changes nothing here; its value
+// is still taken, and required, as its reader says.
 constexpr LetterRow kLetters[] = {
     {'-', long_option},
     {'1', log_value, accounting_log},
     {'?', flag, usage},
     {'@', flag, attribution},
-    // Typed at the prompt: the width follows the text ("text=20"), or is its length.
-    {'C', value_or_usage, comment, nullptr, Switch::kOn, Switch::kOn, kWidthFromLength},
+    // A comment: a value is needed (else the usage text), and kept nowhere.
+    {'C', value_or_usage, no_effect},
     {'G', value, size_greater},
     {'L', value, size_less},
-    {'N', flag, path_only, nullptr, Switch::kToggle, Switch::kOff},
-    // The command line's own output forms: "stdout" and name masks that date each run's file.
-    {'O', append_output_value, output_file, nullptr, Switch::kOn, Switch::kOn,
-     kStdoutWord | kExpandMasks},
-    {'P', flag, switch_field, &Settings::pause_on, Switch::kToggle, Switch::kToggle},
-    {'R', flag, switch_field, &Settings::reset_access},
-    {'T', reverse_time_value, values::time_letter},
-    {'W', wide_width_value, number, &Settings::name_width},
-    {'Z', flag, zulu},
-    {'z', flag, zulu},
-    {'a', flag, switch_field, &Settings::append_output, Switch::kOn, Switch::kOff},
+    {'N', flag, no_effect},
+    {'O', append_output_value, output_file, nullptr, Switch::kOn, Switch::kOn, kOutputForms},
+    {'P', flag, no_effect},
+    {'R', flag, no_effect},
+    {'T', time_value, values::time_letter},
+    {'W', width_value, no_effect},
+    {'Z', flag, switch_field, field<&WalkOptions::utc_times>},
+    {'z', flag, switch_field, field<&WalkOptions::utc_times>},
+    {'a', flag, switch_field, field<&ReportOptions::append>, Switch::kOn, Switch::kOff},
     {'c', flag, crc},
     // A comma asks for the quoted report; only "-d" says so.
-    {'d', value_after_equal, delimiter, nullptr, Switch::kOn, Switch::kOn,
-     kCommaQuotes | kMarksDelimiter},
+    {'d', value_after_equal, delimiter, nullptr, Switch::kOn, Switch::kOn, {.comma_quotes = true}},
     // A typed path where a file pattern belongs is a mistake worth stopping for.
-    {'f', arguments, name_pattern, nullptr, Switch::kOn, Switch::kOn, kNoSeparators},
+    {'f', arguments, name_pattern, nullptr, Switch::kOn, Switch::kOn, {.no_separators = true}},
     {'g', age_value, older},
     {'l', age_value, newer},
-    {'m', flag, switch_field, &Settings::military_time, Switch::kToggle, Switch::kOn},
-    {'n', flag, switch_field, &Settings::name_only, Switch::kToggle, Switch::kOff},
-    {'o', output_value, output_file, nullptr, Switch::kOn, Switch::kOn, kStdoutWord | kExpandMasks},
+    {'m', flag, no_effect},
+    {'n', flag, no_effect},
+    {'o', output_value, output_file, nullptr, Switch::kOn, Switch::kOn, kOutputForms},
     {'p', path_arguments, root},
     {'q', attribute_masks, attributes},
-    {'r', flag, switch_field, &Settings::recurse, Switch::kToggle, Switch::kOn},
+    {'r', flag, switch_field, field<&WalkOptions::recurse>, Switch::kToggle, Switch::kOn},
     {'t', time_value, values::time_letter},
-    {'w', width_value, number, &Settings::name_width},
+    {'w', width_value, no_effect},
     // Each "-x" list replaces the one before: the latest list typed is the one meant.
     {'x', exclusion_list, exclusion},
 };
@@ -362,9 +348,8 @@ void apply_letter(LetterCursor& c) {
   for (const LetterRow& row : kLetters) {
     if (row.letter == letter) return row.read(c, row);
   }
-  OutStream& messages = c.run.console.messages();
-  messages.format("\nIllegal option %s\n", letter_text(c.current(), c.pos).c_str());
-  if (c.run.pause(messages, 2)) fail(c);
+  c.d.show(Channel::kMessages, "\nIllegal option " + letter_text(c.current(), c.pos) + "\n", 2);
+  fail(c);
 }
 
 }  // namespace
@@ -373,10 +358,10 @@ bool is_option_argument(const std::string& argument) {
   return !argument.empty() && platform::starts_option(argument[0]);
 }
 
-std::size_t read_option_argument(ConfigRun& run, std::vector<std::string>& args, std::size_t index,
+std::size_t read_option_argument(Draft& d, std::vector<std::string>& args, std::size_t index,
                                  std::size_t first) {
-  LetterCursor c{run, args, index, first, index + 1};
-  for (; !c.rest_taken && !run.stop && c.pos < args[index].size(); ++c.pos) apply_letter(c);
+  LetterCursor c{d, args, index, first, index + 1};
+  for (; !c.rest_taken && !d.ended && c.pos < args[index].size(); ++c.pos) apply_letter(c);
   return c.next_arg;
 }
 

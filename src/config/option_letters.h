@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_run.h"
+#include "config/draft.h"
 
 namespace mailsift {
 
@@ -15,8 +15,8 @@ namespace mailsift {
 bool is_option_argument(const std::string& argument);
 
 // Reads the letters of args[index] from position `first` on; returns the
-// argument where reading goes on. An error sets run.stop.
-std::size_t read_option_argument(ConfigRun& run, std::vector<std::string>& args, std::size_t index,
+// argument where reading goes on. An error ends the run (d.ended).
+std::size_t read_option_argument(Draft& d, std::vector<std::string>& args, std::size_t index,
                                  std::size_t first);
 
 }  // namespace mailsift

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/settings.h"
+#include "options/walk_options.h"
 
 namespace mailsift {
 

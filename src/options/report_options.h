@@ -1,15 +1,29 @@
-// What report/ reads of the run's configuration: the report's format.
+// What the report's writers read: the format and where the report goes.
+// Filled by configuration, then read only.
 #pragma once
+
+#include <string>
 
 namespace mailsift {
 
-// The delimited report (the default), RFC 4180 CSV or JSON Lines.
 enum class ReportFormat { kDelimited, kCsv, kJsonLines };
+
+enum class ReportTarget {
+  kStandardOutput,        // no output file named
+  kFile,                  // the file at `path`
+  kStandardOutputByName,  // the user named standard output ("stdout")
+};
 
 struct ReportOptions {
   ReportFormat format = ReportFormat::kDelimited;
-  char delimiter = '|';  // the delimited report's
-  bool quoted = false;   // every column of the delimited report in double quotes
+  // The delimited report: the delimiter, and every column in double quotes.
+  char delimiter = '|';
+  bool quoted = false;
+  ReportTarget target = ReportTarget::kStandardOutput;
+  // The file's absolute name, kept when the target changes back (the split
+  // log is named after it).
+  std::string path;
+  bool append = false;
 };
 
 }  // namespace mailsift

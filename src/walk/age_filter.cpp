@@ -1,7 +1,6 @@
 // Age and size limits: the tests the dispatch applies to each file.
 #include "walk/age_filter.h"
 
-#include "config/settings.h"
 #include "util/calendar.h"
 #include "util/numbers.h"
 
@@ -35,24 +34,25 @@ std::int32_t age_in_days(const platform::Clock& clock, const platform::EntryInfo
                         day_number(file.year, file.month, file.day));
 }
 
-bool passes_age_filter(const Settings& s, const platform::Clock& clock,
+bool passes_age_filter(const AgeFilter& age, const platform::Clock& clock,
                        const platform::EntryInfo& entry) {
-  if (s.age_filter_on == 0) return true;
-  const bool any_letter = s.date_letter_a != 0 || s.date_letter_c != 0 || s.date_letter_w != 0;
-  if (any_letter) {
-    if (s.older_than_date == 0 && s.newer_than_date == 0) return true;
-    auto inside = [&s](platform::FileTime t) { return t > s.newer_bound && t < s.older_bound; };
-    return (s.date_letter_a != 0 && inside(entry.access_time)) ||
-           (s.date_letter_c != 0 && inside(entry.creation_time)) ||
-           (s.date_letter_w != 0 && inside(entry.write_time));
+  if (!age.on) return true;
+  if (age.access_marked || age.creation_marked || age.write_marked) {
+    if (!age.older_given && !age.newer_given) return true;
+    auto inside = [&age](platform::FileTime t) {
+      return t > age.newer_bound && t < age.older_bound;
+    };
+    return (age.access_marked && inside(entry.access_time)) ||
+           (age.creation_marked && inside(entry.creation_time)) ||
+           (age.write_marked && inside(entry.write_time));
   }
-  const std::int32_t age = age_in_days(clock, entry, s.time_letter);
-  return s.older_days <= age && age < s.newer_days;
+  const Days days{age_in_days(clock, entry, age.time_letter)};
+  return age.older_than <= days && days < age.newer_than;
 }
 
-bool passes_size_filter(const Settings& settings, std::int64_t size) {
-  if (settings.size_greater_on != 0 && size < settings.size_greater) return false;
-  if (settings.size_less_on != 0 && size > settings.size_less) return false;
+bool passes_size_filter(const WalkOptions& options, std::int64_t size) {
+  if (options.min_size && size < *options.min_size) return false;
+  if (options.max_size && size > *options.max_size) return false;
   return true;
 }
 

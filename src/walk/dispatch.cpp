@@ -57,7 +57,7 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
                    const platform::EntryInfo* known, int opened) {
   // A handle the dispatch was given is closed unless it was passed on.
   const platform::FileHandleGuard guard(walk.fs, opened);
-  const Settings& settings = walk.settings;
+  const WalkOptions& options = walk.options;
   platform::EntryInfo info;
   std::string found_name;
   if (known != nullptr) {
@@ -74,18 +74,18 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
   }
   const std::string& file_name = found_name.empty() ? name : found_name;
 
-  if (!passes_age_filter(settings, walk.clock, info)) return Stop::kNone;
-  if (!passes_size_filter(settings, info.size)) return Stop::kNone;
+  if (!passes_age_filter(options.age, walk.clock, info)) return Stop::kNone;
+  if (!passes_size_filter(options, info.size)) return Stop::kNone;
 
   const bool is_directory = info.type == platform::EntryType::kDirectory;
-  if (settings.change_attributes != 0) {
+  const AttributeChange& change = options.attributes;
+  if (change.on) {
     // Adding and then removing bits comes to one write of the final value;
     // a failure to write changes nothing here.
-    const std::uint32_t attributes =
-        (info.attributes | settings.attr_add_mask) & ~settings.attr_remove_mask;
+    const std::uint32_t attributes = (info.attributes | change.added) & ~change.removed;
     walk.fs.set_attributes(dir, file_name, attributes);
     info.attributes = attributes;
-    if (settings.dirsize_mode > 1 && !is_directory) return Stop::kNone;
+    if (change.directories_only && !is_directory) return Stop::kNone;
   }
 
   // The file is counted when its row is written.
@@ -95,7 +95,7 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
   selected.path.assign(dir_path);
   selected.path.append(file_name);
   selected.size = info.size;
-  selected.modified = modification_time(info, settings.zulu_time != 0);
+  selected.modified = modification_time(info, options.utc_times);
   open_selected(walk, dir, file_name, info, opened, selected);
   const Stop stop = walk.consumer->accept(selected);
   ++selected.sequence;

@@ -118,9 +118,9 @@ bool abort_key_pressed() {
   return true;
 }
 
-// max_level is the depth limit plus one; 0 means no limit.
 bool within_depth_limit(const WalkContext& walk) {
-  return walk.settings.max_level == 0 || walk.depth < walk.settings.max_level;
+  const std::optional<std::int32_t>& limit = walk.options.depth_limit;
+  return !limit || walk.depth < *limit;
 }
 
 void count_file(WalkContext& walk, const std::string& dir_path, const std::string& name,
@@ -137,7 +137,7 @@ void count_file(WalkContext& walk, const std::string& dir_path, const std::strin
 Stop scan_directory_files(WalkContext& walk, int dir, const std::string& dir_path,
                           const std::vector<Entry>& entries) {
   const bool counting = walk.consumer == nullptr;
-  const bool exclusions_on = walk.settings.exclusions_on != 0;
+  const bool exclusions_on = walk.options.exclusions_on;
   for (const std::string& pattern : walk.lists.name_patterns) {
     // A pattern beginning with "-" ends the list, as an empty slot does.
     if (pattern.empty() || pattern[0] == '-') break;
@@ -203,7 +203,7 @@ Stop walk_open_directory(WalkContext& walk, int handle, const std::string& dir_p
   if (!read_entries(walk, dir, entries)) return report_unreadable(walk, dir_path);
   const DescentStep step(descent, id);
   const bool counting = walk.consumer == nullptr;
-  if (walk.settings.recurse == 0) {
+  if (!walk.options.recurse) {
     if (!counting) ++walk.counts.dir_count;
   } else {
     for (const Entry& entry : entries) {

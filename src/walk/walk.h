@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "options/walk_options.h"
 #include "platform/platform.h"
 #include "util/selected_file.h"
 #include "util/stop.h"
@@ -27,7 +27,7 @@ struct WalkCounts {
 // What one walk reads and where its files go. `consumer` is null in the
 // counting pass, which only counts.
 struct WalkContext {
-  const Settings& settings;
+  const WalkOptions& options;
   const RunLists& lists;
   platform::FileSystem& fs;
   const platform::Clock& clock;

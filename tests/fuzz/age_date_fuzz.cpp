@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "config/settings.h"
-#include "fuzz/fuzz_input.h"
-#include "platform/platform.h"
 #include "config/age_values.h"
+#include "fuzz/fuzz_input.h"
+#include "options/walk_options.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -24,10 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view text = fuzz::as_text(data, size);
   const bool older = (fuzz::take_byte(text) & 1) != 0;
   static const FixedClock clock;
-  Settings settings;
-  apply_program_defaults(settings);
-  set_default_bounds(settings, clock);
-  store_age_value(settings, clock, text, older);
+  AgeFilter age;
+  set_default_bounds(age, clock);
+  store_age_value(age, clock, text, older);
   days_since_date(clock, text);
   const CalendarDate parts = parse_date_text(text);
   (void)parts;

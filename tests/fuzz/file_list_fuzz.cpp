@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
 #include "fuzz/fuzz_input.h"
+#include "options/walk_options.h"
 #include "unit/fake_file_system.h"
-#include "config/age_values.h"
-#include "walk/age_filter.h"
 #include "walk/walk.h"
 
 namespace {
@@ -66,14 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   lseek(list, 0, SEEK_SET);
-  Settings settings;
-  apply_program_defaults(settings);
-  set_default_bounds(settings, clock);
+  const WalkOptions options;
   RunLists lists;
   std::vector<platform::FileIdentity> skip;
   WalkCounts counts;
   ClosingConsumer consumer(fs);
-  WalkContext walk{settings, lists, fs, clock, skip, counts, &consumer};
+  WalkContext walk{options, lists, fs, clock, skip, counts, &consumer};
   read_file_list(walk, list);
   close(list);
   FUZZ_CHECK(fs.open_handles() == 0);

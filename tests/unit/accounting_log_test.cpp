@@ -180,7 +180,7 @@ TEST_F(LogTest, StartRecordWithAndWithoutZone) {
   std::string log;
   ctx_.accounting_log.attach_string(&log);
   ctx_.args = {"/usr/bin/mailsift", "/mail", "-o", "a b"};
-  ctx_.settings.output_mode = 1;
+  ctx_.report_options.target = ReportTarget::kFile;
   ctx_.time_zone_source = &eastern;
   write_run_banner(ctx_);
   const std::string local = date_time_text(clock_.now(), false);
@@ -200,11 +200,11 @@ TEST_F(LogTest, StartRecordWithAndWithoutZone) {
 
   // Report on standard output and quiet: no start record.
   log.clear();
-  ctx_.settings.output_mode = 0;
-  ctx_.settings.quiet = 1;
+  ctx_.report_options.target = ReportTarget::kStandardOutput;
+  ctx_.run_options.quiet = 1;
   write_run_banner(ctx_);
   EXPECT_EQ(log, "");
-  ctx_.settings.quiet = 0;
+  ctx_.run_options.quiet = 0;
   write_run_banner(ctx_);
   EXPECT_NE(log, "");
 }
@@ -281,11 +281,11 @@ TEST_F(LogTest, ConsoleSummaryOnlyForNamedOutputAndNotQuiet) {
   ctx_.counts.file_count = 3;
   end_code([&] { terminate_run(ctx_, kNormalExit); });
   EXPECT_EQ(err_, "");
-  ctx_.settings.output_mode = 1;
+  ctx_.report_options.target = ReportTarget::kFile;
   end_code([&] { terminate_run(ctx_, kNormalExit); });
   EXPECT_EQ(err_, "\n  1 directory, 3 files\n  Elapsed:  1 hrs. 2 mins. 5 secs.\n\n\n");
   err_.clear();
-  ctx_.settings.quiet = 1;
+  ctx_.run_options.quiet = 1;
   end_code([&] { terminate_run(ctx_, kNormalExit); });
   EXPECT_EQ(err_, "");
 }

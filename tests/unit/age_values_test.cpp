@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "config/settings.h"
 #include "unit/config_test_support.h"
 #include "util/calendar.h"
 
@@ -93,19 +92,19 @@ TEST(DayNumbers, CalendarRules) {
 TEST(AgeValues, StoredValues) {
   ScopedTimeZone utc("UTC");
   FixedClock clock(local_seconds(2005, 12, 10, 12, 0));
-  Settings s;
+  AgeFilter s;
   store_age_value(s, clock, " +7x", true);
-  EXPECT_EQ(s.older_days, 7);
+  EXPECT_EQ(s.older_than, Days{7});
   store_age_value(s, clock, " -7x", true);  // a "-" makes it a date value
-  EXPECT_EQ(s.older_days, days_since_date(clock, " -7x"));
+  EXPECT_EQ(s.older_than, Days{days_since_date(clock, " -7x")});
   store_age_value(s, clock, "20051205", true);  // no separator: a number of days
-  EXPECT_EQ(s.older_days, 20051205);
+  EXPECT_EQ(s.older_than, Days{20051205});
   store_age_value(s, clock, "", false);
-  EXPECT_EQ(s.newer_days, 0);
-  EXPECT_EQ(s.date_letter_a | s.date_letter_c | s.date_letter_w, 0);
+  EXPECT_EQ(s.newer_than, Days{0});
+  EXPECT_FALSE(s.access_marked || s.creation_marked || s.write_marked);
   // Only the first 19 characters of a date value are looked at.
   store_age_value(s, clock, "12-05-2005         w", true);
-  EXPECT_EQ(s.date_letter_w, 0);
+  EXPECT_FALSE(s.write_marked);
   store_age_value(s, clock, "99-99-9999", true);
   store_age_value(s, clock, "\xFF\xFE-\x80", false);
 }

@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/run_context.h"
-#include "config/settings.h"
 #include "platform/platform.h"
 #include "unit/fake_file_system.h"
 #include "unit/recording_consumer.h"
+#include "unit/scratch_dir.h"
 #include "walk/file_times.h"
 
 namespace mailsift {
@@ -46,13 +45,8 @@ TEST(ModificationTime, BreaksDownTheWriteTime) {
 
 class DispatchTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ctx_.attach_test_streams(&out_, &err_, &report_);
-    ctx_.fs = &fs_;
-    apply_program_defaults(ctx_.settings);
-  }
   Stop dispatch(int dir, const std::string& name, const platform::EntryInfo* known) {
-    WalkContext walk = make_walk_context(ctx_, &consumer_);
+    WalkContext walk{options_, lists_, fs_, clock_, skip_set_, counts_, &consumer_};
     walk.selected.sequence = consumer_.paths.size();
     const Stop stop = dispatch_file(walk, dir, "/d/", name, known);
     seen_ = consumer_.paths;
@@ -69,8 +63,11 @@ class DispatchTest : public ::testing::Test {
   }
 
   test::FakeFileSystem fs_;
-  RunContext ctx_;
-  std::string out_, err_, report_;
+  WalkOptions options_;
+  RunLists lists_;
+  testing_support::FixedClock clock_;
+  std::vector<platform::FileIdentity> skip_set_;
+  WalkCounts counts_;
   std::vector<std::string> seen_;
   std::vector<std::int64_t> sizes_;
   std::vector<int> years_;
@@ -84,7 +81,7 @@ TEST_F(DispatchTest, LooksUpListedNames) {
   fs_.add_dir("/d/sub.eml");
   fs_.add_other("/d/pipe");
   fs_.facts("/d/b.eml").write_time = kAugust2013;
-  ctx_.settings.zulu_time = 1;
+  options_.utc_times = true;
   dispatch_listed("b.eml");
   dispatch_listed("missing.eml");
   dispatch_listed("pipe");
@@ -122,12 +119,13 @@ TEST_F(DispatchTest, AttributeChange) {
   fs_.add_file("/d/a.eml");
   fs_.add_file("/d/ro.eml");
   fs_.facts("/d/ro.eml").attributes = platform::kAttrReadOnly;
-  ctx_.settings.change_attributes = 1;
-  ctx_.settings.attr_add_mask = platform::kAttrReadOnly | platform::kAttrHidden;
-  ctx_.settings.attr_remove_mask = platform::kAttrHidden;
+  AttributeChange& change = options_.attributes;
+  change.on = true;
+  change.added = platform::kAttrReadOnly | platform::kAttrHidden;
+  change.removed = platform::kAttrHidden;
   dispatch_listed("a.eml");
-  ctx_.settings.attr_add_mask = 0;
-  ctx_.settings.attr_remove_mask = platform::kAttrReadOnly;
+  change.added = 0;
+  change.removed = platform::kAttrReadOnly;
   dispatch_listed("ro.eml");
   // One write each, of the final value: added bits first, removed bits last.
   ASSERT_EQ(fs_.attribute_writes.size(), 2u);
@@ -138,7 +136,7 @@ TEST_F(DispatchTest, AttributeChange) {
   EXPECT_EQ(seen_.size(), 2u);
 
   // The depth-limit mode changes attributes but reports no file.
-  ctx_.settings.dirsize_mode = 2;
+  change.directories_only = true;
   fs_.add_dir("/d/sub");
   dispatch_listed("a.eml");
   dispatch_listed("sub");
@@ -150,7 +148,7 @@ TEST_F(DispatchTest, AttributeChange) {
 TEST_F(DispatchTest, SkipsTheRunsOwnFilesWhenListed) {
   fs_.add_file("/d/report.txt");
   const platform::EntryInfo& report = fs_.facts("/d/report.txt");
-  ctx_.skip_set.push_back({report.device, report.inode});
+  skip_set_.push_back({report.device, report.inode});
   dispatch_listed("report.txt");
   EXPECT_TRUE(seen_.empty());
   EXPECT_EQ(consumer_.files, 0);

@@ -22,30 +22,26 @@ class ScopedEnv {
 TEST(EnvironmentSwitches, SilentIsASubstringTestOnTheUpperCasedValue) {
   for (const char* value : {"on", "ON", "MONDAY", "bacon"}) {
     ScopedEnv silent("SILENT", value);
-    RunContext ctx;
-    setup_environment(ctx);
-    EXPECT_EQ(ctx.settings.quiet, 1) << value;
+    EXPECT_TRUE(read_config_environment().silent) << value;
   }
   for (const char* value : {"1", "yes", "", "O N"}) {
     ScopedEnv silent("SILENT", value);
-    RunContext ctx;
-    setup_environment(ctx);
-    EXPECT_EQ(ctx.settings.quiet, 0) << value;
+    EXPECT_FALSE(read_config_environment().silent) << value;
   }
   ::unsetenv("SILENT");
   EXPECT_FALSE(env_contains("ON", "SILENT"));
 }
 
-TEST(EnvironmentSwitches, ResetDefaultsAndStartTime) {
-  ::unsetenv("SILENT");
-  ScopedEnv reset("RESET", "Turn it oN");
+TEST(EnvironmentSwitches, ValuesAsSetAndStartTime) {
+  ::unsetenv("ACCT");
+  ScopedEnv delimeter("DELIMETER", "");
+  ConfigEnvironment env = read_config_environment();
+  EXPECT_FALSE(env.acct);
+  EXPECT_EQ(env.delimeter, "");  // set, though empty
+  ScopedEnv acct("ACCT", "On");
+  EXPECT_EQ(read_config_environment().acct, "On");
   RunContext ctx;
   setup_environment(ctx);
-  EXPECT_EQ(ctx.settings.reset_access, 1);
-  EXPECT_EQ(ctx.settings.quiet, 0);
-  EXPECT_EQ(ctx.settings.time_letter, 'w');
-  EXPECT_EQ(ctx.settings.military_time, 1);
-  EXPECT_EQ(ctx.settings.zulu_time, 0);
   EXPECT_GT(ctx.start_time, 0);
   // No registry on this platform.
   EXPECT_EQ(ctx.last_access_setting, -1);

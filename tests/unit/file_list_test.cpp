@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/run_context.h"
 #include "platform/platform.h"
 #include "unit/recording_consumer.h"
 #include "unit/scratch_dir.h"
@@ -13,6 +12,7 @@
 namespace mailsift {
 namespace {
 
+using testing_support::FixedClock;
 using testing_support::ScratchDir;
 using testing_support::WorkingDir;
 using testing_support::write_bytes;
@@ -52,29 +52,31 @@ class RecordingFileSystem : public platform::FileSystem {
 class FileListTest : public ::testing::Test {
  protected:
   FileListTest() {
-    ctx_.attach_test_streams(&out_, &err_, &report_);
-    ctx_.fs = &fs_;
     // The skip test looks every listed name up, which shows what was listed.
-    ctx_.skip_set.push_back({99, 99});
+    skip_set_.push_back({99, 99});
   }
   ~FileListTest() override {
-    if (ctx_.file_list >= 0) platform::close_handle(ctx_.file_list);
+    if (list_ >= 0) platform::close_handle(list_);
   }
   Stop read_list(const std::string& bytes) {
     write_bytes(dir_ / "list.txt", bytes);
-    if (ctx_.file_list >= 0) platform::close_handle(ctx_.file_list);
-    ctx_.file_list = platform::open_path(dir_ / "list.txt", platform::OpenMode::kRead);
-    EXPECT_GE(ctx_.file_list, 0);
+    if (list_ >= 0) platform::close_handle(list_);
+    list_ = platform::open_path(dir_ / "list.txt", platform::OpenMode::kRead);
+    EXPECT_GE(list_, 0);
     WorkingDir cwd(dir_.path());
-    WalkContext walk = make_walk_context(ctx_, &consumer_);
-    return read_file_list(walk, ctx_.file_list);
+    WalkContext walk{options_, lists_, fs_, clock_, skip_set_, counts_, &consumer_};
+    return read_file_list(walk, list_);
   }
   using Listed = std::vector<std::pair<std::string, std::string>>;
 
   ScratchDir dir_;
   RecordingFileSystem fs_;
-  RunContext ctx_;
-  std::string out_, err_, report_;
+  WalkOptions options_;
+  RunLists lists_;
+  FixedClock clock_;
+  std::vector<platform::FileIdentity> skip_set_;
+  WalkCounts counts_;
+  int list_ = -1;
   test::RecordingConsumer consumer_{fs_};
 };
 
@@ -95,7 +97,6 @@ TEST_F(FileListTest, LinesBecomeDirectoryAndName) {
                  {"/mail/", "last.eml"}};
   EXPECT_EQ(fs_.looked_up, want);
   EXPECT_EQ(fs_.closed, static_cast<int>(fs_.opened.size()));
-  EXPECT_EQ(out_ + err_ + report_, "");
 }
 
 TEST_F(FileListTest, EmptyLineEndsTheList) {
@@ -125,7 +126,7 @@ TEST_F(FileListTest, SixteenBitListYieldsNoUsablePath) {
 }
 
 TEST_F(FileListTest, OwnReportIsPassedOverAndDirectoriesReachTheDispatch) {
-  ctx_.skip_set = {{7, 42}};
+  skip_set_ = {{7, 42}};
   read_list("/out/report.txt\n/mail/\n/mail\n/missing/x.eml\n");
   // The trailing "/" leaves no name; "/mail" is a name in "/".
   EXPECT_EQ(fs_.opened, (std::vector<std::string>{"/out/", "/", "/missing/"}));

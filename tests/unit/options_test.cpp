@@ -19,50 +19,40 @@ std::string cwd_path(const std::string& name) {
 TEST(Options, DefaultsWithoutOptions) {
   ParsedRun r;
   EXPECT_EQ(r.parse({"/tmp"}), -1);
-  EXPECT_EQ(r.s().delimiter, '|');
-  EXPECT_EQ(r.s().quote_fields, 0);
-  EXPECT_EQ(r.s().recurse, 1);
-  EXPECT_EQ(r.s().name_width, 32);
-  EXPECT_EQ(r.s().output_mode, 0);
-  EXPECT_EQ(r.s().accounting_on, 0);
-  ASSERT_EQ(r.ctx.lists.name_patterns.size(), 1u);
-  EXPECT_EQ(r.ctx.lists.name_patterns[0], "*.*");
-  EXPECT_EQ(r.ctx.lists.roots, std::vector<std::string>{"/tmp"});
+  EXPECT_EQ(r.c.report.delimiter, '|');
+  EXPECT_FALSE(r.c.report.quoted);
+  EXPECT_TRUE(r.c.walk.recurse);
+  EXPECT_EQ(r.c.report.target, ReportTarget::kStandardOutput);
+  EXPECT_FALSE(r.ctx.accounting_log.is_open());
+  ASSERT_EQ(r.c.lists.name_patterns.size(), 1u);
+  EXPECT_EQ(r.c.lists.name_patterns[0], "*.*");
+  EXPECT_EQ(r.c.lists.roots, std::vector<std::string>{"/tmp"});
   EXPECT_EQ(r.out + r.err, "");
 }
 
 TEST(Options, GroupedLettersTogglesAndPlusForms) {
   ParsedRun twice;
   twice.parse({"-r", "-r"});
-  EXPECT_EQ(twice.s().recurse, 1);
+  EXPECT_TRUE(twice.c.walk.recurse);
   ParsedRun grouped;
   grouped.parse({"-ra"});
-  EXPECT_EQ(grouped.s().recurse, 0);
-  EXPECT_EQ(grouped.s().append_output, 1);
+  EXPECT_FALSE(grouped.c.walk.recurse);
+  EXPECT_TRUE(grouped.c.report.append);
   ParsedRun plus;
   plus.parse({"-a", "-r", "+ar"});
-  EXPECT_EQ(plus.s().append_output, 0);
-  EXPECT_EQ(plus.s().recurse, 1);
-  ParsedRun toggles;
-  toggles.parse({"-m", "-n", "-N", "-P", "-R", "-z", "-c"});
-  EXPECT_EQ(toggles.s().military_time, 0);
-  EXPECT_EQ(toggles.s().name_only, 1);  // toggled on by -n, set by -N
-  EXPECT_EQ(toggles.s().path_only, 1);
-  EXPECT_EQ(toggles.s().pause_on, 1);
-  EXPECT_EQ(toggles.s().reset_access, 1);
-  EXPECT_EQ(toggles.s().zulu_time, 1);
-  EXPECT_EQ(toggles.s().crc_on, 1);
-  ParsedRun plus_forms;
-  plus_forms.parse({"-mnN", "+mnN"});
-  EXPECT_EQ(plus_forms.s().military_time, 1);
-  EXPECT_EQ(plus_forms.s().name_only, 0);
-  EXPECT_EQ(plus_forms.s().path_only, 0);
+  EXPECT_FALSE(plus.c.report.append);
+  EXPECT_TRUE(plus.c.walk.recurse);
+  // Letters without effect here are accepted in either form.
+  ParsedRun accepted;
+  EXPECT_EQ(accepted.parse({"-mnNPR", "+mnNPR", "-z"}), -1);
+  EXPECT_TRUE(accepted.c.walk.utc_times);
+  EXPECT_EQ(accepted.out + accepted.err, "");
 }
 
 TEST(Options, UnknownLetterInGroupAppliesEarlierLettersThenStops) {
   ParsedRun r;
   EXPECT_EQ(r.parse({"-rk"}), 6);
-  EXPECT_EQ(r.s().recurse, 0);
+  EXPECT_FALSE(r.c.walk.recurse);
   // Standard output is not a terminal here, so the message goes to stderr.
   EXPECT_EQ(r.err.rfind("\nIllegal option k\n", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(kOptionReason), std::string::npos);
@@ -75,36 +65,25 @@ TEST(Options, UnknownLetterInGroupAppliesEarlierLettersThenStops) {
 }
 
 TEST(Options, TimeLetter) {
-  ParsedRun tcr;
-  tcr.parse({"-tcr"});
-  EXPECT_EQ(tcr.s().time_letter, 'c');
-  EXPECT_EQ(tcr.s().time_letter_set, 0);
-  EXPECT_EQ(tcr.s().recurse, 0);
-  ParsedRun upper;
-  upper.parse({"-tC"});
-  EXPECT_EQ(upper.s().time_letter, 'c');
-  EXPECT_EQ(upper.s().time_letter_set, 1);
-  ParsedRun three;
-  three.parse({"-t3"});
-  EXPECT_EQ(three.s().time_letter, '3');
-  EXPECT_EQ(three.s().all_times, 1);
-  ParsedRun separate;
-  separate.parse({"-t", "Access", "-r"});
-  EXPECT_EQ(separate.s().time_letter, 'a');
-  EXPECT_EQ(separate.s().recurse, 0);
+  struct Case {
+    std::vector<std::string> args;
+    char letter;
+    bool recurse;
+  };
+  const Case cases[] = {
+      {{"-tcr"}, 'c', false},  // the letters after an attached value are options
+      {{"-tC"}, 'c', true},   {{"-t3"}, '3', true},       {{"-t", "Access", "-r"}, 'a', false},
+      {{"-TA"}, 'a', true},   {{"-tc", "+t"}, 'w', true},
+  };
+  for (const Case& c : cases) {
+    ParsedRun r;
+    EXPECT_EQ(r.parse(c.args), -1) << c.args[0];
+    EXPECT_EQ(r.c.walk.age.time_letter, c.letter) << c.args[0];
+    EXPECT_EQ(r.c.walk.recurse, c.recurse) << c.args[0];
+  }
   ParsedRun zero;
   zero.parse({"-z", "-t0"});
-  EXPECT_EQ(zero.s().zulu_time, 0);
-  EXPECT_EQ(zero.s().military_time, 0);
-  EXPECT_EQ(zero.s().all_times, 0);
-  ParsedRun reverse;
-  reverse.parse({"-TA"});
-  EXPECT_EQ(reverse.s().reverse_on, 1);
-  EXPECT_EQ(reverse.s().time_letter, 'a');
-  ParsedRun off;
-  off.parse({"-tc", "+t"});
-  EXPECT_EQ(off.s().time_letter, 'w');
-  EXPECT_EQ(off.s().military_time, 0);
+  EXPECT_FALSE(zero.c.walk.utc_times);
   ParsedRun missing;
   EXPECT_EQ(missing.parse({"-t"}), 6);
   EXPECT_EQ(missing.err, kOptionReason);
@@ -113,54 +92,58 @@ TEST(Options, TimeLetter) {
 TEST(Options, AttributeMasks) {
   ParsedRun remove;
   remove.parse({"-q-rh"});
-  EXPECT_EQ(remove.s().change_attributes, 1);
-  EXPECT_EQ(remove.s().attr_remove_mask, 0x3u);
-  EXPECT_EQ(remove.s().attr_add_mask, 0u);
-  EXPECT_EQ(remove.s().recurse, 1);  // "r" was an attribute letter here
+  EXPECT_TRUE(remove.c.walk.attributes.on);
+  EXPECT_EQ(remove.c.walk.attributes.removed, 0x3u);
+  EXPECT_EQ(remove.c.walk.attributes.added, 0u);
+  EXPECT_TRUE(remove.c.walk.recurse);  // "r" was an attribute letter here
   ParsedRun add;
   add.parse({"-q+a"});
-  EXPECT_EQ(add.s().attr_add_mask, 0x20u);
+  EXPECT_EQ(add.c.walk.attributes.added, 0x20u);
   ParsedRun plain;
   plain.parse({"-qr"});
-  EXPECT_EQ(plain.s().change_attributes, 1);
-  EXPECT_EQ(plain.s().attr_add_mask | plain.s().attr_remove_mask, 0u);
-  EXPECT_EQ(plain.s().recurse, 0);
+  EXPECT_TRUE(plain.c.walk.attributes.on);
+  EXPECT_EQ(plain.c.walk.attributes.added | plain.c.walk.attributes.removed, 0u);
+  EXPECT_FALSE(plain.c.walk.recurse);
   ParsedRun all;
   all.parse({"-q+RSE", "-q+n"});
-  EXPECT_EQ(all.s().attr_add_mask, 0u);
-  EXPECT_EQ(all.s().attr_remove_mask, 0x4023u);
+  EXPECT_EQ(all.c.walk.attributes.added, 0u);
+  EXPECT_EQ(all.c.walk.attributes.removed, 0x4023u);
   ParsedRun zero;
   zero.parse({"-q-0S"});
-  EXPECT_EQ(zero.s().attr_remove_mask, 0x4027u);
+  EXPECT_EQ(zero.c.walk.attributes.removed, 0x4027u);
 }
 
 TEST(Options, Delimiter) {
   struct Case {
     std::vector<std::string> args;
     char delimiter;
-    int quote;
+    bool quote;
   };
   const Case cases[] = {
-      {{"-d", ","}, ',', 1},
-      {{"-d", "44"}, ',', 1},
-      {{"-d", "|"}, '|', 0},
-      {{"-d=;"}, ';', 0},
-      {{"-d;"}, ';', 0},
-      {{"-d", "09"}, '\t', 0},
-      {{"-d", "9"}, '9', 0},
-      {{"-d", "=", "-r"}, '=', 0},
-      {{"-d", "300"}, static_cast<char>(300 & 0xFF), 1},  // low byte 44
+      {{"-d", ","}, ',', true},
+      {{"-d", "44"}, ',', true},
+      {{"-d", "|"}, '|', false},
+      {{"-d=;"}, ';', false},
+      {{"-d;"}, ';', false},
+      {{"-d", "09"}, '\t', false},
+      {{"-d", "9"}, '9', false},
+      {{"-d", "=", "-r"}, '=', false},
+      {{"-d", "300"}, static_cast<char>(300 & 0xFF), true},  // low byte 44
   };
   for (const Case& c : cases) {
     ParsedRun r;
     EXPECT_EQ(r.parse(c.args), -1) << c.args[0];
-    EXPECT_EQ(r.s().delimiter, c.delimiter) << c.args.back();
-    EXPECT_EQ(r.s().quote_fields, c.quote) << c.args.back();
-    EXPECT_EQ(r.s().delimiter_set, 1);
+    EXPECT_EQ(r.c.report.delimiter, c.delimiter) << c.args.back();
+    EXPECT_EQ(r.c.report.quoted, c.quote) << c.args.back();
+    // The capture rules see the delimiter of the delimited report.
+    EXPECT_EQ(r.c.scan.delimiter, c.delimiter) << c.args.back();
   }
   ParsedRun comma_then_pipe;
   comma_then_pipe.parse({"-d,", "-d|"});
-  EXPECT_EQ(comma_then_pipe.s().quote_fields, 1);  // a later pipe leaves quoting on
+  EXPECT_TRUE(comma_then_pipe.c.report.quoted);  // a later pipe leaves quoting on
+  ParsedRun structured;
+  structured.parse({"-d;", "--format=csv"});
+  EXPECT_EQ(structured.c.scan.delimiter, '|');  // the structured rows are made from "|" rows
   ParsedRun missing;
   EXPECT_EQ(missing.parse({"-d"}), 6);
   ParsedRun dash;
@@ -170,22 +153,38 @@ TEST(Options, Delimiter) {
 TEST(Options, OutputFile) {
   ParsedRun keyword;
   keyword.parse({"-a", "-o", "STDOUT"});
-  EXPECT_EQ(keyword.s().output_mode, -1);
-  EXPECT_EQ(keyword.s().append_output, 0);
-  EXPECT_EQ(keyword.s().output_path, "");
+  EXPECT_EQ(keyword.c.report.target, ReportTarget::kStandardOutputByName);
+  EXPECT_FALSE(keyword.c.report.append);
+  EXPECT_EQ(keyword.c.report.path, "");
   ParsedRun append;
   append.parse({"-O", "report.txt"});
-  EXPECT_EQ(append.s().append_output, 1);
-  EXPECT_EQ(append.s().output_mode, 1);
-  EXPECT_EQ(append.s().output_path, cwd_path("report.txt"));
+  EXPECT_TRUE(append.c.report.append);
+  EXPECT_EQ(append.c.report.target, ReportTarget::kFile);
+  EXPECT_EQ(append.c.report.path, cwd_path("report.txt"));
   ParsedRun off;
   off.parse({"-O", "report.txt", "+O"});
-  EXPECT_EQ(off.s().append_output, 0);
-  EXPECT_EQ(off.s().output_mode, 0);
+  EXPECT_FALSE(off.c.report.append);
+  EXPECT_EQ(off.c.report.target, ReportTarget::kStandardOutput);
   ParsedRun attached;
   attached.parse({"-o/tmp/x/../rpt_YYMM.txt"});
-  EXPECT_EQ(attached.s().output_path, "/tmp/rpt_YYMM.txt");  // no mask after a "/"
-  EXPECT_EQ(attached.s().append_output, 0);
+  EXPECT_EQ(attached.c.report.path, "/tmp/rpt_YYMM.txt");  // no mask after a "/"
+  EXPECT_FALSE(attached.c.report.append);
+  // Masks are expanded as the name is read (clock: 2005-12-10 12:00 UTC).
+  ScopedTimeZone utc("UTC");
+  const std::pair<const char*, const char*> masks[] = {
+      {"-o/tmp/YYYYMMDD.txt", "/tmp/20051210.txt"},
+      {"-O/tmp/COMPUTERNAME.log", "/tmp/HOST.log"},
+      {"--output=/tmp/YYYYMMDD.txt", "/tmp/YYYYMMDD.txt"},
+  };
+  for (const auto& [arg, path] : masks) {
+    ParsedRun masked;
+    masked.ctx.computer_name_source = [](std::string& name) {
+      name = "HOST";
+      return true;
+    };
+    masked.parse({arg});
+    EXPECT_EQ(masked.c.report.path, path);
+  }
   ParsedRun missing;
   EXPECT_EQ(missing.parse({"-o"}), 6);
   ParsedRun dash;
@@ -194,22 +193,12 @@ TEST(Options, OutputFile) {
   EXPECT_EQ(too_long.parse({"-o", "/" + std::string(100000, 'x')}), 6);
 }
 
-TEST(Options, Width) {
-  ParsedRun wide;
-  wide.parse({"-W", "50"});
-  EXPECT_EQ(wide.s().width_style, 2);
-  EXPECT_EQ(wide.s().name_width, 50);
-  EXPECT_EQ(wide.s().variable_width, 0);
-  ParsedRun plus;
-  plus.parse({"+w"});
-  EXPECT_EQ(plus.s().width_style, 1);
-  EXPECT_EQ(plus.s().name_width, 32);
-  ParsedRun equal;
-  equal.parse({"-w=40"});
-  EXPECT_EQ(equal.s().name_width, 40);
-  ParsedRun huge;
-  huge.parse({"-w", std::string(100000, '9')});
-  EXPECT_EQ(huge.s().name_width, 2147483647);
+TEST(Options, WidthTakesAValueAndKeepsNothing) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"-W", "50"}, {"+w"}, {"-w=40"}, {"-w", std::string(100000, '9')}}) {
+    ParsedRun r;
+    EXPECT_EQ(r.parse(args), -1) << args[0];
+  }
   ParsedRun missing;
   EXPECT_EQ(missing.parse({"-w"}), 6);
 }
@@ -217,13 +206,13 @@ TEST(Options, Width) {
 TEST(Options, PathsPatternsAndOrder) {
   ParsedRun roots;
   roots.parse({"-p", "/tmp/a", "/b", "-f", "*.eml", "*.txt", "-r"});
-  EXPECT_EQ(roots.ctx.lists.roots, (std::vector<std::string>{"/tmp/a", "/b"}));
-  EXPECT_EQ(roots.ctx.lists.name_patterns, (std::vector<std::string>{"*.eml", "*.txt"}));
-  EXPECT_EQ(roots.s().recurse, 0);
+  EXPECT_EQ(roots.c.lists.roots, (std::vector<std::string>{"/tmp/a", "/b"}));
+  EXPECT_EQ(roots.c.lists.name_patterns, (std::vector<std::string>{"*.eml", "*.txt"}));
+  EXPECT_FALSE(roots.c.walk.recurse);
   ParsedRun leading;
   leading.parse({"/usr", "-r"});
-  EXPECT_EQ(leading.ctx.lists.roots, std::vector<std::string>{"/usr"});
-  EXPECT_EQ(leading.s().recurse, 0);
+  EXPECT_EQ(leading.c.lists.roots, std::vector<std::string>{"/usr"});
+  EXPECT_FALSE(leading.c.walk.recurse);
 
   ParsedRun slash;
   EXPECT_EQ(slash.parse({"-f", "*.eml", "/r"}), 6);
@@ -246,24 +235,24 @@ TEST(Options, PathsPatternsAndOrder) {
 TEST(Options, IniSwitchArgument) {
   ParsedRun last;
   EXPECT_EQ(last.parse({"-r", "-.ini"}), -1);
-  EXPECT_EQ(last.s().recurse, 0);
+  EXPECT_FALSE(last.c.walk.recurse);
   ParsedRun middle;
   EXPECT_EQ(middle.parse({"-.ini", "-a"}), -1);
-  EXPECT_EQ(middle.s().append_output, 1);
+  EXPECT_TRUE(middle.c.report.append);
   // The argument after it is read from its second character, whatever the first.
   ParsedRun any_first;
   EXPECT_EQ(any_first.parse({"-.ini", "xr"}), -1);
-  EXPECT_EQ(any_first.s().recurse, 0);
+  EXPECT_FALSE(any_first.c.walk.recurse);
 }
 
 TEST(Options, Exclusions) {
   ParsedRun both;
   both.parse({"-x", "*.BAK", "--exclude=*.TMP"});
-  EXPECT_EQ(both.s().exclusions_on, 1);
-  EXPECT_EQ(both.ctx.lists.exclusions, (std::vector<std::string>{"*.BAK", "*.TMP"}));
+  EXPECT_TRUE(both.c.walk.exclusions_on);
+  EXPECT_EQ(both.c.lists.exclusions, (std::vector<std::string>{"*.BAK", "*.TMP"}));
   ParsedRun restarted;
   restarted.parse({"--exclude=*.TMP", "-x", "*.BAK"});
-  EXPECT_EQ(restarted.ctx.lists.exclusions, std::vector<std::string>{"*.BAK"});
+  EXPECT_EQ(restarted.c.lists.exclusions, std::vector<std::string>{"*.BAK"});
   ParsedRun usage;
   EXPECT_EQ(usage.parse({"-x", "-r"}), 6);
   EXPECT_NE(usage.err.find("[RECURSE=[ON|OFF]]"), std::string::npos);
@@ -271,13 +260,13 @@ TEST(Options, Exclusions) {
 }
 
 TEST(Options, NoteDateLetters) {
-  Settings s;
-  note_date_letters(s, "10-20-2005W");
-  EXPECT_EQ(s.date_letter_w, 'w');
-  EXPECT_EQ(s.date_letter_a, 0);
-  note_date_letters(s, "Ac");
-  EXPECT_EQ(s.date_letter_a, 'a');
-  EXPECT_EQ(s.date_letter_c, 'c');
+  AgeFilter age;
+  note_date_letters(age, "10-20-2005W");
+  EXPECT_TRUE(age.write_marked);
+  EXPECT_FALSE(age.access_marked);
+  note_date_letters(age, "Ac");
+  EXPECT_TRUE(age.access_marked);
+  EXPECT_TRUE(age.creation_marked);
 }
 
 }  // namespace

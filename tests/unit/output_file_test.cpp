@@ -9,6 +9,7 @@
 #include "app/run_context.h"
 #include "app/run_sequence.h"
 #include "app/terminate.h"
+#include "config/output_mask.h"
 #include "unit/scratch_dir.h"
 
 namespace mailsift {
@@ -113,14 +114,14 @@ class ReportOutputTest : public ::testing::Test {
 TEST_F(ReportOutputTest, CreateTruncatesAndAppendKeeps) {
   const std::string path = dir_ / "report.txt";
   write_bytes(path, "old rows\n");
-  ctx_.settings.output_mode = 1;
-  ctx_.settings.output_path = path;
+  ctx_.report_options.target = ReportTarget::kFile;
+  ctx_.report_options.path = path;
   open_report_output(ctx_);
   ctx_.report.write("new");
   EXPECT_TRUE(ctx_.report.close());
   EXPECT_EQ(read_bytes(path), "new");
 
-  ctx_.settings.append_output = 1;
+  ctx_.report_options.append = true;
   open_report_output(ctx_);
   ctx_.report.write("+more");
   EXPECT_TRUE(ctx_.report.close());
@@ -128,21 +129,21 @@ TEST_F(ReportOutputTest, CreateTruncatesAndAppendKeeps) {
 }
 
 TEST_F(ReportOutputTest, StdoutKeywordAndAppendWithoutFile) {
-  ctx_.settings.output_mode = -1;
-  ctx_.settings.append_output = 1;
+  ctx_.report_options.target = ReportTarget::kStandardOutputByName;
+  ctx_.report_options.append = true;
   open_report_output(ctx_);
   ctx_.report.write("row");
   EXPECT_EQ(report_, "row");
 
-  ctx_.settings.output_mode = 0;
+  ctx_.report_options.target = ReportTarget::kStandardOutput;
   EXPECT_EQ(end_code(open_report_output), kIllegalOption);
   EXPECT_NE(err_.find("\n\tNeed output file name if -a is chosen\n"), std::string::npos);
   EXPECT_NE(err_.find("ILLEGAL or INCOMPLETE OPTION"), std::string::npos);
 }
 
 TEST_F(ReportOutputTest, UnwritableDestinationsEndWithOutputFileStatus) {
-  ctx_.settings.output_mode = 1;
-  ctx_.settings.output_path = dir_ / "missing/report.txt";
+  ctx_.report_options.target = ReportTarget::kFile;
+  ctx_.report_options.path = dir_ / "missing/report.txt";
   EXPECT_EQ(end_code(open_report_output), kOutputFile);
   EXPECT_EQ(err_.rfind("\ncan't create output file " + (dir_ / "missing/report.txt") + "\n", 0), 0u)
       << err_;
@@ -150,8 +151,8 @@ TEST_F(ReportOutputTest, UnwritableDestinationsEndWithOutputFileStatus) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "missing"));
 
   err_.clear();
-  ctx_.settings.append_output = 1;
-  ctx_.settings.output_path = dir_.path();  // a directory
+  ctx_.report_options.append = true;
+  ctx_.report_options.path = dir_.path();  // a directory
   EXPECT_EQ(end_code(open_report_output), kOutputFile);
   EXPECT_EQ(err_.rfind("\ncan't open output file " + dir_.path() + "\n", 0), 0u) << err_;
 }
@@ -162,21 +163,41 @@ TEST_F(ReportOutputTest, ReadOnlyDirectoryLosesNothing) {
   std::filesystem::create_directory(locked);
   write_bytes(locked + "/report.txt", "kept");
   std::filesystem::permissions(locked + "/report.txt", std::filesystem::perms::owner_read);
-  ctx_.settings.output_mode = 1;
-  ctx_.settings.output_path = locked + "/report.txt";
+  ctx_.report_options.target = ReportTarget::kFile;
+  ctx_.report_options.path = locked + "/report.txt";
   EXPECT_EQ(end_code(open_report_output), kOutputFile);
   EXPECT_EQ(read_bytes(locked + "/report.txt"), "kept");
   std::filesystem::permissions(
       locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  ctx_.settings.output_path = locked + "/new.txt";
+  ctx_.report_options.path = locked + "/new.txt";
   EXPECT_EQ(end_code(open_report_output), kOutputFile);
   EXPECT_FALSE(std::filesystem::exists(locked + "/new.txt"));
 }
 
-TEST_F(ReportOutputTest, HeaderRowExceptForAFileList) {
-  write_report_header(ctx_, false);
-  EXPECT_EQ(report_.rfind("Filename|Size|", 0), 0u);
+TEST_F(ReportOutputTest, HeaderRowOfTheFormatExceptForAFileList) {
+  struct Case {
+    ReportFormat format;
+    char delimiter;
+    bool quoted;
+    const char* holds;
+  };
+  const Case cases[] = {
+      {ReportFormat::kDelimited, '|', false, "|Forward (Prior Sent) Date(s)|"},
+      {ReportFormat::kDelimited, ',', true, "\",\"Forward Date\",\""},
+      // CSV has its own delimiter and line end, whatever the delimited report's.
+      {ReportFormat::kCsv, ';', false, "\",\"Recent IP\"\r\n"},
+  };
+  for (const Case& c : cases) {
+    report_.clear();
+    ctx_.report_options.format = c.format;
+    ctx_.report_options.delimiter = c.delimiter;
+    ctx_.report_options.quoted = c.quoted;
+    write_report_header(ctx_, false);
+    EXPECT_NE(report_.find(c.holds), std::string::npos) << report_;
+  }
+  // A file list's part of a delimited report has none.
   report_.clear();
+  ctx_.report_options.format = ReportFormat::kDelimited;
   write_report_header(ctx_, true);
   EXPECT_EQ(report_, "");
 }
@@ -184,7 +205,6 @@ TEST_F(ReportOutputTest, HeaderRowExceptForAFileList) {
 TEST_F(ReportOutputTest, FileListRunEndsWithoutSummary) {
   const std::string list = dir_ / "list.txt";
   write_bytes(list, "\n");
-  ctx_.settings.file_list_on = 1;
   ctx_.file_list = platform::open_path(list, platform::OpenMode::kRead);
   ASSERT_GE(ctx_.file_list, 0);
   RunEnd end = report_files(ctx_, {}, true);

@@ -252,7 +252,7 @@ TEST_F(ParallelScanTest, SameBytesAsOneThreadInEveryRowFormat) {
                                    {ReportFormat::kDelimited, '|', true},
                                    {ReportFormat::kCsv, '|', false},
                                    {ReportFormat::kJsonLines, '|', false}};
-  for (const ReportOptions format : formats) {
+  for (const ReportOptions& format : formats) {
     const Captured base = one_thread(format);
     ASSERT_EQ(base.accepted, set_->size());
     ASSERT_EQ(base.files, static_cast<std::int32_t>(set_->size()) - 1);  // all but one

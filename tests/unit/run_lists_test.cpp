@@ -77,7 +77,7 @@ TEST_F(RootsTest, ExclusionLists) {
   // "-x a" then "-x b": the second list replaces the first.
   ParsedRun replaced;
   replaced.parse({"-x", "a", "-x", "b"});
-  EXPECT_EQ(replaced.ctx.lists.exclusions, (Strings{"B"}));
+  EXPECT_EQ(replaced.c.lists.exclusions, (Strings{"B"}));
   // Only ASCII letters are upper-cased.
   add_exclusion(lists_, "b");
   add_exclusion(lists_, "caf\xC3\xA9*");
@@ -94,9 +94,9 @@ TEST(RunLists, AtMostEightyExclusions) {
   for (int i = 0; i < 80; ++i) args.push_back("*." + std::to_string(i));
   ParsedRun eighty;
   EXPECT_EQ(eighty.parse(args), -1);
-  EXPECT_EQ(eighty.ctx.lists.exclusions.size(), 80u);
-  EXPECT_TRUE(is_excluded(eighty.ctx.lists.exclusions, "m.79"));
-  EXPECT_TRUE(is_excluded(eighty.ctx.lists.exclusions, "m.0"));
+  EXPECT_EQ(eighty.c.lists.exclusions.size(), 80u);
+  EXPECT_TRUE(is_excluded(eighty.c.lists.exclusions, "m.79"));
+  EXPECT_TRUE(is_excluded(eighty.c.lists.exclusions, "m.0"));
   EXPECT_EQ(eighty.err, "");
 
   args.push_back("*.80");

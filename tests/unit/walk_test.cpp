@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/run_context.h"
 #include "config/run_lists.h"
-#include "config/settings.h"
 #include "platform/platform.h"
 #include "unit/fake_file_system.h"
 #include "unit/recording_consumer.h"
+#include "unit/scratch_dir.h"
 
 namespace mailsift {
 namespace {
@@ -19,11 +18,6 @@ using Paths = std::vector<std::string>;
 
 class WalkTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ctx_.attach_test_streams(&out_, &err_, &report_);
-    ctx_.fs = &fs_;
-    apply_program_defaults(ctx_.settings);
-  }
   void TearDown() override { platform::set_interrupted(false); }
 
   // Walks every root of the list as the run sequence does.
@@ -32,18 +26,23 @@ class WalkTest : public ::testing::Test {
     EXPECT_EQ(fs_.open_handles(), 0);
   }
   Stop walk_root(const std::string& root) {
-    WalkContext walk = make_walk_context(ctx_, counting_ ? nullptr : &consumer_);
-    walk.measure_paths = ctx_.settings.auto_width != 0;
+    WalkContext walk{
+        options_, lists_, fs_, clock_, skip_set_, counts_, counting_ ? nullptr : &consumer_};
+    walk.measure_paths = measure_paths_;
     const Stop stop = walk_directory(walk, root);
     EXPECT_EQ(walk.depth, 0);
     seen_ = consumer_.paths;
     return stop;
   }
-  void patterns(const Paths& list) { ctx_.lists.name_patterns = list; }
+  void patterns(const Paths& list) { lists_.name_patterns = list; }
 
   test::FakeFileSystem fs_;
-  RunContext ctx_;
-  std::string out_, err_, report_;
+  WalkOptions options_;
+  RunLists lists_;
+  testing_support::FixedClock clock_;
+  std::vector<platform::FileIdentity> skip_set_;
+  WalkCounts counts_;
+  bool measure_paths_ = false;
   Paths seen_;
   test::RecordingConsumer consumer_{fs_};
   bool counting_ = false;
@@ -60,7 +59,7 @@ TEST_F(WalkTest, SubdirectoriesBeforeFilesInNameOrder) {
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/a/deep/z.eml", "/r/a/x.eml", "/r/Z/w.eml", "/r/B.eml", "/r/y.eml",
                           "/r/_c.eml"}));
-  EXPECT_EQ(ctx_.counts.dir_count, 3);
+  EXPECT_EQ(counts_.dir_count, 3);
   EXPECT_EQ(consumer_.files, 6);
 }
 
@@ -73,21 +72,21 @@ TEST_F(WalkTest, DirectoryCounts) {
   fs_.add_file("/bare/m.eml");
   patterns({"*.*"});
   walk({"/r"});
-  EXPECT_EQ(ctx_.counts.dir_count, 5);
-  ctx_.counts.dir_count = 0;
+  EXPECT_EQ(counts_.dir_count, 5);
+  counts_.dir_count = 0;
   walk({"/bare"});
-  EXPECT_EQ(ctx_.counts.dir_count, 0);
+  EXPECT_EQ(counts_.dir_count, 0);
 
   // Recursion off: the files of each root only, one directory per root.
-  ctx_.counts.dir_count = 0;
+  counts_.dir_count = 0;
   consumer_.paths.clear();
   seen_.clear();
   fs_.add_file("/r/top.eml");
   fs_.add_file("/r/one/inner.eml");
-  ctx_.settings.recurse = 0;
+  options_.recurse = false;
   walk({"/r", "/bare"});
   EXPECT_EQ(seen_, (Paths{"/r/top.eml", "/bare/m.eml"}));
-  EXPECT_EQ(ctx_.counts.dir_count, 2);
+  EXPECT_EQ(counts_.dir_count, 2);
 }
 
 TEST_F(WalkTest, EveryPatternIsItsOwnPass) {
@@ -101,7 +100,7 @@ TEST_F(WalkTest, EveryPatternIsItsOwnPass) {
   // old.eml is a directory: walked, never dispatched itself.
   EXPECT_EQ(seen_, (Paths{"/r/old.eml/kept.eml", "/r/old.eml/kept.eml", "/r/a.eml", "/r/C.EML",
                           "/r/a.eml", "/r/b.txt", "/r/C.EML", "/r/README"}));
-  EXPECT_EQ(ctx_.counts.dir_count, 1);
+  EXPECT_EQ(counts_.dir_count, 1);
   EXPECT_EQ(consumer_.files, 8);
 }
 
@@ -111,19 +110,19 @@ TEST_F(WalkTest, DepthLimit) {
   fs_.add_file("/r/a/b/3.eml");
   fs_.add_file("/r/a/b/c/4.eml");
   patterns({"*.*"});
-  ctx_.settings.max_level = 3;  // depths 1 and 2
+  options_.depth_limit = 3;  // depths 1 and 2
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/a/2.eml", "/r/1.eml"}));
   // b was found, so it counts, though the limit kept the walk out of it.
-  EXPECT_EQ(ctx_.counts.dir_count, 2);
+  EXPECT_EQ(counts_.dir_count, 2);
 
   consumer_.paths.clear();
   seen_.clear();
-  ctx_.counts.dir_count = 0;
-  ctx_.settings.max_level = 1;  // a limit of 0 walks nothing
+  counts_.dir_count = 0;
+  options_.depth_limit = 1;  // a depth limit of 0 walks nothing
   walk({"/r"});
   EXPECT_TRUE(seen_.empty());
-  EXPECT_EQ(ctx_.counts.dir_count, 0);
+  EXPECT_EQ(counts_.dir_count, 0);
 }
 
 TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
@@ -131,12 +130,12 @@ TEST_F(WalkTest, ExclusionsApplyOnlyWhenSwitchedOn) {
   fs_.add_file("/r/b.TMP");
   fs_.add_file("/r/c.eml");
   patterns({"*.*"});
-  add_exclusion(ctx_.lists, "*.tmp");
+  add_exclusion(lists_, "*.tmp");
   walk({"/r"});
   EXPECT_EQ(seen_.size(), 3u);
   consumer_.paths.clear();
   seen_.clear();
-  ctx_.settings.exclusions_on = 1;
+  options_.exclusions_on = true;
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/c.eml"}));
 }
@@ -159,7 +158,7 @@ TEST_F(WalkTest, LinksDanglingEntriesAndSpecialFiles) {
   EXPECT_EQ(seen_, (Paths{"/r/a/m.eml", "/r/b/m.eml", "unreadable /r/locked (Permission denied)",
                           "/r/gone.eml", "/r/self", "/r/z.eml"}));
   // a, a/loop, b, b/loop and the locked directory.
-  EXPECT_EQ(ctx_.counts.dir_count, 5);
+  EXPECT_EQ(counts_.dir_count, 5);
 }
 
 TEST_F(WalkTest, CountingPassTotals) {
@@ -167,40 +166,38 @@ TEST_F(WalkTest, CountingPassTotals) {
   fs_.add_file("/r/sub/caf\xC3\xA9.eml", 23);
   fs_.add_file("/r/x.tmp", 1000);
   patterns({"*.eml", "*.*"});
-  add_exclusion(ctx_.lists, "*.TMP");
-  ctx_.settings.exclusions_on = 1;
-  ctx_.settings.output_mode = 1;
-  ctx_.settings.auto_width = 1;
+  add_exclusion(lists_, "*.TMP");
+  options_.exclusions_on = true;
+  measure_paths_ = true;
   counting_ = true;
   walk({"/r"});
   EXPECT_TRUE(seen_.empty());
-  EXPECT_EQ(ctx_.counts.dir_count, 0);
+  EXPECT_EQ(counts_.dir_count, 0);
   // Each pattern counts its matches; exclusions do not apply here.
-  EXPECT_EQ(ctx_.counts.pre_count, 5u);
-  EXPECT_EQ(ctx_.counts.pre_bytes, 100 + 23 + 100 + 23 + 1000);
+  EXPECT_EQ(counts_.pre_count, 5u);
+  EXPECT_EQ(counts_.pre_bytes, 100 + 23 + 100 + 23 + 1000);
   // "/r/sub/" and "café.eml": 7 + 8 characters.
-  EXPECT_EQ(ctx_.counts.longest_path, 15u);
+  EXPECT_EQ(counts_.longest_path, 15u);
 
   counting_ = false;
   walk({"/r"});
   EXPECT_EQ(seen_,
             (Paths{"/r/sub/caf\xC3\xA9.eml", "/r/sub/caf\xC3\xA9.eml", "/r/a.eml", "/r/a.eml"}));
-  EXPECT_EQ(ctx_.counts.pre_count, 5u);
+  EXPECT_EQ(counts_.pre_count, 5u);
 }
 
 TEST_F(WalkTest, OwnOutputFilesAreNeverListed) {
   fs_.add_file("/r/report.txt", 10);
   fs_.add_file("/r/m.eml", 20);
   const platform::EntryInfo& report = fs_.facts("/r/report.txt");
-  ctx_.skip_set.push_back({report.device, report.inode});
+  skip_set_.push_back({report.device, report.inode});
   patterns({"*.*"});
   walk({"/r"});
   EXPECT_EQ(seen_, (Paths{"/r/m.eml"}));
   counting_ = true;
-  ctx_.settings.output_mode = 1;
   walk({"/r"});
-  EXPECT_EQ(ctx_.counts.pre_count, 1u);
-  EXPECT_EQ(ctx_.counts.pre_bytes, 20);
+  EXPECT_EQ(counts_.pre_count, 1u);
+  EXPECT_EQ(counts_.pre_bytes, 20);
 }
 
 TEST_F(WalkTest, RootsThatCannotBeOpenedAreSkipped) {
@@ -210,7 +207,7 @@ TEST_F(WalkTest, RootsThatCannotBeOpenedAreSkipped) {
   walk({"/missing", "/plainfile", "/", "/r"});
   // The file-system root is walked like any directory, with no doubled "/".
   EXPECT_EQ(seen_, (Paths{"/r/m.eml", "/plainfile", "/r/m.eml"}));
-  EXPECT_EQ(ctx_.counts.dir_count, 1);
+  EXPECT_EQ(counts_.dir_count, 1);
 }
 
 // A directory that cannot be read goes to the consumer in its place in the

@@ -32,8 +32,10 @@ file(GLOB WINDOWS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/win
 # case-sensitive roots), LF line ends in the log, a POSIX time-zone name, no
 # registry, or descriptors counted in /proc/self/fd.
 set(POSIX_ONLY_UNIT_CASES
+  ConfigActions.CarriedOutByTheRun
+  ConfigActions.InOrderAndNothingReadAfterAnEnd
   DateText.StandardTimeDuringDaylightSaving
-  EnvironmentSwitches.ResetDefaultsAndStartTime
+  EnvironmentSwitches.ValuesAsSetAndStartTime
   FileListTest.EmptyLineEndsTheList
   FileListTest.LinesBecomeDirectoryAndName
   FileListTest.LongLinesAndInterrupt
