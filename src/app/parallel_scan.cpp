@@ -196,6 +196,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     s.file.sequence = file.sequence;
     s.file.size = file.size;
     s.file.modified = file.modified;
+    s.file.write_time = file.write_time;
     s.file.file = std::exchange(file.file, -1);
     s.file.open_failed = file.open_failed;
     s.file.unreadable_directory = file.unreadable_directory;

@@ -57,7 +57,8 @@ void extra_argument(Draft& d, const std::string& argument) {
 }
 
 // The pattern "*.*" when none was given, the log asked for, the current
-// directory when no root was given; the scanner's view of the delimiter.
+// directory when no root was given; the scanner's view of the delimiter; the
+// digests the report shows.
 void complete(Draft& d) {
   if (d.lists.name_patterns.empty()) add_name_pattern(d.lists, "*.*");
   LogRequest request;
@@ -66,6 +67,7 @@ void complete(Draft& d) {
   if (request.path || request.split_path) d.add(OpenRequestedLog{std::move(request)});
   if (d.lists.roots.empty()) add_current_directory(d.lists);
   d.scan.delimiter = d.report.format == ReportFormat::kDelimited ? d.report.delimiter : '|';
+  d.report.digests = d.scan.digests;  // computed by the scanner, shown by the report
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "options/digest_request.h"
+
 namespace mailsift {
 
 enum class ReportFormat { kDelimited, kCsv, kJsonLines };
@@ -24,6 +26,10 @@ struct ReportOptions {
   // log is named after it).
   std::string path;
   bool append = false;
+  // The structured formats' fields beyond the columns: the message's number
+  // and offset in its mbox archive, and the digests asked for.
+  bool mbox_fields = false;
+  DigestRequest digests;
 };
 
 }  // namespace mailsift

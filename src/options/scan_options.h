@@ -1,18 +1,9 @@
 // What the scanner reads. Filled by configuration, then read only.
 #pragma once
 
-namespace mailsift {
+#include "options/digest_request.h"
 
-// The digests of a file's bytes asked for. "-c" and long "CRC" ask for
-// CRC-32 and withdraw SHA-1 and MD5; nothing else withdraws one.
-struct DigestRequest {
-  bool crc32 = false;
-  bool md5 = false;
-  bool sha1 = false;
-  bool sha256 = false;
-  bool sha384 = false;
-  bool sha512 = false;
-};
+namespace mailsift {
 
 struct ScanOptions {
   // The report's delimiter as the capture rules see it: a header that puts

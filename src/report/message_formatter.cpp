@@ -13,9 +13,8 @@ void MessageFormatter::header(std::string& out) const {
       append_header_row(out, DelimitedStyle{options_.delimiter, options_.quoted});
       return;
     case ReportFormat::kCsv:
-      append_csv_header(out);
-      return;
     case ReportFormat::kJsonLines:
+      structured_.header(out);
       return;
   }
 }
@@ -67,10 +66,8 @@ void MessageFormatter::format(const MessageRecord& record, MessageTexts& texts) 
                            record);
       return;
     case ReportFormat::kCsv:
-      append_csv_record(texts.row, shown, record, scratch_);
-      return;
     case ReportFormat::kJsonLines:
-      append_json_record(texts.row, shown, record, scratch_);
+      structured_.append(texts.row, shown, record);
       return;
   }
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "options/report_options.h"
+#include "report/structured_row.h"
 #include "util/message_record.h"
 #include "util/selected_file.h"
 
@@ -30,7 +31,8 @@ struct MessageTexts {
 
 class MessageFormatter {
  public:
-  explicit MessageFormatter(const ReportOptions& options) : options_(options) {}
+  explicit MessageFormatter(const ReportOptions& options)
+      : options_(options), structured_(options) {}
 
   // What a report starts with when it starts empty: the header row (without
   // a line end in the delimited report, whose rows begin with one), or
@@ -46,7 +48,7 @@ class MessageFormatter {
 
  private:
   ReportOptions options_;
-  std::string scratch_;
+  StructuredRow structured_;
 };
 
 }  // namespace mailsift

@@ -53,35 +53,104 @@ void append_csv_field(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
-// Calls emit(index, text) for each of the fourteen columns in order, with
-// the text the plain delimited row holds there.
-template <typename Emit>
-void for_each_column(std::string_view shown, const MessageRecord& record, std::string& scratch,
-                     Emit&& emit) {
-  const CapturedFields& f = record.fields;
-  emit(0, shown);
-  scratch.clear();
-  append_number(scratch, record.size);
-  emit(1, scratch);
-  scratch.clear();
-  append_modified(scratch, record.modified);
-  emit(2, scratch);
-  emit(3, f.from);
-  emit(4, f.to);
-  emit(5, f.cc);
-  emit(6, f.bcc);
-  emit(7, f.date);
-  scratch.clear();
-  append_parsed_date(scratch, f.parsed);
-  emit(8, scratch);
-  emit(9, f.forward_dates);
-  emit(10, f.subject);
-  emit(11, f.message_read);
-  emit(12, f.attachment_info);
-  emit(13, f.recent_ip);
-}
+// The names of the fields after the fourteen columns.
+constexpr const char* kMboxNames[] = {"mbox_message", "mbox_offset"};
+constexpr const char* kDigestNames[kDigestFields] = {"crc32",  "md5",    "sha1",
+                                                     "sha256", "sha384", "sha512"};
 
 }  // namespace
+
+StructuredRow::StructuredRow(const ReportOptions& options)
+    : json_(options.format == ReportFormat::kJsonLines),
+      mbox_fields_(options.mbox_fields),
+      digests_(options.digests) {
+  for (int i = 0; i < kColumns; ++i) names_.emplace_back(kColumnTitles[i]);
+  if (mbox_fields_) names_.insert(names_.end(), std::begin(kMboxNames), std::end(kMboxNames));
+  for (int i = 0; i < static_cast<int>(kDigestFields); ++i) {
+    if (digests_.at(i)) names_.emplace_back(kDigestNames[i]);
+  }
+  // The JSON keys, each with its quotes, the colon and the comma before it,
+  // made once (the names need no escapes).
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    keys_.push_back(std::string(i == 0 ? "{\"" : ",\"") + names_[i] + "\":");
+  }
+}
+
+template <typename Emit>
+void StructuredRow::for_each_field(std::string_view shown, const MessageRecord& record,
+                                   Emit&& emit) {
+  const CapturedFields& f = record.fields;
+  // The fourteen columns, each with the text the plain delimited row holds.
+  emit(FieldKind::kText, shown);
+  scratch_.clear();
+  append_number(scratch_, record.size);
+  emit(FieldKind::kText, scratch_);
+  scratch_.clear();
+  append_modified(scratch_, record.modified);
+  emit(FieldKind::kText, scratch_);
+  emit(FieldKind::kText, f.from);
+  emit(FieldKind::kText, f.to);
+  emit(FieldKind::kText, f.cc);
+  emit(FieldKind::kText, f.bcc);
+  emit(FieldKind::kText, f.date);
+  scratch_.clear();
+  append_parsed_date(scratch_, f.parsed);
+  emit(FieldKind::kText, scratch_);
+  emit(FieldKind::kText, f.forward_dates);
+  emit(FieldKind::kText, f.subject);
+  emit(FieldKind::kText, f.message_read);
+  emit(FieldKind::kText, f.attachment_info);
+  emit(FieldKind::kText, f.recent_ip);
+  if (mbox_fields_) {
+    scratch_.clear();
+    append_number(scratch_, record.mbox_message);
+    emit(FieldKind::kNumber, scratch_);
+    scratch_.clear();
+    append_number(scratch_, record.mbox_offset);
+    emit(FieldKind::kNumber, scratch_);
+  }
+  for (int i = 0; i < static_cast<int>(kDigestFields); ++i) {
+    if (!digests_.at(i)) continue;
+    if (record.digests_whole) {
+      emit(FieldKind::kText, record.digests[static_cast<std::size_t>(i)]);
+    } else {
+      emit(FieldKind::kNull, std::string_view());
+    }
+  }
+}
+
+void StructuredRow::header(std::string& out) const {
+  if (json_) return;
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (i > 0) out.push_back(',');
+    append_csv_field(out, names_[i]);
+  }
+  out.append("\r\n");
+}
+
+void StructuredRow::append(std::string& out, std::string_view shown, const MessageRecord& record) {
+  std::size_t i = 0;
+  if (json_) {
+    for_each_field(shown, record, [&](FieldKind kind, std::string_view text) {
+      out.append(keys_[i++]);
+      if (kind == FieldKind::kText) {
+        append_json_string(out, text);
+      } else if (kind == FieldKind::kNumber) {
+        out.append(text);
+      } else {
+        out.append("null");
+      }
+    });
+    out.append("}\n");
+    return;
+  }
+  // An absent value is an empty field, without quotes.
+  for_each_field(shown, record, [&](FieldKind kind, std::string_view text) {
+    if (i++ > 0) out.push_back(',');
+    if (kind != FieldKind::kNull) append_csv_field(out, text);
+  });
+  out.append("\r\n");
+}
 
 void append_json_string(std::string& out, std::string_view text) {
   out.push_back('"');
@@ -131,41 +200,6 @@ void append_json_string(std::string& out, std::string_view text) {
     ++pos;
   }
   out.push_back('"');
-}
-
-void append_csv_header(std::string& out) {
-  for (int i = 0; i < kColumns; ++i) {
-    if (i > 0) out.push_back(',');
-    append_csv_field(out, kColumnTitles[i]);
-  }
-  out.append("\r\n");
-}
-
-void append_csv_record(std::string& out, std::string_view shown, const MessageRecord& record,
-                       std::string& scratch) {
-  for_each_column(shown, record, scratch, [&out](int i, std::string_view text) {
-    if (i > 0) out.push_back(',');
-    append_csv_field(out, text);
-  });
-  out.append("\r\n");
-}
-
-void append_json_record(std::string& out, std::string_view shown, const MessageRecord& record,
-                        std::string& scratch) {
-  // The keys, each with its quotes, the colon and the comma before it, made
-  // once (the titles need no escapes).
-  static const std::array<std::string, kColumns> keys = [] {
-    std::array<std::string, kColumns> made;
-    for (int i = 0; i < kColumns; ++i) {
-      made[static_cast<std::size_t>(i)] = std::string(i == 0 ? "{\"" : ",\"") + kColumnTitles[i] + "\":";
-    }
-    return made;
-  }();
-  for_each_column(shown, record, scratch, [&out](int i, std::string_view text) {
-    out.append(keys[static_cast<std::size_t>(i)]);
-    append_json_string(out, text);
-  });
-  out.append("}\n");
 }
 
 }  // namespace mailsift

@@ -1,7 +1,7 @@
 // The structured report formats: RFC 4180 CSV and JSON Lines, made from the
-// message record's fields. Each holds exactly the text of the delimited
-// report's fourteen columns (plain, delimiter "|"), so a CSV or JSON reader
-// always gets fourteen fields, whatever the messages hold.
+// message record's fields. Each begins with exactly the text of the
+// delimited report's fourteen columns (plain, delimiter "|"), so a CSV or
+// JSON reader always gets the same fields, whatever the messages hold.
 //
 // JSON strings must be Unicode: a byte that is not part of well-formed UTF-8
 // is written as the escape of the lone surrogate U+DC00 + byte ("\udc80" to
@@ -13,22 +13,44 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "options/report_options.h"
 #include "util/message_record.h"
 
 namespace mailsift {
 
-// The CSV header row: the column titles, quoted, and CR LF.
-void append_csv_header(std::string& out);
+// What a field holds: a JSON string, a JSON number, or nothing (JSON null,
+// an empty CSV field).
+enum class FieldKind { kText, kNumber, kNull };
 
-// One CSV record: every field quoted with its quotes doubled, CR LF at the
-// end. `shown` is the file name as the report shows it; `scratch` is reused
-// for the columns that are not stored as text.
-void append_csv_record(std::string& out, std::string_view shown, const MessageRecord& record,
-                       std::string& scratch);
+// The records of one structured format: the fourteen columns, then the
+// fields the run asks for, each named in the CSV header row and as a JSON
+// key. A new field is one name and one emit in for_each_field.
+class StructuredRow {
+ public:
+  explicit StructuredRow(const ReportOptions& options);
 
-// One JSON object keyed by the column titles, and a line feed.
-void append_json_record(std::string& out, std::string_view shown, const MessageRecord& record,
-                        std::string& scratch);
+  // The CSV header row (the names, quoted, and CR LF); nothing for JSON Lines.
+  void header(std::string& out) const;
+
+  // One record: a CSV line with every value quoted, its quotes doubled, and
+  // CR LF at the end, or a JSON object and a line feed. `shown` is the file
+  // name as the report shows it.
+  void append(std::string& out, std::string_view shown, const MessageRecord& record);
+
+ private:
+  // Calls emit(kind, text) for each field in order.
+  template <typename Emit>
+  void for_each_field(std::string_view shown, const MessageRecord& record, Emit&& emit);
+
+  bool json_;
+  bool mbox_fields_;
+  DigestRequest digests_;
+  std::vector<std::string> names_;
+  std::vector<std::string> keys_;
+  std::string scratch_;  // the text of a field that is not stored as text
+};
 
 // A JSON string literal of `text` (with the rule above for stray bytes).
 void append_json_string(std::string& out, std::string_view text);

@@ -8,6 +8,8 @@
 // storage, so after the first few messages no field allocates again.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -79,6 +81,42 @@ struct CapturedFields {
   }
 };
 
+// A text that may be absent, as distinct from empty. clear() keeps the
+// storage.
+struct OptionalText {
+  std::string text;
+  bool present = false;
+
+  void clear() {
+    text.clear();
+    present = false;
+  }
+};
+
+struct DecodedFields {
+  OptionalText message_id;  // unfolded and trimmed, angle brackets kept
+  OptionalText from_text;   // the rest decoded (see header_text.h)
+  OptionalText to_text;
+  OptionalText cc_text;
+  OptionalText subject_text;
+  OptionalText date_utc;      // "YYYY-MM-DDTHH:MM:SSZ"; absent when unparseable
+  std::string modified_utc;   // the same form
+  std::string maildir_flags;  // empty when the name has none
+
+  void clear() {
+    message_id.clear();
+    from_text.clear();
+    to_text.clear();
+    cc_text.clear();
+    subject_text.clear();
+    date_utc.clear();
+    modified_utc.clear();
+    maildir_flags.clear();
+  }
+};
+
+inline constexpr std::size_t kDigestFields = 6;
+
 // How reading the message ended.
 enum class ReadOutcome : std::uint8_t {
   kWhole,        // read to its end
@@ -96,8 +134,20 @@ struct MessageRecord {
   std::string path;            // the stored path (platform::display_path shows it)
   std::int64_t size = 0;
   ModTime modified;
+  std::uint64_t write_time = 0;  // the modification time as a file time (100 ns since 1601, UTC)
 
   CapturedFields fields;
+
+  // The structured formats' own fields: the decoded header fields, the place
+  // of a message in its mbox archive, and the digests of its bytes.
+  DecodedFields decoded;
+  std::uint32_t mbox_message = 0;  // its number, from 1; 0 when not a message of an mbox
+  std::int64_t mbox_offset = 0;    // the byte offset of its "From " line in the archive
+  // Lower-case hexadecimal, crc32, md5, sha1, sha256, sha384 and sha512 in
+  // that order, each when asked for; unknown (digests_whole false) for a
+  // message that was not read to its end.
+  std::array<std::string, kDigestFields> digests;
+  bool digests_whole = false;
 
   ReadOutcome outcome = ReadOutcome::kWhole;
   std::string read_error;  // why it could not be read (kReadFailed)
@@ -108,6 +158,10 @@ struct MessageRecord {
     path.assign(file.path);
     size = file.size;
     modified = file.modified;
+    write_time = file.write_time;
+    mbox_message = 0;
+    mbox_offset = 0;
+    digests_whole = false;
     outcome = ReadOutcome::kWhole;
     read_error.clear();
   }

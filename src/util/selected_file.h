@@ -23,6 +23,7 @@ struct SelectedFile {
   std::string path;            // the stored path (directory and name)
   std::int64_t size = 0;
   ModTime modified;
+  std::uint64_t write_time = 0;  // the same time as a file time (100 ns since 1601, UTC)
   // Open for reading through the file system (the scanner reads and closes
   // it), or -1: not a regular file, or one that could not be opened.
   int file = -1;

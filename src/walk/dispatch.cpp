@@ -96,6 +96,7 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
   selected.path.append(file_name);
   selected.size = info.size;
   selected.modified = modification_time(info, options.utc_times);
+  selected.write_time = info.write_time;
   open_selected(walk, dir, file_name, info, opened, selected);
   const Stop stop = walk.consumer->accept(selected);
   ++selected.sequence;
