@@ -2,7 +2,11 @@
 // Each scanning thread needs a workspace of its own; nothing else is shared.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
+
+#include "platform/digest.h"
 
 #include "scan/header_record.h"
 #include "util/text_reader.h"
@@ -10,10 +14,16 @@
 namespace mailsift {
 
 struct ScanWorkspace {
+  ScanWorkspace() = default;
+  // With a reader buffer of `reader_buffer` bytes (tests try odd sizes).
+  explicit ScanWorkspace(std::size_t reader_buffer) : reader(reader_buffer) {}
+
   TextReader reader;
   std::string line;   // the line in hand
   std::string ahead;  // a line read ahead by a capture rule
   HeaderRecord record;
+  platform::DigestSet digests;  // of the bytes read, when digests are asked for
+  std::vector<char> rest;       // what a scan leaves unread, read for the digests
 };
 
 }  // namespace mailsift

@@ -83,20 +83,20 @@ TEST_F(KernelFileSystemE2E, LinksIntoKernelFileSystemsAreCountedNotEntered) {
 }
 
 // The shared libraries this test process runs with: mailsift needs the same.
-std::set<std::string> mapped_libraries() {
+// The shared libraries `binary` loads, the loader included, as ldd lists them.
+std::set<std::string> libraries_of(const std::string& binary) {
   std::set<std::string> libs;
-  std::string maps = read_file("/proc/self/maps");
-  std::size_t start = 0;
-  while (start < maps.size()) {
-    std::size_t end = maps.find('\n', start);
-    if (end == std::string::npos) end = maps.size();
-    std::string line = maps.substr(start, end - start);
-    std::size_t slash = line.find('/');
-    if (slash != std::string::npos && line.find(".so", slash) != std::string::npos) {
-      libs.insert(line.substr(slash));
-    }
-    start = end + 1;
+  FILE* pipe = popen(("ldd '" + binary + "'").c_str(), "r");
+  if (pipe == nullptr) return libs;
+  char line[4096];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    std::string text(line);
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos) continue;
+    const std::size_t end = text.find_first_of(" \n(", slash);
+    libs.insert(text.substr(slash, end == std::string::npos ? end : end - slash));
   }
+  pclose(pipe);
   return libs;
 }
 
@@ -119,7 +119,7 @@ TEST_F(KernelFileSystemE2E, TypoSearchOfTheRootEnds) {
   write_file(root + "/home/mail/nonexistent", "Subject: found\n");
   namespace fs = std::filesystem;
   std::string loader;
-  for (const std::string& lib : mapped_libraries()) {
+  for (const std::string& lib : libraries_of(mailsift_binary())) {
     std::string name = fs::path(lib).filename().string();
     // Under the name the loader asks for: libstdc++.so.6.0.30 as libstdc++.so.6.
     const std::size_t so = name.find(".so.");

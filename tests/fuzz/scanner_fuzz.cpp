@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   StringSource source(text);
   const std::string row = row_of(whole, source, scan, report);
 
-  ScanWorkspace pieces{TextReader(buffer), {}, {}, {}};
+  ScanWorkspace pieces(buffer);
   TrickleSource trickle(text, step);
   FUZZ_CHECK(row == row_of(pieces, trickle, scan, report));
   return 0;

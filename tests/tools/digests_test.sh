@@ -45,6 +45,7 @@ run() {
 digest_lines() {
   python3 -c '
 import csv, io, json, sys
+csv.field_size_limit(sys.maxsize)
 names = ["crc32", "md5", "sha1", "sha256", "sha384", "sha512"]
 with open(sys.argv[2], "rb") as f:
     data = f.read().decode("utf-8", "surrogateescape")
@@ -79,14 +80,15 @@ run 11 "$scratch/tree" --format=csv "${all_six[@]}"
 digest_lines csv out.txt | LC_ALL=C sort >csv.txt
 diff jsonl.txt csv.txt || fail "the CSV report's digests differ from the JSON Lines report's"
 
-# Which settings ask for which digests: the keys after the fourteen columns.
+# Which settings ask for which digests: the digest keys of a record.
 check_keys() {  # expected keys (space-separated), then mailsift's arguments
   local want=$1
   shift
   run 0 "$scratch/tree/sub/deeper" --format=jsonl "$@"
   local got
   got=$(python3 -c 'import json, sys
-print(" ".join(list(json.loads(sys.stdin.readline()).keys())[14:]))' <out.txt)
+names = ["crc32", "md5", "sha1", "sha256", "sha384", "sha512"]
+print(" ".join(k for k in json.loads(sys.stdin.readline()) if k in names))' <out.txt)
   [ "$got" = "$want" ] || fail "$*: digest fields '$got', expected '$want'"
 }
 check_keys ""

@@ -232,5 +232,44 @@ TEST(ScanFileReads, TheWalksSizeSparesTheReadThatOnlyFindsTheEnd) {
   }
 }
 
+bool interrupt_at_once() {
+  return true;
+}
+
+// The digests cover every byte of the file, past a Ctrl-Z and in small
+// reads, and only a file read to its end gets them.
+TEST(ScanFileReads, DigestsOfTheWholeFileOrNone) {
+  const std::string text = std::string("Subject: s\n\x1a") + "tail after ctrl-z\n";
+  const struct {
+    std::size_t chunk;
+    InterruptCheck interrupted;
+    bool whole;
+  } cases[] = {{1 << 20, nullptr, true}, {3, nullptr, true}, {1 << 20, interrupt_at_once, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "chunk " << c.chunk);
+    ChunkedFileSystem fs;
+    fs.add_file("/m/a.eml", static_cast<std::int64_t>(text.size()), text);
+    fs.chunk = c.chunk;
+    const int dir = fs.open_directory("/m");
+    ScanWorkspace ws;
+    SelectedFile file;
+    file.path = "/m/a.eml";
+    file.size = static_cast<std::int64_t>(text.size());
+    file.file = fs.open_file(dir, "a.eml");
+    ScanOptions options;
+    options.digests.crc32 = options.digests.md5 = true;
+    MessageRecord record;
+    scan_file(ws, fs, file, options, record, c.interrupted);
+    EXPECT_EQ(record.fields.subject, c.whole ? "(#1:) Subject: s  " : "");
+    EXPECT_EQ(record.digests_whole, c.whole);
+    if (c.whole) {
+      // From Python's zlib.crc32 and hashlib.md5 over the same bytes.
+      EXPECT_EQ(record.digests[0], "922f7dc5");
+      EXPECT_EQ(record.digests[1], "eedf5be2e7c8680f0ebbb13165fe7cc6");
+    }
+    fs.close_directory(dir);
+  }
+}
+
 }  // namespace
 }  // namespace mailsift

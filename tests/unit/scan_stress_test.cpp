@@ -95,7 +95,7 @@ TEST(ScanStress, BinaryFileReadsTheSameInAnyBufferSize) {
   ScanWorkspace big_buffer;
   StringSource a(data);
   std::string row_a = scan(big_buffer, a);
-  ScanWorkspace small_buffer{TextReader(17), {}, {}, {}};
+  ScanWorkspace small_buffer(17);
   StringSource b(data);
   std::string row_b = scan(small_buffer, b);
   EXPECT_EQ(row_a, row_b);

@@ -81,13 +81,3 @@ add_test(NAME windows_unit_tests
   COMMAND mailsift_unit_tests --gtest_filter=-*Stress*:${POSIX_ONLY_FILTER})
 set_tests_properties(windows_unit_tests PROPERTIES LABELS unit)
 
-# The digests of the Windows build (BCrypt and the static zlib) against the
-# standard tools of this machine, over the same generated tree as on Linux.
-add_executable(mailsift_digest_probe ${CMAKE_CURRENT_SOURCE_DIR}/tools/digest_probe.cpp)
-target_link_libraries(mailsift_digest_probe PRIVATE mailsift_core)
-if(CMAKE_CROSSCOMPILING_EMULATOR)
-  add_test(NAME windows_digest_probe
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tools/digest_probe_test.sh
-            $<TARGET_FILE:mailsift_digest_probe> ${CMAKE_CROSSCOMPILING_EMULATOR})
-  set_tests_properties(windows_digest_probe PROPERTIES LABELS unit)
-endif()

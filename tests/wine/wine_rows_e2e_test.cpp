@@ -139,8 +139,11 @@ TEST_F(RowsE2E, StructuredFormatsAreTheLinuxBytes) {
   write_file(root_ + "/sub/c.eml",
              "To: t@x\nSubject: caf\xC3\xA9 \xFF\x01\nDate: Mon, 5 Aug 2013\n");
   write_file(root_ + "/sub/empty.eml", "");
+  // Digests of every byte, past a Ctrl-Z and a NUL: BCrypt and zlib on
+  // Windows must give what libcrypto and zlib give on Linux.
+  write_file(root_ + "/sub/z.eml", std::string("Subject: z\r\n\0\x1a after\r\n", 22));
   int minute = 0;
-  for (const char* name : {"/a,b.eml", "/sub/c.eml", "/sub/empty.eml"}) {
+  for (const char* name : {"/a,b.eml", "/sub/c.eml", "/sub/empty.eml", "/sub/z.eml"}) {
     set_mtime_local(root_ + name, 2013, 8, 5, 14, ++minute);
   }
   const std::string csv_root = windows_path(root_);
@@ -158,8 +161,12 @@ TEST_F(RowsE2E, StructuredFormatsAreTheLinuxBytes) {
                         {"--format=jsonl", false, json_root, "\\\\", "\"}\n"},
                         {"--format=jsonl", true, json_root, "\\\\", "\"}\n"}};
   for (const Case& c : cases) {
+    const std::vector<std::string> digests = {"--crc", "--md5",    "--sha1",
+                                              "--sha2", "--sha384", "--sha512"};
     std::vector<std::string> win_args = {csv_root, c.format};
     std::vector<std::string> lin_args = {root_, c.format};
+    win_args.insert(win_args.end(), digests.begin(), digests.end());
+    lin_args.insert(lin_args.end(), digests.begin(), digests.end());
     if (c.report_file) {
       win_args.insert(win_args.end(), {"-o", windows_path(dir_ + "/windows.out")});
       lin_args.insert(lin_args.end(), {"-o", dir_ + "/linux.out"});
@@ -173,6 +180,8 @@ TEST_F(RowsE2E, StructuredFormatsAreTheLinuxBytes) {
       lin.out = read_file(dir_ + "/linux.out");
     }
     EXPECT_EQ(win.out.find("\r\r"), std::string::npos) << c.format;
+    EXPECT_NE(lin.out.find("6a60dff9dd9efae259bbf8f6929f9a31e3bb7acf"), std::string::npos)
+        << "the SHA-1 of z.eml";
     EXPECT_EQ(lin.out.size() - lin.out.rfind(c.record_end), std::string(c.record_end).size())
         << c.format;
     EXPECT_EQ(linux_names(win.out, c.windows_root, root_, c.separator), lin.out)

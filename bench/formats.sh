@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# What the structured formats and the digests cost, in one run: over one tree,
+# with the default jobs, the plain report, `--format=jsonl`, `--format=jsonl
+# --sha2` and `--format=jsonl` with all six digests, RUNS times (default 9)
+# interleaved after a warming run of each; prints the medians and the ratios
+# to the plain report and to JSON Lines alone.
+#
+#   bench/formats.sh [TREE]
+#
+# Without TREE the benchmark tree of bench/run.sh is used (made once in
+# ${TMPDIR:-/tmp}/mailsift-bench-20000).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+src=$PWD
+build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
+runs=${RUNS:-9}
+
+scripts/ensure-tools.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target mailsift mailsift_make_tree >/dev/null
+
+tree=${1:-}
+if [ -z "$tree" ]; then
+  tree=${TMPDIR:-/tmp}/mailsift-bench-20000
+  if [ ! -f "$tree.made" ]; then
+    rm -rf "$tree"
+    "$build/mailsift_make_tree" "$tree" 20000
+    touch "$tree.made"
+  fi
+fi
+tree=$(cd "$tree" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+names=(plain jsonl sha2 all)
+declare -A args=(
+  [plain]=""
+  [jsonl]="--format=jsonl"
+  [sha2]="--format=jsonl --sha2"
+  [all]="--format=jsonl --crc --md5 --sha1 --sha2 --sha3 --sha5"
+)
+declare -A labels=(
+  [plain]="plain report"
+  [jsonl]="--format=jsonl"
+  [sha2]="--format=jsonl --sha2"
+  [all]="--format=jsonl, six digests"
+)
+run() {  # name: one timed run, "real user system" appended to name.t
+  local TIMEFORMAT='%3R %3U %3S'
+  # shellcheck disable=SC2086
+  { time "$build/mailsift" "$tree" -o report.txt ${args[$1]} </dev/null >/dev/null 2>/dev/null; } \
+    2>>"$1.t"
+}
+for name in "${names[@]}"; do run "$name" && rm "$name.t"; done  # warm the cache
+echo "tree: $tree, $(nproc) cores, load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+for ((i = 0; i < runs; i++)); do
+  for name in "${names[@]}"; do run "$name"; done
+done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+plain=$(median plain.t 1)
+jsonl=$(median jsonl.t 1)
+printf '%-30s %8s %8s %8s %8s %8s\n' "median of $runs (seconds)" real user system /plain /jsonl
+for name in "${names[@]}"; do
+  real=$(median "$name.t" 1)
+  printf '%-30s %8s %8s %8s %8s %8s\n' "${labels[$name]}" "$real" "$(median "$name.t" 2)" \
+    "$(median "$name.t" 3)" "$(awk -v a="$real" -v b="$plain" 'BEGIN { printf "%.2f", a / b }')" \
+    "$(awk -v a="$real" -v b="$jsonl" 'BEGIN { printf "%.2f", a / b }')"
+done
