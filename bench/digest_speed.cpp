@@ -23,8 +23,6 @@ namespace mp = mailsift::platform;
 namespace {
 
 bool parse_request(std::string_view names, mp::DigestRequest& request) {
-  bool* flags[mp::kDigestKinds] = {&request.crc32,  &request.md5,    &request.sha1,
-                                   &request.sha256, &request.sha384, &request.sha512};
   while (!names.empty()) {
     const std::size_t comma = names.find(',');
     const std::string_view name = names.substr(0, comma);
@@ -32,7 +30,7 @@ bool parse_request(std::string_view names, mp::DigestRequest& request) {
     std::size_t k = 0;
     while (k < mp::kDigestKinds && mp::digest_name(static_cast<mp::DigestKind>(k)) != name) ++k;
     if (k == mp::kDigestKinds) return false;
-    *flags[k] = true;
+    request.add(static_cast<mp::DigestKind>(k));
   }
   return request.any();
 }

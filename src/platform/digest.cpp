@@ -38,24 +38,6 @@ std::string_view digest_name(DigestKind kind) {
   return kNames[index_of(kind)];
 }
 
-bool DigestRequest::has(DigestKind kind) const {
-  switch (kind) {
-    case DigestKind::kCrc32:
-      return crc32;
-    case DigestKind::kMd5:
-      return md5;
-    case DigestKind::kSha1:
-      return sha1;
-    case DigestKind::kSha256:
-      return sha256;
-    case DigestKind::kSha384:
-      return sha384;
-    case DigestKind::kSha512:
-      return sha512;
-  }
-  return false;
-}
-
 DigestSet::DigestSet() = default;
 DigestSet::~DigestSet() = default;
 
@@ -95,7 +77,7 @@ void DigestSet::reset() {
 void DigestSet::update(const char* data, std::size_t n) {
   if (n == 0) return;
   fed_ = true;
-  if (request_.crc32) crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(data), n);
+  if (request_.has(DigestKind::kCrc32)) crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(data), n);
   for (std::size_t i = 1; i < kDigestKinds; ++i) {
     if (request_.has(kind_at(i)) && !digest_context::update(*contexts_[i], data, n)) {
       failed_ = true;

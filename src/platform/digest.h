@@ -24,18 +24,21 @@ inline constexpr std::size_t kDigestKinds = 6;
 // "crc32", "md5", "sha1", "sha256", "sha384" or "sha512".
 std::string_view digest_name(DigestKind kind);
 
-// Which digests are asked for.
-struct DigestRequest {
-  bool crc32 = false;
-  bool md5 = false;
-  bool sha1 = false;
-  bool sha256 = false;
-  bool sha384 = false;
-  bool sha512 = false;
-
-  bool has(DigestKind kind) const;
-  bool any() const { return crc32 || md5 || sha1 || sha256 || sha384 || sha512; }
+// Which digests are asked for: a set of kinds.
+class DigestRequest {
+ public:
+  constexpr DigestRequest& add(DigestKind kind) {
+    bits_ |= 1u << static_cast<unsigned>(kind);
+    return *this;
+  }
+  constexpr bool has(DigestKind kind) const {
+    return (bits_ >> static_cast<unsigned>(kind) & 1u) != 0;
+  }
+  constexpr bool any() const { return bits_ != 0; }
   bool operator==(const DigestRequest&) const = default;
+
+ private:
+  unsigned bits_ = 0;
 };
 
 // One lower-case hexadecimal text per kind, indexed by DigestKind; empty for

@@ -50,8 +50,10 @@ bool start_digests(platform::DigestSet& set, const DigestRequest& request,
                    platform::DigestSet*& started) {
   started = nullptr;
   if (!request.any()) return true;
-  const platform::DigestRequest wanted{request.crc32,  request.md5,    request.sha1,
-                                       request.sha256, request.sha384, request.sha512};
+  platform::DigestRequest wanted;
+  for (std::size_t i = 0; i < platform::kDigestKinds; ++i) {
+    if (request.at(static_cast<int>(i))) wanted.add(static_cast<platform::DigestKind>(i));
+  }
   if (set.request() == wanted) {
     set.reset();
   } else if (!set.select(wanted)) {

@@ -10,7 +10,13 @@
 namespace mailsift::platform {
 namespace {
 
-constexpr DigestRequest kAll{true, true, true, true, true, true};
+constexpr DigestRequest kAll = DigestRequest()
+                                   .add(DigestKind::kCrc32)
+                                   .add(DigestKind::kMd5)
+                                   .add(DigestKind::kSha1)
+                                   .add(DigestKind::kSha256)
+                                   .add(DigestKind::kSha384)
+                                   .add(DigestKind::kSha512);
 
 // Published test vectors, one column per input.
 struct Vectors {
@@ -85,14 +91,7 @@ TEST(DigestSet, EachDigestAloneLeavesTheOthersEmpty) {
   DigestHex out;
   out.fill("stale");
   for (const Vectors& v : kVectors) {
-    DigestRequest only;
-    only.crc32 = v.kind == DigestKind::kCrc32;
-    only.md5 = v.kind == DigestKind::kMd5;
-    only.sha1 = v.kind == DigestKind::kSha1;
-    only.sha256 = v.kind == DigestKind::kSha256;
-    only.sha384 = v.kind == DigestKind::kSha384;
-    only.sha512 = v.kind == DigestKind::kSha512;
-    ASSERT_TRUE(set.select(only)) << set.error_text();
+    ASSERT_TRUE(set.select(DigestRequest().add(v.kind))) << set.error_text();
     set.update("ab", 2);
     set.update("c", 1);
     ASSERT_TRUE(set.finish(out));
@@ -115,7 +114,7 @@ TEST(DigestSet, ResetAndReselectDropEarlierInput) {
   // Input fed under one request must not linger in a context that is asked
   // for again later.
   set.update("xyz", 3);
-  ASSERT_TRUE(set.select(DigestRequest{.sha256 = true}));
+  ASSERT_TRUE(set.select(DigestRequest().add(DigestKind::kSha256)));
   set.update("xyz", 3);
   ASSERT_TRUE(set.select(kAll));
   set.update("abc", 3);
