@@ -54,6 +54,9 @@ void append_csv_field(std::string& out, std::string_view text) {
 }
 
 // The names of the fields after the fourteen columns.
+constexpr const char* kDecodedNames[] = {"message_id",   "from_text", "to_text",
+                                         "cc_text",      "subject_text", "date_utc",
+                                         "modified_utc", "maildir_flags"};
 constexpr const char* kMboxNames[] = {"mbox_message", "mbox_offset"};
 constexpr const char* kDigestNames[kDigestFields] = {"crc32",  "md5",    "sha1",
                                                      "sha256", "sha384", "sha512"};
@@ -65,6 +68,7 @@ StructuredRow::StructuredRow(const ReportOptions& options)
       mbox_fields_(options.mbox_fields),
       digests_(options.digests) {
   for (int i = 0; i < kColumns; ++i) names_.emplace_back(kColumnTitles[i]);
+  names_.insert(names_.end(), std::begin(kDecodedNames), std::end(kDecodedNames));
   if (mbox_fields_) names_.insert(names_.end(), std::begin(kMboxNames), std::end(kMboxNames));
   for (int i = 0; i < static_cast<int>(kDigestFields); ++i) {
     if (digests_.at(i)) names_.emplace_back(kDigestNames[i]);
@@ -80,11 +84,12 @@ template <typename Emit>
 void StructuredRow::for_each_field(std::string_view shown, const MessageRecord& record,
                                    Emit&& emit) {
   const CapturedFields& f = record.fields;
-  // The fourteen columns, each with the text the plain delimited row holds.
+  // The fourteen columns, each with the text the plain delimited row holds
+  // (the size is that text too, and a number in JSON).
   emit(FieldKind::kText, shown);
   scratch_.clear();
   append_number(scratch_, record.size);
-  emit(FieldKind::kText, scratch_);
+  emit(FieldKind::kNumber, scratch_);
   scratch_.clear();
   append_modified(scratch_, record.modified);
   emit(FieldKind::kText, scratch_);
@@ -101,6 +106,22 @@ void StructuredRow::for_each_field(std::string_view shown, const MessageRecord& 
   emit(FieldKind::kText, f.message_read);
   emit(FieldKind::kText, f.attachment_info);
   emit(FieldKind::kText, f.recent_ip);
+  const DecodedFields& d = record.decoded;
+  const auto optional = [&](const OptionalText& value) {
+    if (value.present) {
+      emit(FieldKind::kText, value.text);
+    } else {
+      emit(FieldKind::kNull, std::string_view());
+    }
+  };
+  optional(d.message_id);
+  optional(d.from_text);
+  optional(d.to_text);
+  optional(d.cc_text);
+  optional(d.subject_text);
+  optional(d.date_utc);
+  emit(FieldKind::kText, d.modified_utc);
+  emit(FieldKind::kText, d.maildir_flags);
   if (mbox_fields_) {
     scratch_.clear();
     append_number(scratch_, record.mbox_message);

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "scan/decoded_fields.h"
 #include "scan/header_record.h"
+#include "scan/own_header.h"
 #include "util/text_reader.h"
 
 namespace mailsift {
@@ -14,6 +16,10 @@ struct ScanWorkspace {
   std::string line;   // the line in hand
   std::string ahead;  // a line read ahead by a capture rule
   HeaderRecord record;
+  // The structured formats' decoded fields: the message's own header block
+  // as collected, and the decoder that makes the fields from it.
+  OwnHeaderCollector own_header;
+  FieldDecoder field_decoder;
 };
 
 }  // namespace mailsift
