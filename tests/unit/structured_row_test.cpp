@@ -51,13 +51,19 @@ TEST(StructuredRows, JsonEscapesAreFoundAtEveryOffsetOfALongRun) {
   }
 }
 
-TEST(StructuredRows, EveryColumnOfThePlainRowBecomesOneField) {
+TEST(StructuredRows, EveryColumnOfThePlainRowThenTheDecodedFields) {
   MessageRecord record;
   record.path = "/m/a \"q\".eml";
   record.size = 12;
   record.modified = ModTime{2013, 8, 6, 9, 15};
   record.fields.subject = "Q3 | plan\r\nnext";
   record.fields.from = "\"Lee, Kim\" <k@x>";
+  // Absent, present and empty, present with quotes.
+  record.decoded.from_text = {"J\xC3\xB6rg <j@x>", true};
+  record.decoded.cc_text = {"", true};
+  record.decoded.subject_text = {"Q \"x\"", true};
+  record.decoded.date_utc = {"2013-08-05T14:22:33Z", true};
+  record.decoded.modified_utc = "2013-08-06T09:15:00Z";
   MessageTexts texts;
 
   MessageFormatter csv({ReportFormat::kCsv, '|', false});
@@ -68,22 +74,44 @@ TEST(StructuredRows, EveryColumnOfThePlainRowBecomesOneField) {
       << texts.row;
   EXPECT_NE(texts.row.find(",\"Q3 | plan\r\nnext\","), std::string::npos) << texts.row;
   EXPECT_NE(texts.row.find(",\"'0000-00-00 \","), std::string::npos) << texts.row;
-  EXPECT_EQ(texts.row.substr(texts.row.size() - 2), "\r\n");
+  const std::string csv_tail =
+      ",\" Unknown  \",\"\",\"\",,\"J\xC3\xB6rg <j@x>\",,\"\",\"Q \"\"x\"\"\","
+      "\"2013-08-05T14:22:33Z\",\"2013-08-06T09:15:00Z\",\"\"\r\n";
+  EXPECT_EQ(texts.row.substr(texts.row.size() - csv_tail.size()), csv_tail);
 
   MessageFormatter json({ReportFormat::kJsonLines, '|', false});
   json.format(record, texts);
-  EXPECT_EQ(texts.row.rfind("{\"Filename\":\"/m/a \\\"q\\\".eml\",\"Size\":\"12\",", 0), 0u)
+  EXPECT_EQ(texts.row.rfind("{\"Filename\":\"/m/a \\\"q\\\".eml\",\"Size\":12,", 0), 0u)
       << texts.row;
   EXPECT_NE(texts.row.find("\"Subject\":\"Q3 | plan\\r\\nnext\","), std::string::npos) << texts.row;
-  EXPECT_NE(texts.row.find("\"Recent IP\":\"\"}\n"), std::string::npos) << texts.row;
+  const std::string json_tail =
+      "\"Recent IP\":\"\",\"message_id\":null,\"from_text\":\"J\xC3\xB6rg <j@x>\","
+      "\"to_text\":null,\"cc_text\":\"\",\"subject_text\":\"Q \\\"x\\\"\","
+      "\"date_utc\":\"2013-08-05T14:22:33Z\",\"modified_utc\":\"2013-08-06T09:15:00Z\","
+      "\"maildir_flags\":\"\"}\n";
+  EXPECT_EQ(texts.row.substr(texts.row.size() - json_tail.size()), json_tail);
   EXPECT_EQ(texts.row.find('\n'), texts.row.size() - 1);
 
   std::string header;
   csv.header(header);
   EXPECT_EQ(header.rfind("\"Filename\",\"Size\",", 0), 0u);
+  EXPECT_NE(header.find("\"Recent IP\",\"message_id\",\"from_text\",\"to_text\",\"cc_text\","
+                        "\"subject_text\",\"date_utc\",\"modified_utc\",\"maildir_flags\"\r\n"),
+            std::string::npos)
+      << header;
   header.clear();
   json.header(header);
   EXPECT_EQ(header, "");
+
+  // The mbox fields and the digests come after the decoded fields.
+  ReportOptions more{ReportFormat::kCsv, '|', false};
+  more.mbox_fields = true;
+  more.digests.sha1 = true;
+  header.clear();
+  MessageFormatter(more).header(header);
+  EXPECT_NE(header.find(",\"maildir_flags\",\"mbox_message\",\"mbox_offset\",\"sha1\"\r\n"),
+            std::string::npos)
+      << header;
 }
 
 }  // namespace
