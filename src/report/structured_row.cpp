@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "report/column_text.h"
+#include "util/byte_scan.h"
 #include "util/characters.h"
 
 namespace mailsift {
@@ -20,21 +21,52 @@ void append_unicode_escape(std::string& out, std::uint32_t code) {
 
 // Whether a byte goes into a JSON string as it is: printable ASCII other
 // than the quote and the backslash.
-constexpr bool json_plain(unsigned char b) {
+[[maybe_unused]] constexpr bool json_plain(unsigned char b) {
   return b >= 0x20 && b < 0x7F && b != '"' && b != '\\';
 }
 
 // The number of bytes from `pos` on that go into a JSON string as they are.
-// Eight bytes are tested at once: a word holds a byte that needs care when
-// one has its high bit set, is below 0x20, or is 0x7F, '"' or '\\'. Each
-// test may mark bytes above a true match by its borrow, but never marks a
-// word without one; the bytes of a marked word are then looked at one by one.
+// Sixteen bytes are tested at once where the processor allows it, else eight:
+// a word holds a byte that needs care when one has its high bit set, is below
+// 0x20, or is 0x7F, '"' or '\\'. Each test may mark bytes above a true match
+// by its borrow, but never marks a word without one; the bytes of a marked
+// word are then looked at one by one.
 std::size_t json_plain_run(std::string_view text, std::size_t pos) {
+  const std::size_t start = pos;
+  const std::size_t n = text.size();
+#ifdef MAILSIFT_BYTE_SCAN_SSE2
+  // A signed comparison with 0x20 marks the bytes below it and those with
+  // the high bit set alike.
+  const auto care = [](const char* at) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i marked = _mm_or_si128(
+        _mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(x, _mm_set1_epi8('"'))),
+        _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F))));
+    return static_cast<unsigned>(_mm_movemask_epi8(marked));
+  };
+  for (; pos + 16 <= n; pos += 16) {
+    if (const unsigned mask = care(text.data() + pos); mask != 0) {
+      return pos + static_cast<std::size_t>(std::countr_zero(mask)) - start;
+    }
+  }
+  if (pos == n) return pos - start;
+  // The rest, under sixteen bytes: the last sixteen of the text again, or a
+  // copy of a short text.
+  const std::size_t left = n - pos;
+  unsigned mask;
+  if (n >= 16) {
+    mask = care(text.data() + n - 16) >> (16 - left);
+  } else {
+    char copy[16] = {};
+    std::memcpy(copy, text.data() + pos, left);
+    mask = care(copy) & ((1u << left) - 1);
+  }
+  return (mask != 0 ? pos + static_cast<std::size_t>(std::countr_zero(mask)) : n) - start;
+#else
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
   const auto zero_byte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-  const std::size_t start = pos;
-  while (pos + 8 <= text.size()) {
+  while (pos + 8 <= n) {
     std::uint64_t x;
     std::memcpy(&x, text.data() + pos, 8);
     const std::uint64_t care = (x & kHighs) | ((x - kOnes * 0x20) & ~x & kHighs) |
@@ -43,8 +75,9 @@ std::size_t json_plain_run(std::string_view text, std::size_t pos) {
     if (care != 0) break;
     pos += 8;
   }
-  while (pos < text.size() && json_plain(static_cast<unsigned char>(text[pos]))) ++pos;
+  while (pos < n && json_plain(static_cast<unsigned char>(text[pos]))) ++pos;
   return pos - start;
+#endif
 }
 
 void append_csv_field(std::string& out, std::string_view text) {

@@ -205,27 +205,23 @@ bool append_utc_time(std::int64_t seconds, std::string& out) {
   }
   const CalendarDate date = date_from_epoch_days(days);
   if (date.year < 0 || date.year > 9999) return false;
-  const auto put = [&out](int value, int width) {
-    char digits[4];
-    for (int i = width - 1; i >= 0; --i) {
-      digits[i] = static_cast<char>('0' + value % 10);
+  // Made whole, then appended once.
+  char text[20] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
+                   'T', '0', '0', ':', '0', '0', ':', '0', '0', 'Z'};
+  const auto put = [&text](int value, int end) {
+    for (int i = end - 1; value > 0; --i) {
+      text[i] = static_cast<char>('0' + value % 10);
       value /= 10;
     }
-    out.append(digits, static_cast<std::size_t>(width));
   };
   const int time = static_cast<int>(rest);
   put(date.year, 4);
-  out.push_back('-');
-  put(date.month, 2);
-  out.push_back('-');
-  put(date.day, 2);
-  out.push_back('T');
-  put(time / 3600, 2);
-  out.push_back(':');
-  put(time / 60 % 60, 2);
-  out.push_back(':');
-  put(time % 60, 2);
-  out.push_back('Z');
+  put(date.month, 7);
+  put(date.day, 10);
+  put(time / 3600, 13);
+  put(time / 60 % 60, 16);
+  put(time % 60, 19);
+  out.append(text, sizeof text);
   return true;
 }
 

@@ -53,6 +53,11 @@ TEST(HeaderText, EncodedWordsAndUnlabelledBytes) {
       {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"},
       {"\xE9 =?utf-8?q?x?=", "é x"},
       {"\xC3", "Ã"},
+      // ASCII runs are measured sixteen bytes at a time: 8-bit bytes at and
+      // across those steps.
+      {"0123456789abcdef\xE9", "0123456789abcdefé"},
+      {"a plain ASCII run of more than 16 \xE9 then caf\xC3\xA9 and more ASCII after it\x80",
+       "a plain ASCII run of more than 16 é then café and more ASCII after it€"},
       {" \t\r ", ""},
   };
   HeaderTextDecoder decoder;
