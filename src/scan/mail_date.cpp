@@ -97,18 +97,33 @@ class Cursor {
   std::size_t pos_ = 0;
 };
 
-bool is_day_name(std::string_view word) {
-  for (const std::string_view day : kDayNames) {
-    if (iequals(word, day) || iequals(word, day.substr(0, 3))) return true;
+// The first three letters of a name, lower-cased, as one number: a day or
+// month name is found by one comparison per candidate.
+constexpr std::uint32_t first_three(std::string_view word) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(ascii_lower(word[0]))) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(ascii_lower(word[1]))) << 8 |
+         static_cast<unsigned char>(ascii_lower(word[2]));
+}
+
+// The index of `word` in `names`, written whole or as its first three
+// letters, in any case; -1 when it is none of them.
+template <std::size_t N>
+int name_index(std::string_view word, const std::string_view (&names)[N]) {
+  if (word.size() < 3) return -1;
+  const std::uint32_t key = first_three(word);
+  for (std::size_t i = 0; i < N; ++i) {
+    if (key != first_three(names[i])) continue;
+    return word.size() == 3 || iequals(word, names[i]) ? static_cast<int>(i) : -1;
   }
-  return false;
+  return -1;
+}
+
+bool is_day_name(std::string_view word) {
+  return name_index(word, kDayNames) >= 0;
 }
 
 int month_number(std::string_view word) {
-  for (int i = 0; i < 12; ++i) {
-    if (iequals(word, kFullMonths[i]) || iequals(word, kFullMonths[i].substr(0, 3))) return i + 1;
-  }
-  return 0;
+  return name_index(word, kFullMonths) + 1;
 }
 
 int days_in_month(int year, int month) {

@@ -166,6 +166,9 @@ TEST(MailDate, ReadAsRfc5322ReadsIt) {
       {"5 Aug 10:22:33", ""},
       {"Someday, 5 Aug 2013 10:22:33", ""},
       {"5 Agu 2013 10:22:33", ""},
+      {"5 Augus 2013 10:22:33", ""},  // neither the whole name nor three letters
+      {"Tues, 6 Aug 2013 10:22:33", ""},
+      {"sat 7 SEPTEMBER 2013 10:00 +0000", "2013-09-07T10:00:00Z"},
       {"5 Aug 12013 10:22:33", ""},
       {"", ""},
   };
