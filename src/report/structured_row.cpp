@@ -107,9 +107,11 @@ StructuredRow::StructuredRow(const ReportOptions& options)
     if (digests_.at(i)) names_.emplace_back(kDigestNames[i]);
   }
   // The JSON keys, each with its quotes, the colon and the comma before it,
-  // made once (the names need no escapes).
+  // made once (the names need no escapes); a text's key with its opening
+  // quote too.
   for (std::size_t i = 0; i < names_.size(); ++i) {
     keys_.push_back(std::string(i == 0 ? "{\"" : ",\"") + names_[i] + "\":");
+    text_keys_.push_back(keys_.back() + '"');
   }
 }
 
@@ -186,14 +188,14 @@ void StructuredRow::append(std::string& out, std::string_view shown, const Messa
   std::size_t i = 0;
   if (json_) {
     for_each_field(shown, record, [&](FieldKind kind, std::string_view text) {
-      out.append(keys_[i++]);
       if (kind == FieldKind::kText) {
-        append_json_string(out, text);
-      } else if (kind == FieldKind::kNumber) {
-        out.append(text);
-      } else {
-        out.append("null");
+        out.append(text_keys_[i++]);
+        append_json_text(out, text);
+        out.push_back('"');
+        return;
       }
+      out.append(keys_[i++]);
+      out.append(kind == FieldKind::kNumber ? text : std::string_view("null"));
     });
     out.append("}\n");
     return;
@@ -208,6 +210,11 @@ void StructuredRow::append(std::string& out, std::string_view shown, const Messa
 
 void append_json_string(std::string& out, std::string_view text) {
   out.push_back('"');
+  append_json_text(out, text);
+  out.push_back('"');
+}
+
+void append_json_text(std::string& out, std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     // Most text is printable ASCII: it goes out in runs, unchanged.
@@ -253,7 +260,6 @@ void append_json_string(std::string& out, std::string_view text) {
     }
     ++pos;
   }
-  out.push_back('"');
 }
 
 }  // namespace mailsift

@@ -52,10 +52,13 @@ class StructuredRow {
   DigestRequest digests_;
   std::vector<std::string> names_;
   std::vector<std::string> keys_;
+  std::vector<std::string> text_keys_;
   std::string scratch_;  // the text of a field that is not stored as text
 };
 
 // A JSON string literal of `text` (with the rule above for stray bytes).
 void append_json_string(std::string& out, std::string_view text);
+// The same without the quotes around it.
+void append_json_text(std::string& out, std::string_view text);
 
 }  // namespace mailsift

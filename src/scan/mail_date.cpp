@@ -220,22 +220,25 @@ bool append_utc_time(std::int64_t seconds, std::string& out) {
   }
   const CalendarDate date = date_from_epoch_days(days);
   if (date.year < 0 || date.year > 9999) return false;
-  // Made whole, then appended once.
+  // Made whole, then appended once; two digits at a time.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   char text[20] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
                    'T', '0', '0', ':', '0', '0', ':', '0', '0', 'Z'};
-  const auto put = [&text](int value, int end) {
-    for (int i = end - 1; value > 0; --i) {
-      text[i] = static_cast<char>('0' + value % 10);
-      value /= 10;
-    }
+  const auto put = [&text](int value, int at) {  // 0 to 99
+    text[at] = kPairs[2 * value];
+    text[at + 1] = kPairs[2 * value + 1];
   };
   const int time = static_cast<int>(rest);
-  put(date.year, 4);
-  put(date.month, 7);
-  put(date.day, 10);
-  put(time / 3600, 13);
-  put(time / 60 % 60, 16);
-  put(time % 60, 19);
+  put(date.year / 100, 0);
+  put(date.year % 100, 2);
+  put(date.month, 5);
+  put(date.day, 8);
+  put(time / 3600, 11);
+  put(time / 60 % 60, 14);
+  put(time % 60, 17);
   out.append(text, sizeof text);
   return true;
 }

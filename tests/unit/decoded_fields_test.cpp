@@ -204,6 +204,7 @@ TEST(MaildirFlags, AfterTheLastMarkerOfTheName) {
       {"new/1375712553.M1P2.host", ""},
       {"x:1,S", ""},
       {"dir:2,S/message", ""},
+      {"dir:2,S/x:2,F", "F"},
       {":2", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(maildir_flags(c.path), c.flags) << c.path;
