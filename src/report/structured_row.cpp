@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
 
-void append_unicode_escape(std::string& out, std::uint32_t code) {
+void append_unicode_escape(RecordBuffer& out, std::uint32_t code) {
   out.append("\\u");
   for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(code >> shift) & 0xF]);
 }
@@ -25,43 +25,61 @@ void append_unicode_escape(std::string& out, std::uint32_t code) {
   return b >= 0x20 && b < 0x7F && b != '"' && b != '\\';
 }
 
-// The number of bytes from `pos` on that go into a JSON string as they are.
-// Sixteen bytes are tested at once where the processor allows it, else eight:
-// a word holds a byte that needs care when one has its high bit set, is below
-// 0x20, or is 0x7F, '"' or '\\'. Each test may mark bytes above a true match
-// by its borrow, but never marks a word without one; the bytes of a marked
-// word are then looked at one by one.
-std::size_t json_plain_run(std::string_view text, std::size_t pos) {
+// Copies the bytes from `pos` on that go into a JSON string as they are to
+// `out` and returns their number. Where the processor allows it, sixteen
+// bytes are tested at once and stored whole (the buffer's slack takes what
+// lies past the run). Else eight are tested: a word holds a byte that needs
+// care when one has its high bit set, is below 0x20, or is 0x7F, '"' or '\\'.
+// Each test may mark bytes above a true match by its borrow, but never marks
+// a word without one; the bytes of a marked word are then looked at one by
+// one.
+std::size_t copy_json_plain_run(RecordBuffer& out, std::string_view text, std::size_t pos) {
   const std::size_t start = pos;
   const std::size_t n = text.size();
 #ifdef MAILSIFT_BYTE_SCAN_SSE2
   // A signed comparison with 0x20 marks the bytes below it and those with
   // the high bit set alike.
-  const auto care = [](const char* at) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const auto care = [](__m128i x) {
     const __m128i marked = _mm_or_si128(
         _mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(x, _mm_set1_epi8('"'))),
         _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F))));
     return static_cast<unsigned>(_mm_movemask_epi8(marked));
   };
-  for (; pos + 16 <= n; pos += 16) {
-    if (const unsigned mask = care(text.data() + pos); mask != 0) {
-      return pos + static_cast<std::size_t>(std::countr_zero(mask)) - start;
+  const auto load = [](const char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  };
+  char* const first = out.room(n - pos);
+  char* dst = first;
+  for (; pos + 16 <= n; pos += 16, dst += 16) {
+    const __m128i x = load(text.data() + pos);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), x);
+    if (const unsigned mask = care(x); mask != 0) {
+      const auto k = static_cast<std::size_t>(std::countr_zero(mask));
+      out.advance(static_cast<std::size_t>(dst - first) + k);
+      return pos + k - start;
     }
   }
-  if (pos == n) return pos - start;
-  // The rest, under sixteen bytes: the last sixteen of the text again, or a
-  // copy of a short text.
   const std::size_t left = n - pos;
+  if (left == 0) {
+    out.advance(static_cast<std::size_t>(dst - first));
+    return pos - start;
+  }
   unsigned mask;
-  if (n >= 16) {
-    mask = care(text.data() + n - 16) >> (16 - left);
+  if (n >= start + 16) {
+    // The last sixteen bytes of the run again, stored over the same bytes.
+    const __m128i x = load(text.data() + n - 16);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst - (16 - left)), x);
+    mask = care(x) >> (16 - left);
   } else {
     char copy[16] = {};
     std::memcpy(copy, text.data() + pos, left);
-    mask = care(copy) & ((1u << left) - 1);
+    const __m128i x = load(copy);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), x);
+    mask = care(x) & ((1u << left) - 1);
   }
-  return (mask != 0 ? pos + static_cast<std::size_t>(std::countr_zero(mask)) : n) - start;
+  const std::size_t k = mask != 0 ? static_cast<std::size_t>(std::countr_zero(mask)) : left;
+  out.advance(static_cast<std::size_t>(dst - first) + k);
+  return pos + k - start;
 #else
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
@@ -76,8 +94,54 @@ std::size_t json_plain_run(std::string_view text, std::size_t pos) {
     pos += 8;
   }
   while (pos < n && json_plain(static_cast<unsigned char>(text[pos]))) ++pos;
+  out.append(text.substr(start, pos - start));
   return pos - start;
 #endif
+}
+
+// The text of a JSON string, without its quotes.
+void put_json_text(RecordBuffer& out, std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    // Most text is printable ASCII: it goes out in runs, unchanged.
+    pos += copy_json_plain_run(out, text, pos);
+    if (pos == text.size()) break;
+    const unsigned char byte = static_cast<unsigned char>(text[pos]);
+    if (byte >= 0x80) {
+      const DecodedChar c = decode_char(text, pos);
+      if (c.length == 1) {
+        append_unicode_escape(out, c.code);  // a stray byte
+      } else {
+        out.append(text.substr(pos, c.length));
+      }
+      pos += c.length;
+      continue;
+    }
+    switch (byte) {
+      case '"':
+        out.append("\\\"");
+        break;
+      case '\\':
+        out.append("\\\\");
+        break;
+      case '\n':
+        out.append("\\n");
+        break;
+      case '\r':
+        out.append("\\r");
+        break;
+      case '\t':
+        out.append("\\t");
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          append_unicode_escape(out, byte);
+        } else {
+          out.push_back(static_cast<char>(byte));
+        }
+    }
+    ++pos;
+  }
 }
 
 void append_csv_field(std::string& out, std::string_view text) {
@@ -110,8 +174,17 @@ StructuredRow::StructuredRow(const ReportOptions& options)
   // made once (the names need no escapes); a text's key with its opening
   // quote too.
   for (std::size_t i = 0; i < names_.size(); ++i) {
-    keys_.push_back(std::string(i == 0 ? "{\"" : ",\"") + names_[i] + "\":");
-    text_keys_.push_back(keys_.back() + '"');
+    const std::string key = std::string(i == 0 ? "{\"" : ",\"") + names_[i] + "\":";
+    keys_.push_back(key);
+    text_keys_.push_back(key + '"');
+  }
+  // Each in a slot of RecordBuffer::kSlack bytes, so that a record copies a
+  // key as one fixed block.
+  for (const std::vector<std::string>* keys : {&keys_, &text_keys_}) {
+    for (const std::string& key : *keys) {
+      key_slots_.append(key);
+      key_slots_.append(RecordBuffer::kSlack - key.size(), '\0');
+    }
   }
 }
 
@@ -187,17 +260,21 @@ void StructuredRow::header(std::string& out) const {
 void StructuredRow::append(std::string& out, std::string_view shown, const MessageRecord& record) {
   std::size_t i = 0;
   if (json_) {
+    record_.clear();
+    const std::size_t count = keys_.size();
     for_each_field(shown, record, [&](FieldKind kind, std::string_view text) {
+      const char* const slot = key_slots_.data() + RecordBuffer::kSlack * i;
       if (kind == FieldKind::kText) {
-        out.append(text_keys_[i++]);
-        append_json_text(out, text);
-        out.push_back('"');
+        record_.append_padded(slot + RecordBuffer::kSlack * count, text_keys_[i++].size());
+        put_json_text(record_, text);
+        record_.push_back('"');
         return;
       }
-      out.append(keys_[i++]);
-      out.append(kind == FieldKind::kNumber ? text : std::string_view("null"));
+      record_.append_padded(slot, keys_[i++].size());
+      record_.append(kind == FieldKind::kNumber ? text : std::string_view("null"));
     });
-    out.append("}\n");
+    record_.append("}\n");
+    out.append(record_.view());
     return;
   }
   // An absent value is an empty field, without quotes.
@@ -209,57 +286,11 @@ void StructuredRow::append(std::string& out, std::string_view shown, const Messa
 }
 
 void append_json_string(std::string& out, std::string_view text) {
-  out.push_back('"');
-  append_json_text(out, text);
-  out.push_back('"');
-}
-
-void append_json_text(std::string& out, std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    // Most text is printable ASCII: it goes out in runs, unchanged.
-    const std::size_t run = json_plain_run(text, pos);
-    if (run > 0) {
-      out.append(text.substr(pos, run));
-      pos += run;
-      if (pos == text.size()) break;
-    }
-    const unsigned char byte = static_cast<unsigned char>(text[pos]);
-    if (byte >= 0x80) {
-      const DecodedChar c = decode_char(text, pos);
-      if (c.length == 1) {
-        append_unicode_escape(out, c.code);  // a stray byte
-      } else {
-        out.append(text.substr(pos, c.length));
-      }
-      pos += c.length;
-      continue;
-    }
-    switch (byte) {
-      case '"':
-        out.append("\\\"");
-        break;
-      case '\\':
-        out.append("\\\\");
-        break;
-      case '\n':
-        out.append("\\n");
-        break;
-      case '\r':
-        out.append("\\r");
-        break;
-      case '\t':
-        out.append("\\t");
-        break;
-      default:
-        if (byte < 0x20 || byte == 0x7F) {
-          append_unicode_escape(out, byte);
-        } else {
-          out.push_back(static_cast<char>(byte));
-        }
-    }
-    ++pos;
-  }
+  RecordBuffer buffer;
+  buffer.push_back('"');
+  put_json_text(buffer, text);
+  buffer.push_back('"');
+  out.append(buffer.view());
 }
 
 }  // namespace mailsift

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "options/report_options.h"
+#include "report/record_buffer.h"
 #include "util/message_record.h"
 
 namespace mailsift {
@@ -52,13 +53,13 @@ class StructuredRow {
   DigestRequest digests_;
   std::vector<std::string> names_;
   std::vector<std::string> keys_;
-  std::vector<std::string> text_keys_;
+  std::vector<std::string> text_keys_;  // each with its opening quote
+  std::string key_slots_;               // keys_, then text_keys_, in slots
   std::string scratch_;  // the text of a field that is not stored as text
+  RecordBuffer record_;  // a JSON record as it is made
 };
 
 // A JSON string literal of `text` (with the rule above for stray bytes).
 void append_json_string(std::string& out, std::string_view text);
-// The same without the quotes around it.
-void append_json_text(std::string& out, std::string_view text);
 
 }  // namespace mailsift

@@ -32,8 +32,10 @@ TEST(StructuredRows, JsonStringsEscapeWhatJsonForbidsAndKeepStrayBytes) {
 }
 
 TEST(StructuredRows, JsonEscapesAreFoundAtEveryOffsetOfALongRun) {
-  // Plain text is copied eight bytes at a time: a byte that needs care must be
-  // found wherever it stands in such a word, and next to another one.
+  // Plain text is tested and copied sixteen bytes at a time, the last bytes
+  // of a run by a step that overlaps the one before: a byte that needs care
+  // must be found wherever it stands, at any distance from another one, in
+  // texts shorter and longer than a step.
   const struct {
     std::string byte;
     std::string json;
@@ -41,12 +43,17 @@ TEST(StructuredRows, JsonEscapesAreFoundAtEveryOffsetOfALongRun) {
                {"\x7f", "\\u007f"}, {"\xc3\xa9", "\xc3\xa9"}, {"\x80", "\\udc80"},
                {" ", " "},         {"~", "~"}};
   for (const auto& c : cases) {
-    for (std::size_t at = 0; at < 20; ++at) {
-      const std::string before(at, 'a');
-      const std::string after(19 - at, 'z');
-      std::string out;
-      append_json_string(out, before + c.byte + after + c.byte);
-      EXPECT_EQ(out, "\"" + before + c.json + after + c.json + "\"") << at;
+    for (std::size_t at = 0; at < 40; at += 1) {
+      for (const std::size_t gap : {std::size_t{0}, std::size_t{5}, std::size_t{15},
+                                    std::size_t{16}, std::size_t{17}, std::size_t{40}}) {
+        const std::string before(at, 'a');
+        const std::string between(gap, 'm');
+        const std::string after(at % 19, 'z');
+        std::string out = "kept";
+        append_json_string(out, before + c.byte + between + c.byte + after);
+        EXPECT_EQ(out, "kept\"" + before + c.json + between + c.json + after + "\"")
+            << at << " " << gap;
+      }
     }
   }
 }
