@@ -168,9 +168,76 @@ bool read_zone(Cursor& cursor, int& minutes) {
   return true;  // military letters, other names and none: "-0000"
 }
 
+// The usual form, "Mon, 5 Aug 2013 10:22:33 -0400" (the day name optional)
+// with nothing but white space around it, read at fixed places. False for
+// anything else, a valid date of another form included: the general reading
+// below takes those, and gives the same instant for this form.
+bool read_usual_form(std::string_view value, std::int64_t& seconds) {
+  std::size_t i = 0;
+  const std::size_t n = value.size();
+  while (i < n && (value[i] == ' ' || value[i] == '\t')) ++i;
+  const auto digit = [&](std::size_t at) {
+    return at < n && is_digit(value[at]) ? value[at] - '0' : -1;
+  };
+  const auto number = [&](std::size_t at, int count) {
+    int result = 0;
+    for (int k = 0; k < count; ++k) {
+      const int d = digit(at + static_cast<std::size_t>(k));
+      if (d < 0) return -1;
+      result = result * 10 + d;
+    }
+    return result;
+  };
+  const auto at_char = [&](std::size_t at, char c) { return at < n && value[at] == c; };
+  const auto three_letters = [&](std::size_t at) {
+    return at + 3 < n && is_letter(value[at]) && is_letter(value[at + 1]) &&
+           is_letter(value[at + 2]) && !is_letter(value[at + 3]);
+  };
+  if (i < n && is_letter(value[i])) {
+    if (!three_letters(i) || name_index(value.substr(i, 3), kDayNames) < 0 ||
+        !at_char(i + 3, ',') || !at_char(i + 4, ' ')) {
+      return false;
+    }
+    i += 5;
+  }
+  int day = number(i, 2);
+  if (day >= 0 && at_char(i + 2, ' ')) {
+    i += 3;
+  } else if ((day = number(i, 1)) >= 0 && at_char(i + 1, ' ')) {
+    i += 2;
+  } else {
+    return false;
+  }
+  if (!three_letters(i) || !at_char(i + 3, ' ')) return false;
+  const int month = name_index(value.substr(i, 3), kFullMonths) + 1;
+  const int year = number(i + 4, 4);
+  const int hour = number(i + 9, 2);
+  const int minute = number(i + 12, 2);
+  const int second = number(i + 15, 2);
+  const int zone = number(i + 19, 4);
+  const char sign = i + 18 < n ? value[i + 18] : '\0';
+  if (month == 0 || year < 1 || hour < 0 || minute < 0 || second < 0 || zone < 0 ||
+      !at_char(i + 8, ' ') || !at_char(i + 11, ':') || !at_char(i + 14, ':') ||
+      !at_char(i + 17, ' ') || (sign != '+' && sign != '-')) {
+    return false;
+  }
+  for (std::size_t k = i + 23; k < n; ++k) {
+    if (value[k] != ' ' && value[k] != '\t' && value[k] != '\r' && value[k] != '\n') return false;
+  }
+  if (day < 1 || day > days_in_month(year, month) || hour > 23 || minute > 59 || second > 60) {
+    return false;
+  }
+  const int zone_minutes = (sign == '-' ? -1 : 1) * ((zone / 100) * 60 + zone % 100);
+  seconds = days_from_epoch(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
+            static_cast<std::int64_t>(zone_minutes) * 60;
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::int64_t> parse_mail_date(std::string_view value) {
+  std::int64_t seconds = 0;
+  if (read_usual_form(value, seconds)) return seconds;
   Cursor cursor(value);
   cursor.skip_space();
   if (is_letter(cursor.peek())) {

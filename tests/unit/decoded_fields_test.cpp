@@ -180,6 +180,26 @@ TEST(MailDate, ReadAsRfc5322ReadsIt) {
   }
 }
 
+TEST(MailDate, TheUsualFormReadsAsTheGeneralReadingDoes) {
+  // A comment after the zone sends a date the general way; the instant must
+  // not change, nor must a date that is not one become one.
+  const char* const dates[] = {
+      "Mon, 5 Aug 2013 10:22:33 -0400",  "5 Aug 2013 10:22:33 +0000",
+      "Tue, 31 Dec 2099 23:30:00 -0100", " Thu, 29 Feb 2024 12:00:00 +0530 ",
+      "Sat, 31 Dec 2016 23:59:60 +0000", "Wed, 01 Jan 0001 00:30:00 +0100",
+      "Fri, 30 Feb 2013 10:00:00 +0000", "Mon, 5 Aug 2013 24:00:00 +0000",
+      "Mon, 5 Aug 0000 10:00:00 +0000",  "Xyz, 5 Aug 2013 10:22:33 +0000",
+      "Mon, 5 Xyz 2013 10:22:33 +0000",  "mon, 15 jan 2013 10:22:33 -1200",
+      "Sun, 9 Sep 2012 19:19:00 -0400",  "Mon, 5 Aug 2013 10:22:33 +04",
+  };
+  for (const char* date : dates) {
+    const std::optional<std::int64_t> usual = parse_mail_date(date);
+    const std::optional<std::int64_t> general = parse_mail_date(std::string(date) + " (c)");
+    EXPECT_EQ(usual, general) << date;
+  }
+  EXPECT_EQ(parse_mail_date("Mon, 5 Aug 2013 10:22:33 -0400"), 1375712553);
+}
+
 TEST(MailDate, FileTimesAndTheRangeOfYears) {
   std::string text;
   append_file_time_utc(0, text);
