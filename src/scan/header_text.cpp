@@ -169,8 +169,9 @@ void HeaderTextDecoder::find_words(std::string_view raw) {
 
 void HeaderTextDecoder::decode_words(std::string_view value, std::string& out) {
   const std::string_view raw = trimmed(value);
-  // The usual value: plain ASCII without an encoded word, taken as it is.
-  if (ascii_prefix(raw) == raw.size() && raw.find("=?") == std::string_view::npos) {
+  // The usual value: plain ASCII without "=" (so without an encoded word),
+  // taken as it is.
+  if (ascii_prefix(raw, '=') == raw.size()) {
     out.assign(raw);
     return;
   }

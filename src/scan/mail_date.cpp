@@ -1,5 +1,7 @@
 #include "scan/mail_date.h"
 
+#include <array>
+
 #include "util/ascii.h"
 #include "util/calendar.h"
 
@@ -105,25 +107,36 @@ constexpr std::uint32_t first_three(std::string_view word) {
          static_cast<unsigned char>(ascii_lower(word[2]));
 }
 
+// The keys of a list of names, made once at compile time.
+template <std::size_t N>
+constexpr std::array<std::uint32_t, N> keys_of(const std::string_view (&names)[N]) {
+  std::array<std::uint32_t, N> keys{};
+  for (std::size_t i = 0; i < N; ++i) keys[i] = first_three(names[i]);
+  return keys;
+}
+constexpr auto kDayKeys = keys_of(kDayNames);
+constexpr auto kMonthKeys = keys_of(kFullMonths);
+
 // The index of `word` in `names`, written whole or as its first three
 // letters, in any case; -1 when it is none of them.
 template <std::size_t N>
-int name_index(std::string_view word, const std::string_view (&names)[N]) {
+int name_index(std::string_view word, const std::string_view (&names)[N],
+               const std::array<std::uint32_t, N>& keys) {
   if (word.size() < 3) return -1;
   const std::uint32_t key = first_three(word);
   for (std::size_t i = 0; i < N; ++i) {
-    if (key != first_three(names[i])) continue;
+    if (key != keys[i]) continue;
     return word.size() == 3 || iequals(word, names[i]) ? static_cast<int>(i) : -1;
   }
   return -1;
 }
 
 bool is_day_name(std::string_view word) {
-  return name_index(word, kDayNames) >= 0;
+  return name_index(word, kDayNames, kDayKeys) >= 0;
 }
 
 int month_number(std::string_view word) {
-  return name_index(word, kFullMonths) + 1;
+  return name_index(word, kFullMonths, kMonthKeys) + 1;
 }
 
 int days_in_month(int year, int month) {
@@ -194,7 +207,7 @@ bool read_usual_form(std::string_view value, std::int64_t& seconds) {
            is_letter(value[at + 2]) && !is_letter(value[at + 3]);
   };
   if (i < n && is_letter(value[i])) {
-    if (!three_letters(i) || name_index(value.substr(i, 3), kDayNames) < 0 ||
+    if (!three_letters(i) || name_index(value.substr(i, 3), kDayNames, kDayKeys) < 0 ||
         !at_char(i + 3, ',') || !at_char(i + 4, ' ')) {
       return false;
     }
@@ -209,7 +222,7 @@ bool read_usual_form(std::string_view value, std::int64_t& seconds) {
     return false;
   }
   if (!three_letters(i) || !at_char(i + 3, ' ')) return false;
-  const int month = name_index(value.substr(i, 3), kFullMonths) + 1;
+  const int month = name_index(value.substr(i, 3), kFullMonths, kMonthKeys) + 1;
   const int year = number(i + 4, 4);
   const int hour = number(i + 9, 2);
   const int minute = number(i + 12, 2);
