@@ -3,9 +3,9 @@
 # ThreadSanitizer in build-tsan/, then runs the parallel scan's unit tests (and
 # the charset conversion and the digests from several threads at once) and
 # the real binary with several jobs over a generated tree of a few thousand
-# messages: every row format, the counting pass, and interrupts. Any race
-# report fails the script (halt_on_error); every run's report must equal the
-# one-job run's.
+# messages: every row format (JSON Lines with its decoded header fields), the
+# counting pass, and interrupts. Any race report fails the script
+# (halt_on_error); every run's report must equal the one-job run's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -30,7 +30,7 @@ CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
   -DMAILSIFT_TSAN=ON >/dev/null
 cmake --build "$build" -j2 --target mailsift mailsift_unit_tests mailsift_make_tree
 
-export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 suppressions=$src/scripts/tsan-suppressions.txt"
 "$build/tests/mailsift_unit_tests" --gtest_filter='ParallelScan*:CharsetConversion.ThreadsConvertAtOnce:DigestSet*' --gtest_brief=1
 
 work=$(mktemp -d)
@@ -53,7 +53,7 @@ run() {
 }
 
 # The plain format last: one.txt is then the plain one-job report.
-for format in "-d ," "-d 9" "--quote" ""; do
+for format in "-d ," "-d 9" "--quote" "--format=jsonl" ""; do
   # shellcheck disable=SC2086
   run 0 tree -o one.txt --jobs=1 $format
   cp err.txt one.err

@@ -57,7 +57,8 @@ void extra_argument(Draft& d, const std::string& argument) {
 }
 
 // The pattern "*.*" when none was given, the log asked for, the current
-// directory when no root was given; the scanner's view of the delimiter; the
+// directory when no root was given; the scanner's view of the delimiter and
+// whether it decodes header fields (the structured formats show them); the
 // digests the report shows.
 void complete(Draft& d) {
   if (d.lists.name_patterns.empty()) add_name_pattern(d.lists, "*.*");
@@ -66,7 +67,9 @@ void complete(Draft& d) {
   if (d.split_log) request.split_path = d.report.path + ".log";
   if (request.path || request.split_path) d.add(OpenRequestedLog{std::move(request)});
   if (d.lists.roots.empty()) add_current_directory(d.lists);
-  d.scan.delimiter = d.report.format == ReportFormat::kDelimited ? d.report.delimiter : '|';
+  const bool delimited = d.report.format == ReportFormat::kDelimited;
+  d.scan.delimiter = delimited ? d.report.delimiter : '|';
+  d.scan.decode_fields = !delimited;
   d.report.digests = d.scan.digests;  // computed by the scanner, shown by the report
 }
 

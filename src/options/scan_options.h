@@ -10,6 +10,9 @@ struct ScanOptions {
   // it right after its keyword gets a blank there. The structured formats
   // are made from rows delimited with "|".
   char delimiter = '|';
+  // Collect and decode the message's own header block for the structured
+  // formats' decoded fields (the delimited report does not show them).
+  bool decode_fields = false;
   DigestRequest digests;
 };
 

@@ -1,7 +1,9 @@
 // The structured report formats: RFC 4180 CSV and JSON Lines, made from the
 // message record's fields. Each begins with exactly the text of the
-// delimited report's fourteen columns (plain, delimiter "|"), so a CSV or
-// JSON reader always gets the same fields, whatever the messages hold.
+// delimited report's fourteen columns (plain, delimiter "|"; in JSON the
+// size is a number), so a CSV or JSON reader always gets the same fields,
+// whatever the messages hold. The decoded header fields follow: text, or
+// null when absent (an empty CSV field without quotes).
 //
 // JSON strings must be Unicode: a byte that is not part of well-formed UTF-8
 // is written as the escape of the lone surrogate U+DC00 + byte ("\udc80" to
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "options/report_options.h"
+#include "report/record_buffer.h"
 #include "util/message_record.h"
 
 namespace mailsift {
@@ -24,9 +27,10 @@ namespace mailsift {
 // an empty CSV field).
 enum class FieldKind { kText, kNumber, kNull };
 
-// The records of one structured format: the fourteen columns, then the
-// fields the run asks for, each named in the CSV header row and as a JSON
-// key. A new field is one name and one emit in for_each_field.
+// The records of one structured format: the fourteen columns, the decoded
+// header fields, then the fields the run asks for, each named in the CSV
+// header row and as a JSON key. A new field is one name and one emit in
+// for_each_field.
 class StructuredRow {
  public:
   explicit StructuredRow(const ReportOptions& options);
@@ -49,7 +53,10 @@ class StructuredRow {
   DigestRequest digests_;
   std::vector<std::string> names_;
   std::vector<std::string> keys_;
+  std::vector<std::string> text_keys_;  // each with its opening quote
+  std::string key_slots_;               // keys_, then text_keys_, in slots
   std::string scratch_;  // the text of a field that is not stored as text
+  RecordBuffer record_;  // a JSON record as it is made
 };
 
 // A JSON string literal of `text` (with the rule above for stray bytes).

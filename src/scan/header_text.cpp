@@ -2,6 +2,7 @@
 
 #include "scan/windows_1252.h"
 #include "scan/word_encodings.h"
+#include "util/byte_scan.h"
 #include "util/characters.h"
 
 namespace mailsift {
@@ -167,8 +168,14 @@ void HeaderTextDecoder::find_words(std::string_view raw) {
 }
 
 void HeaderTextDecoder::decode_words(std::string_view value, std::string& out) {
-  out.clear();
   const std::string_view raw = trimmed(value);
+  // The usual value: plain ASCII without "=" (so without an encoded word),
+  // taken as it is.
+  if (ascii_prefix(raw, '=') == raw.size()) {
+    out.assign(raw);
+    return;
+  }
+  out.clear();
   find_words(raw);
   std::size_t cursor = 0;      // raw text before it is written
   bool after_decoded = false;  // the last thing written is a decoded word

@@ -1,5 +1,7 @@
 #include "scan/mail_date.h"
 
+#include <array>
+
 #include "util/ascii.h"
 #include "util/calendar.h"
 
@@ -97,18 +99,44 @@ class Cursor {
   std::size_t pos_ = 0;
 };
 
-bool is_day_name(std::string_view word) {
-  for (const std::string_view day : kDayNames) {
-    if (iequals(word, day) || iequals(word, day.substr(0, 3))) return true;
+// The first three letters of a name, lower-cased, as one number: a day or
+// month name is found by one comparison per candidate.
+constexpr std::uint32_t first_three(std::string_view word) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(ascii_lower(word[0]))) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(ascii_lower(word[1]))) << 8 |
+         static_cast<unsigned char>(ascii_lower(word[2]));
+}
+
+// The keys of a list of names, made once at compile time.
+template <std::size_t N>
+constexpr std::array<std::uint32_t, N> keys_of(const std::string_view (&names)[N]) {
+  std::array<std::uint32_t, N> keys{};
+  for (std::size_t i = 0; i < N; ++i) keys[i] = first_three(names[i]);
+  return keys;
+}
+constexpr auto kDayKeys = keys_of(kDayNames);
+constexpr auto kMonthKeys = keys_of(kFullMonths);
+
+// The index of `word` in `names`, written whole or as its first three
+// letters, in any case; -1 when it is none of them.
+template <std::size_t N>
+int name_index(std::string_view word, const std::string_view (&names)[N],
+               const std::array<std::uint32_t, N>& keys) {
+  if (word.size() < 3) return -1;
+  const std::uint32_t key = first_three(word);
+  for (std::size_t i = 0; i < N; ++i) {
+    if (key != keys[i]) continue;
+    return word.size() == 3 || iequals(word, names[i]) ? static_cast<int>(i) : -1;
   }
-  return false;
+  return -1;
+}
+
+bool is_day_name(std::string_view word) {
+  return name_index(word, kDayNames, kDayKeys) >= 0;
 }
 
 int month_number(std::string_view word) {
-  for (int i = 0; i < 12; ++i) {
-    if (iequals(word, kFullMonths[i]) || iequals(word, kFullMonths[i].substr(0, 3))) return i + 1;
-  }
-  return 0;
+  return name_index(word, kFullMonths, kMonthKeys) + 1;
 }
 
 int days_in_month(int year, int month) {
@@ -153,9 +181,76 @@ bool read_zone(Cursor& cursor, int& minutes) {
   return true;  // military letters, other names and none: "-0000"
 }
 
+// The usual form, "Mon, 5 Aug 2013 10:22:33 -0400" (the day name optional)
+// with nothing but white space around it, read at fixed places. False for
+// anything else, a valid date of another form included: the general reading
+// below takes those, and gives the same instant for this form.
+bool read_usual_form(std::string_view value, std::int64_t& seconds) {
+  std::size_t i = 0;
+  const std::size_t n = value.size();
+  while (i < n && (value[i] == ' ' || value[i] == '\t')) ++i;
+  const auto digit = [&](std::size_t at) {
+    return at < n && is_digit(value[at]) ? value[at] - '0' : -1;
+  };
+  const auto number = [&](std::size_t at, int count) {
+    int result = 0;
+    for (int k = 0; k < count; ++k) {
+      const int d = digit(at + static_cast<std::size_t>(k));
+      if (d < 0) return -1;
+      result = result * 10 + d;
+    }
+    return result;
+  };
+  const auto at_char = [&](std::size_t at, char c) { return at < n && value[at] == c; };
+  const auto three_letters = [&](std::size_t at) {
+    return at + 3 < n && is_letter(value[at]) && is_letter(value[at + 1]) &&
+           is_letter(value[at + 2]) && !is_letter(value[at + 3]);
+  };
+  if (i < n && is_letter(value[i])) {
+    if (!three_letters(i) || name_index(value.substr(i, 3), kDayNames, kDayKeys) < 0 ||
+        !at_char(i + 3, ',') || !at_char(i + 4, ' ')) {
+      return false;
+    }
+    i += 5;
+  }
+  int day = number(i, 2);
+  if (day >= 0 && at_char(i + 2, ' ')) {
+    i += 3;
+  } else if ((day = number(i, 1)) >= 0 && at_char(i + 1, ' ')) {
+    i += 2;
+  } else {
+    return false;
+  }
+  if (!three_letters(i) || !at_char(i + 3, ' ')) return false;
+  const int month = name_index(value.substr(i, 3), kFullMonths, kMonthKeys) + 1;
+  const int year = number(i + 4, 4);
+  const int hour = number(i + 9, 2);
+  const int minute = number(i + 12, 2);
+  const int second = number(i + 15, 2);
+  const int zone = number(i + 19, 4);
+  const char sign = i + 18 < n ? value[i + 18] : '\0';
+  if (month == 0 || year < 1 || hour < 0 || minute < 0 || second < 0 || zone < 0 ||
+      !at_char(i + 8, ' ') || !at_char(i + 11, ':') || !at_char(i + 14, ':') ||
+      !at_char(i + 17, ' ') || (sign != '+' && sign != '-')) {
+    return false;
+  }
+  for (std::size_t k = i + 23; k < n; ++k) {
+    if (value[k] != ' ' && value[k] != '\t' && value[k] != '\r' && value[k] != '\n') return false;
+  }
+  if (day < 1 || day > days_in_month(year, month) || hour > 23 || minute > 59 || second > 60) {
+    return false;
+  }
+  const int zone_minutes = (sign == '-' ? -1 : 1) * ((zone / 100) * 60 + zone % 100);
+  seconds = days_from_epoch(year, month, day) * 86400 + hour * 3600 + minute * 60 + second -
+            static_cast<std::int64_t>(zone_minutes) * 60;
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::int64_t> parse_mail_date(std::string_view value) {
+  std::int64_t seconds = 0;
+  if (read_usual_form(value, seconds)) return seconds;
   Cursor cursor(value);
   cursor.skip_space();
   if (is_letter(cursor.peek())) {
@@ -205,27 +300,26 @@ bool append_utc_time(std::int64_t seconds, std::string& out) {
   }
   const CalendarDate date = date_from_epoch_days(days);
   if (date.year < 0 || date.year > 9999) return false;
-  const auto put = [&out](int value, int width) {
-    char digits[4];
-    for (int i = width - 1; i >= 0; --i) {
-      digits[i] = static_cast<char>('0' + value % 10);
-      value /= 10;
-    }
-    out.append(digits, static_cast<std::size_t>(width));
+  // Made whole, then appended once; two digits at a time.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char text[20] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0',
+                   'T', '0', '0', ':', '0', '0', ':', '0', '0', 'Z'};
+  const auto put = [&text](int value, int at) {  // 0 to 99
+    text[at] = kPairs[2 * value];
+    text[at + 1] = kPairs[2 * value + 1];
   };
   const int time = static_cast<int>(rest);
-  put(date.year, 4);
-  out.push_back('-');
-  put(date.month, 2);
-  out.push_back('-');
-  put(date.day, 2);
-  out.push_back('T');
-  put(time / 3600, 2);
-  out.push_back(':');
-  put(time / 60 % 60, 2);
-  out.push_back(':');
-  put(time % 60, 2);
-  out.push_back('Z');
+  put(date.year / 100, 0);
+  put(date.year % 100, 2);
+  put(date.month, 5);
+  put(date.day, 8);
+  put(time / 3600, 11);
+  put(time / 60 % 60, 14);
+  put(time % 60, 17);
+  out.append(text, sizeof text);
   return true;
 }
 

@@ -5,15 +5,19 @@
 namespace mailsift {
 
 std::string_view maildir_flags(std::string_view path) {
-  std::size_t name_begin = path.size();
-  while (name_begin > 0 && !platform::is_separator(path[name_begin - 1])) --name_begin;
-  // The last marker in the name: "x:2,S" and, oddly, "a:2,b:2,S" both give S.
-  for (std::size_t i = path.size(); i >= name_begin + 3; --i) {
+  // The last marker of the path, "x:2,S" and, oddly, "a:2,b:2,S" both
+  // giving S; it counts only when no separator follows it, that is when it
+  // stands in the file's own name. Most paths hold no "2," at all.
+  for (std::size_t i = path.size(); i >= 3; --i) {
     const std::size_t at = i - 3;
+    if (path[at + 2] != ',' || path[at + 1] != '2') continue;
     const char mark = path[at];
-    if ((mark == ':' || mark == '!' || mark == ';') && path[at + 1] == '2' && path[at + 2] == ',') {
-      return path.substr(i);
+    if (mark != ':' && mark != '!' && mark != ';') continue;
+    const std::string_view flags = path.substr(i);
+    for (const char c : flags) {
+      if (platform::is_separator(c)) return {};
     }
+    return flags;
   }
   return {};
 }

@@ -23,9 +23,21 @@ void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
 
 }  // namespace
 
-bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
+bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted,
+                bool collect_own_header) {
   HeaderRecord& rec = ws.record;
   rec.clear();
+  // The decoded fields' hook. The rule: while in the message's own header
+  // block, every raw line goes to the collector, once, in order. The reader
+  // hands each line over as it delivers it, so the lines the capture rules
+  // read ahead count too; and while it does, it skips no line, so the
+  // continuation lines, which hold no ":", are not passed over. The
+  // collector lets go at the block's empty line; from there on the loop runs
+  // as it does without it. The delimited report never sets this.
+  if (collect_own_header) {
+    ws.own_header.reset();
+    ws.reader.observe(&ws.own_header);
+  }
   RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
   // The reader tells which of these a line holds without searching it again.
   ws.reader.watch_bytes(std::string_view("\0<:=", 4));
@@ -55,7 +67,7 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
 bool scan_message(ScanWorkspace& ws, ByteSource* source, const ScanOptions& options,
                   CapturedFields& fields, InterruptCheck interrupted) {
   ws.reader.reset(source);
-  const bool complete = scan_lines(ws, options.delimiter, interrupted);
+  const bool complete = scan_lines(ws, options.delimiter, interrupted, options.decode_fields);
   fields.swap(ws.record);
   ws.reader.reset(nullptr);
   return complete;

@@ -51,7 +51,11 @@ int OwnHeaderCollector::field_started(std::string_view text, std::size_t& value_
     default:
       return -1;
   }
-  if (!istarts_with(text, name)) return -1;
+  // The first letter matched; the name is lower case already.
+  if (text.size() < name.size()) return -1;
+  for (std::size_t k = 1; k < name.size(); ++k) {
+    if (ascii_lower(text[k]) != name[k]) return -1;
+  }
   std::size_t i = name.size();
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   if (i == text.size() || text[i] != ':' || present_[index(field)]) return -1;

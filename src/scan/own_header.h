@@ -18,12 +18,14 @@
 #include <string>
 #include <string_view>
 
+#include "util/text_reader.h"
+
 namespace mailsift {
 
 enum class OwnField { kMessageId, kFrom, kTo, kCc, kSubject, kDate };
 inline constexpr std::size_t kOwnFieldCount = 6;
 
-class OwnHeaderCollector {
+class OwnHeaderCollector : public LineObserver {
  public:
   static constexpr std::size_t kMaxFieldBytes = 256 * 1024;
 
@@ -34,6 +36,9 @@ class OwnHeaderCollector {
   // ended (this line or an earlier one was the empty line): no later line
   // changes anything, and the caller may stop feeding.
   bool feed(std::string_view line);
+
+  // The reader's lines arrive here when the collector observes a reader.
+  bool see(std::string_view line) override { return feed(line); }
 
   // True until the empty line that ends the block has been fed.
   bool in_block() const { return !ended_; }

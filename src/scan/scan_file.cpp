@@ -102,6 +102,11 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file,
       record.read_error.assign(file.error_text);
     }
   }
+  // What was read of the own header block is decoded also when the message
+  // was cut short; a file not opened has none.
+  if (options.decode_fields) {
+    ws.field_decoder.decode(ws.own_header, record.path, record.write_time, record.decoded);
+  }
   if (record.outcome == ReadOutcome::kReadFailed) return Stop::kReadError;
   if (!whole) {
     record.outcome = ReadOutcome::kInterrupted;

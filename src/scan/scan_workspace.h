@@ -8,7 +8,9 @@
 
 #include "platform/digest.h"
 
+#include "scan/decoded_fields.h"
 #include "scan/header_record.h"
+#include "scan/own_header.h"
 #include "util/text_reader.h"
 
 namespace mailsift {
@@ -24,6 +26,10 @@ struct ScanWorkspace {
   HeaderRecord record;
   platform::DigestSet digests;  // of the bytes read, when digests are asked for
   std::vector<char> rest;       // what a scan leaves unread, read for the digests
+  // The structured formats' decoded fields: the message's own header block
+  // as collected, and the decoder that makes the fields from it.
+  OwnHeaderCollector own_header;
+  FieldDecoder field_decoder;
 };
 
 }  // namespace mailsift

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "util/byte_scan.h"
 #include "util/characters.h"
 
 namespace mailsift {
@@ -41,10 +42,7 @@ void append_unlabelled(std::string_view bytes, std::string& out) {
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     // Runs of ASCII, the usual case, in one step.
-    std::size_t ascii_end = pos;
-    while (ascii_end < bytes.size() && static_cast<unsigned char>(bytes[ascii_end]) < 0x80) {
-      ++ascii_end;
-    }
+    const std::size_t ascii_end = pos + ascii_prefix(bytes.substr(pos));
     out.append(bytes.substr(pos, ascii_end - pos));
     pos = ascii_end;
     if (pos == bytes.size()) break;

@@ -1,5 +1,5 @@
-// Finding every place of a few bytes in a text in one pass, sixteen bytes at a
-// step where the processor allows it.
+// Finding every place of a few bytes in a text in one pass, and the length
+// of a run of ASCII, sixteen bytes at a step where the processor allows it.
 #pragma once
 
 #include <bit>
@@ -49,6 +49,25 @@ void visit_bytes_of3(std::string_view text, char a, char b, char c, Visit visit)
     const char x = data[i];
     if (x == a || x == b || x == c) visit(i);
   }
+}
+
+// The number of bytes at the start of `text` below 0x80 (plain ASCII) and
+// other than `stop` (pass a byte of 0x80 or above to stop at none).
+inline std::size_t ascii_prefix(std::string_view text, char stop = '\x80') {
+  const char* data = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+#ifdef MAILSIFT_BYTE_SCAN_SSE2
+  const __m128i stops = _mm_set1_epi8(stop);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const auto marked =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(chunk, _mm_cmpeq_epi8(chunk, stops))));
+    if (marked != 0) return i + static_cast<std::size_t>(std::countr_zero(marked));
+  }
+#endif
+  while (i < n && static_cast<unsigned char>(data[i]) < 0x80 && data[i] != stop) ++i;
+  return i;
 }
 
 }  // namespace mailsift

@@ -39,6 +39,7 @@ TextReader::TextReader(std::size_t buffer_size)
 
 void TextReader::reset(ByteSource* source) {
   source_ = source;
+  observer_ = nullptr;
   pos_ = end_ = 0;
   eof_ = source == nullptr;
   has_pushed_ = false;
@@ -140,7 +141,9 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
     line.push_back(static_cast<char>(c));
     if (c == '\n') break;
   }
-  return !line.empty();
+  if (line.empty()) return false;
+  show(line);
+  return true;
 }
 
 bool TextReader::read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
@@ -162,6 +165,7 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
       line_end_ = pos_ + with_lf;
       line = std::string_view(start, with_lf);
       pos_ += with_lf;
+      show(line);
       return true;
     }
     if (stop == next_cr_ && next_cr_ + 1 < end_ && bytes_[next_cr_ + 1] == '\n' && limit > n + 1) {
@@ -173,6 +177,7 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
       line_end_ = next_cr_ + 2;
       line = std::string_view(start, n + 1);
       pos_ = next_cr_ + 2;
+      show(line);
       return true;
     }
   }
@@ -182,7 +187,7 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
 }
 
 void TextReader::skip_lines_without(unsigned watched, std::size_t max_len) {
-  if (has_pushed_ || pos_ >= end_) return;
+  if (has_pushed_ || pos_ >= end_ || observer_ != nullptr) return;
   line_in_buffer_ = false;
   // The bytes before `bound` come before any Ctrl-Z and hold none of those
   // watched bytes. A CR changes no line's end: a CR LF ends a line at its LF

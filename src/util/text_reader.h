@@ -66,6 +66,15 @@ class HandleSource : public FailingSource {
   int handle_;
 };
 
+// Shown the lines a reader delivers (see TextReader::observe).
+class LineObserver {
+ public:
+  virtual ~LineObserver() = default;
+  // Takes the next line as the reader delivers it. False when it wants no
+  // more lines.
+  virtual bool see(std::string_view line) = 0;
+};
+
 // A file opened through the file-system interface (message files).
 class FileSystemSource : public FailingSource {
  public:
@@ -82,8 +91,14 @@ class TextReader {
   static constexpr std::size_t kDefaultBufferSize = 1 << 17;
   explicit TextReader(std::size_t buffer_size = kDefaultBufferSize);
 
-  // Starts reading a new source; drops any pushed-back line.
+  // Starts reading a new source; drops any pushed-back line and the observer.
   void reset(ByteSource* source);
+
+  // Shows `observer` every line read from the source from now on, once each
+  // and in order (a pushed-back line is not shown again), until it answers
+  // false; nullptr shows none. While an observer is set, skip_lines_without
+  // passes over nothing, so that no line escapes it.
+  void observe(LineObserver* observer) { observer_ = observer; }
 
   // Replaces `line` with the next piece of at most max_len - 1 bytes (max_len
   // at least 2). False at the end of the file, with `line` empty.
@@ -145,7 +160,13 @@ class TextReader {
     static constexpr std::align_val_t kAlignment{4096};
     void operator()(char* bytes) const { ::operator delete[](bytes, kAlignment); }
   };
+  // Shows a line read from the source to the observer, if one is set.
+  void show(std::string_view line) {
+    if (observer_ != nullptr && !observer_->see(line)) observer_ = nullptr;
+  }
+
   ByteSource* source_ = nullptr;
+  LineObserver* observer_ = nullptr;
   std::size_t size_;
   std::unique_ptr<char[], AlignedBytes> bytes_;
   std::size_t pos_ = 0;

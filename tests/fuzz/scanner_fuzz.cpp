@@ -1,6 +1,7 @@
 // The message scanner over arbitrary bytes, with an arbitrary delimiter and
-// report format. Property: the row does not depend on how the bytes arrive (the
-// reader's buffer size, reads cut short).
+// report format (the structured ones with their decoded header fields).
+// Property: the row does not depend on how the bytes arrive (the reader's
+// buffer size, reads cut short).
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -41,6 +42,7 @@ std::string row_of(ScanWorkspace& ws, ByteSource& source, const ScanOptions& sca
   MessageRecord record;
   record.path = "/m/fuzz.eml";
   scan_message(ws, &source, scan, record.fields, never);
+  if (scan.decode_fields) ws.field_decoder.decode(ws.own_header, record.path, 0, record.decoded);
   MessageTexts texts;
   MessageFormatter formatter(report);
   formatter.format(record, texts);
@@ -54,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char delimiter = static_cast<char>(fuzz::take_byte(text));
   const std::uint8_t style = fuzz::take_byte(text);
   const ReportOptions report{static_cast<ReportFormat>(style % 3), delimiter, (style & 4) != 0};
-  const ScanOptions scan{report.format == ReportFormat::kDelimited ? delimiter : '|'};
+  const bool delimited = report.format == ReportFormat::kDelimited;
+  const ScanOptions scan{delimited ? delimiter : '|', !delimited};
   const std::size_t buffer = 16 + fuzz::take_byte(text) * 4;
   const std::size_t step = 1 + fuzz::take_byte(text) % 64;
 

@@ -53,6 +53,11 @@ TEST(HeaderText, EncodedWordsAndUnlabelledBytes) {
       {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"},
       {"\xE9 =?utf-8?q?x?=", "é x"},
       {"\xC3", "Ã"},
+      // ASCII runs are measured sixteen bytes at a time: 8-bit bytes at and
+      // across those steps.
+      {"0123456789abcdef\xE9", "0123456789abcdefé"},
+      {"a plain ASCII run of more than 16 \xE9 then caf\xC3\xA9 and more ASCII after it\x80",
+       "a plain ASCII run of more than 16 é then café and more ASCII after it€"},
       {" \t\r ", ""},
   };
   HeaderTextDecoder decoder;
@@ -161,6 +166,9 @@ TEST(MailDate, ReadAsRfc5322ReadsIt) {
       {"5 Aug 10:22:33", ""},
       {"Someday, 5 Aug 2013 10:22:33", ""},
       {"5 Agu 2013 10:22:33", ""},
+      {"5 Augus 2013 10:22:33", ""},  // neither the whole name nor three letters
+      {"Tues, 6 Aug 2013 10:22:33", ""},
+      {"sat 7 SEPTEMBER 2013 10:00 +0000", "2013-09-07T10:00:00Z"},
       {"5 Aug 12013 10:22:33", ""},
       {"", ""},
   };
@@ -170,6 +178,26 @@ TEST(MailDate, ReadAsRfc5322ReadsIt) {
     if (seconds) append_utc_time(*seconds, text);
     EXPECT_EQ(text, c.utc) << c.value;
   }
+}
+
+TEST(MailDate, TheUsualFormReadsAsTheGeneralReadingDoes) {
+  // A comment after the zone sends a date the general way; the instant must
+  // not change, nor must a date that is not one become one.
+  const char* const dates[] = {
+      "Mon, 5 Aug 2013 10:22:33 -0400",  "5 Aug 2013 10:22:33 +0000",
+      "Tue, 31 Dec 2099 23:30:00 -0100", " Thu, 29 Feb 2024 12:00:00 +0530 ",
+      "Sat, 31 Dec 2016 23:59:60 +0000", "Wed, 01 Jan 0001 00:30:00 +0100",
+      "Fri, 30 Feb 2013 10:00:00 +0000", "Mon, 5 Aug 2013 24:00:00 +0000",
+      "Mon, 5 Aug 0000 10:00:00 +0000",  "Xyz, 5 Aug 2013 10:22:33 +0000",
+      "Mon, 5 Xyz 2013 10:22:33 +0000",  "mon, 15 jan 2013 10:22:33 -1200",
+      "Sun, 9 Sep 2012 19:19:00 -0400",  "Mon, 5 Aug 2013 10:22:33 +04",
+  };
+  for (const char* date : dates) {
+    const std::optional<std::int64_t> usual = parse_mail_date(date);
+    const std::optional<std::int64_t> general = parse_mail_date(std::string(date) + " (c)");
+    EXPECT_EQ(usual, general) << date;
+  }
+  EXPECT_EQ(parse_mail_date("Mon, 5 Aug 2013 10:22:33 -0400"), 1375712553);
 }
 
 TEST(MailDate, FileTimesAndTheRangeOfYears) {
@@ -196,6 +224,7 @@ TEST(MaildirFlags, AfterTheLastMarkerOfTheName) {
       {"new/1375712553.M1P2.host", ""},
       {"x:1,S", ""},
       {"dir:2,S/message", ""},
+      {"dir:2,S/x:2,F", "F"},
       {":2", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(maildir_flags(c.path), c.flags) << c.path;

@@ -185,7 +185,7 @@ TEST_F(ReportOutputTest, HeaderRowOfTheFormatExceptForAFileList) {
       {ReportFormat::kDelimited, '|', false, "|Forward (Prior Sent) Date(s)|"},
       {ReportFormat::kDelimited, ',', true, "\",\"Forward Date\",\""},
       // CSV has its own delimiter and line end, whatever the delimited report's.
-      {ReportFormat::kCsv, ';', false, "\",\"Recent IP\"\r\n"},
+      {ReportFormat::kCsv, ';', false, "\",\"maildir_flags\"\r\n"},
   };
   for (const Case& c : cases) {
     report_.clear();

@@ -142,7 +142,8 @@ struct RunSetup {
 
 // The scanners read the delimited report's delimiter.
 LaneOptions lane_options_for(const ReportOptions& report) {
-  return {ScanOptions{report.format == ReportFormat::kDelimited ? report.delimiter : '|'}, report};
+  const bool delimited = report.format == ReportFormat::kDelimited;
+  return {ScanOptions{delimited ? report.delimiter : '|', !delimited}, report};
 }
 
 // Closes a directory handle however the run ends.

@@ -271,5 +271,71 @@ TEST(ScanFileReads, DigestsOfTheWholeFileOrNone) {
   }
 }
 
+
+// The decoded fields come from every line of the own header block, also the
+// lines the capture rules read ahead (and push back) and the continuation
+// lines the scanner would otherwise pass over; the captured columns are the
+// same with and without them.
+TEST(ScanFileDecodedFields, EveryLineOfTheOwnBlockOnceWithTheColumnsUnchanged) {
+  const struct {
+    const char* message;
+    const char* subject;  // nullptr: absent
+    const char* to;
+  } cases[] = {
+      // The To rule takes its continuation lines.
+      {"To: a@x,\n b@x,\n\tc@x\nSubject: s\n\n", "s", "a@x, b@x,\tc@x"},
+      // A short From line takes the next line whatever it is.
+      {"From: x\nSubject: after a short From\n", "after a short From", nullptr},
+      // The relay rule reads the next line and pushes it back: seen once.
+      {"Received: from a [192.0.2.1]\nSubject: one\n two\nTo: t@x\n", "one two", "t@x"},
+      // A Content-type rule reads ahead into the header.
+      {"Content-Type: text/plain;\nSubject: =?utf-8?q?caf=C3=A9?=\n =?utf-8?q?_au_lait?=\n\n",
+       "café au lait", nullptr},
+      {"Subject: own\r\n folded\r\n\r\nSubject: body\nTo: body@x\n", "own folded", nullptr},
+      {"\nSubject: body only\n", nullptr, nullptr},
+      {"", nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t chunk : {std::size_t{7}, std::size_t{1} << 20}) {
+      SCOPED_TRACE(testing::Message() << c.message << " chunk " << chunk);
+      CapturedFields plain;
+      for (const bool decode : {false, true}) {
+        ChunkedFileSystem fs;
+        fs.add_file("/m/cur/1:2,RS", 0, c.message);
+        fs.chunk = chunk;
+        const int dir = fs.open_directory("/m/cur");
+        ScanWorkspace ws;
+        SelectedFile file;
+        file.path = "/m/cur/1:2,RS";
+        file.size = static_cast<std::int64_t>(std::string_view(c.message).size());
+        file.write_time = 130201861530000000ULL;  // 2013-08-05 14:22:33 UTC
+        file.file = fs.open_file(dir, "1:2,RS");
+        MessageRecord record;
+        ScanOptions options;
+        options.decode_fields = decode;
+        EXPECT_EQ(scan_file(ws, fs, file, options, record), Stop::kNone);
+        fs.close_directory(dir);
+        if (!decode) {
+          EXPECT_FALSE(record.decoded.subject_text.present);
+          EXPECT_EQ(record.decoded.modified_utc, "");
+          plain.swap(record.fields);
+          continue;
+        }
+        EXPECT_EQ(record.fields.subject, plain.subject);
+        EXPECT_EQ(record.fields.to, plain.to);
+        EXPECT_EQ(record.fields.from, plain.from);
+        EXPECT_EQ(record.fields.recent_ip, plain.recent_ip);
+        EXPECT_EQ(record.fields.attachment_info, plain.attachment_info);
+        const DecodedFields& d = record.decoded;
+        EXPECT_EQ(d.subject_text.present, c.subject != nullptr);
+        EXPECT_EQ(d.subject_text.text, c.subject ? c.subject : "");
+        EXPECT_EQ(d.to_text.present, c.to != nullptr);
+        EXPECT_EQ(d.to_text.text, c.to ? c.to : "");
+        EXPECT_EQ(d.modified_utc, "2013-08-05T14:22:33Z");
+        EXPECT_EQ(d.maildir_flags, "RS");
+      }
+    }
+  }
+}
 }  // namespace
 }  // namespace mailsift

@@ -3,6 +3,7 @@
 // across refills, CR LF lines, pieces and pushed-back lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -138,6 +139,74 @@ TEST(TextReaderWatch, SkippingLeavesExactlyTheLinesThatHoldTheBytes) {
       }
       EXPECT_EQ(kept, expected) << "buffer " << buffer_size << " max " << max_len;
       EXPECT_GE(expected.size(), 100u);
+    }
+  }
+}
+
+// Records the lines it is shown, and lets go after `wanted` of them.
+struct Recorder : LineObserver {
+  std::vector<std::string> seen;
+  std::size_t wanted = 0;
+  bool see(std::string_view line) override {
+    seen.emplace_back(line);
+    return seen.size() < wanted;
+  }
+};
+
+TEST(TextReaderObserver, SeesEachLineOnceInOrderAndNothingIsSkippedMeanwhile) {
+  // Read as the scanner reads: skipping lines without ":" or "=", viewing
+  // lines in place, copying some, pushing some back.
+  std::string data;
+  for (int round = 0; round < 25; ++round) {
+    data += "plain\nFrom: a\n continued\r\nx=1\n\nlone\rcr:\n";
+    data += std::string(static_cast<std::size_t>(round * 13), 'w') + "\n";
+  }
+  data += "last: x\ny\x1a\nafter the end\n";
+  for (std::size_t buffer_size : {16u, 53u, 4096u}) {
+    for (std::size_t max_len : {7u, 32768u}) {
+      StringSource all_source(data);
+      TextReader all_reader(buffer_size);
+      all_reader.reset(&all_source);
+      std::vector<std::string> all;
+      std::string line;
+      while (all_reader.read_line(line, max_len)) all.push_back(line);
+      for (const std::size_t wanted : {std::size_t{1}, std::size_t{40}, all.size() + 1}) {
+        SCOPED_TRACE(testing::Message() << "buffer " << buffer_size << " max " << max_len
+                                        << " wanted " << wanted);
+        StringSource source(data);
+        TextReader reader(buffer_size);
+        reader.watch_bytes(std::string_view("\0<:=", 4));
+        reader.reset(&source);
+        Recorder recorder;
+        recorder.wanted = wanted;
+        reader.observe(&recorder);
+        std::string scratch;
+        std::string_view view;
+        std::size_t count = 0;
+        for (;; ++count) {
+          reader.skip_lines_without(4u | 8u, max_len);
+          if (count % 3 == 0) {
+            if (!reader.read_line(line, max_len)) break;
+            view = line;
+          } else if (!reader.read_line_view(view, scratch, max_len)) {
+            break;
+          }
+          if (count % 4 == 0) {
+            reader.push_back(view);
+            ASSERT_TRUE(reader.read_line_view(view, scratch, max_len));
+          }
+        }
+        const std::size_t shown = std::min(wanted, all.size());
+        EXPECT_EQ(recorder.seen, std::vector<std::string>(all.begin(), all.begin() + shown));
+        // Skipping resumes once the observer lets go.
+        EXPECT_EQ(count == all.size(), wanted > all.size()) << count << " of " << all.size();
+        // A new source starts without an observer.
+        StringSource again("a\nb\n");
+        reader.reset(&again);
+        while (reader.read_line(line, max_len)) {
+        }
+        EXPECT_EQ(recorder.seen.size(), shown);
+      }
     }
   }
 }
