@@ -58,7 +58,7 @@ void extra_argument(Draft& d, const std::string& argument) {
 
 // The pattern "*.*" when none was given, the log asked for, the current
 // directory when no root was given; the scanner's view of the delimiter; the
-// digests the report shows.
+// digests and the mbox fields the report shows.
 void complete(Draft& d) {
   if (d.lists.name_patterns.empty()) add_name_pattern(d.lists, "*.*");
   LogRequest request;
@@ -68,6 +68,7 @@ void complete(Draft& d) {
   if (d.lists.roots.empty()) add_current_directory(d.lists);
   d.scan.delimiter = d.report.format == ReportFormat::kDelimited ? d.report.delimiter : '|';
   d.report.digests = d.scan.digests;  // computed by the scanner, shown by the report
+  d.report.mbox_fields = d.run.mbox;
 }
 
 }  // namespace
