@@ -179,10 +179,55 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   return true;
 }
 
+bool ParallelScan::write_done(Stop& stop) {
+  std::uint64_t end = next_to_write_;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    while (end < next_to_queue_ && slot(end).state == SlotState::kDone) end++;
+  }
+  if (end == next_to_write_) return false;
+  // Scanned slots are this thread's alone until it frees them.
+  const bool interrupted = platform::interrupted();
+  std::uint64_t written = next_to_write_;
+  std::size_t bytes = 0;
+  std::exception_ptr failure;
+  for (; written < end && stop == Stop::kNone; ++written) {
+    Slot& s = slot(written);
+    if (interrupted && !s.progress_shown) {
+      stop = Stop::kInterrupted;
+      break;
+    }
+    if (s.failure) {
+      failure = std::exchange(s.failure, nullptr);
+      break;
+    }
+    if (!s.progress_shown) sink_.write_progress(s.progress);
+    s.progress_shown = false;
+    if (s.read_failed) read_failed_ = true;
+    bytes += s.texts.bytes();
+    stop = sink_.write_row(s.texts, s.file.is_directory);
+    if (stop == Stop::kNone && interrupted) stop = Stop::kInterrupted;
+  }
+  bool over_budget = false;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (std::uint64_t sequence = next_to_write_; sequence < written; ++sequence) {
+      slot(sequence).state = SlotState::kFree;
+    }
+    over_budget = waiting_bytes_ > kWindowBytes;
+    waiting_bytes_ -= bytes;
+    next_to_write_ = written;
+  }
+  // Workers wait for written texts only while the budget is exceeded.
+  if (over_budget) work_ready_.notify_all();
+  if (failure) std::rethrow_exception(failure);
+  return true;
+}
+
 Stop ParallelScan::make_room() {
   Stop stop = Stop::kNone;
   // Write whatever is ready, then make room for one more unit.
-  while (write_oldest(false, stop)) {
+  while (write_done(stop)) {
     if (stop != Stop::kNone) return stop;
   }
   while (next_to_queue_ - next_to_write_ >= slots_.size()) {
@@ -233,34 +278,49 @@ Stop ParallelScan::accept(SelectedFile& file) {
 }
 
 Stop ParallelScan::take_message(const SelectedFile& archive, ArchiveUnit& unit) {
-  if (const Stop stop = make_room(); stop != Stop::kNone) {
-    release_unit(unit);
-    return stop;
+  if (next_to_queue_ + staged_ - next_to_write_ >= slots_.size()) {
+    hand_over();
+    if (const Stop stop = make_room(); stop != Stop::kNone) {
+      release_unit(unit);
+      return stop;
+    }
   }
+  // A slot past those handed over: no other thread looks at it yet.
+  Slot& s = slot(next_to_queue_ + staged_);
+  MessageFormatter::progress(s.progress, archive.path, unit.number, unit.size());
+  s.progress_shown = false;
+  s.head.clear();
+  s.head_whole = false;
+  s.file.path.assign(archive.path);
+  s.file.error_text.assign(unit.read_failed ? archive_.error_text() : std::string());
+  s.file.sequence = archive.sequence;
+  s.file.size = unit.size();
+  s.file.modified = archive.modified;
+  s.file.write_time = archive.write_time;
+  s.file.file = -1;
+  s.file.open_failed = s.file.unreadable_directory = s.file.is_directory = false;
+  s.unit = std::exchange(unit, ArchiveUnit{});
+  s.read_failed = false;
+  if (++staged_ < kMessageBatch) return Stop::kNone;
+  hand_over();
+  Stop stop = Stop::kNone;
+  while (write_done(stop)) {
+    if (stop != Stop::kNone) return stop;
+  }
+  return Stop::kNone;
+}
+
+void ParallelScan::hand_over() {
+  if (staged_ == 0) return;
   bool wake = false;
   {
-    Slot& s = slot(next_to_queue_);
-    MessageFormatter::progress(s.progress, archive.path, unit.number, unit.size());
-    s.progress_shown = false;
-    s.head.clear();
-    s.head_whole = false;
-    s.file.path.assign(archive.path);
-    s.file.error_text.assign(unit.read_failed ? archive_.error_text() : std::string());
-    s.file.sequence = archive.sequence;
-    s.file.size = unit.size();
-    s.file.modified = archive.modified;
-    s.file.write_time = archive.write_time;
-    s.file.file = -1;
-    s.file.open_failed = s.file.unreadable_directory = s.file.is_directory = false;
     const std::lock_guard<std::mutex> lock(mutex_);
-    s.unit = std::exchange(unit, ArchiveUnit{});
-    s.read_failed = false;
-    s.state = SlotState::kQueued;
-    ++next_to_queue_;
+    for (std::uint64_t i = 0; i < staged_; ++i) slot(next_to_queue_ + i).state = SlotState::kQueued;
+    next_to_queue_ += staged_;
+    staged_ = 0;
     wake = next_to_queue_ - next_to_scan_ >= kWakeBatch;
   }
   if (wake) work_ready_.notify_one();
-  return Stop::kNone;
 }
 
 bool ParallelScan::free_window(Stop& stop) {

@@ -15,7 +15,9 @@
 // A message of an mbox archive is a unit like a file: the walking thread
 // reads the archive into windows and queues each message lying whole in
 // them, which a worker scans where it lies; a window is read into again once
-// every message in it is scanned. A message too large for the windows waits
+// every message in it is scanned. Messages come much faster than files, so
+// they are handed over several at a time, and scanned rows are written a run
+// at a time: the lock is taken once for each, not for every message. A message too large for the windows waits
 // until everything before it is written, then the walking thread reads and
 // scans it itself.
 // Before the writing thread sleeps waiting for the oldest file, or scans a
@@ -66,6 +68,8 @@ class ParallelScan : public ScanStage {
   static constexpr std::size_t kWindowBytes = kInFlightBytes;
   // Queued files that wake a sleeping worker.
   static constexpr std::uint64_t kWakeBatch = 4;
+  // Messages of an archive handed over together (one lock for all).
+  static constexpr std::uint64_t kMessageBatch = 16;
   // The largest file the writing thread scans itself.
   static constexpr std::int64_t kOwnScanBytes = 1 << 20;
 
@@ -87,12 +91,17 @@ class ParallelScan : public ScanStage {
   };
 
   Stop take_message(const SelectedFile& archive, ArchiveUnit& unit) override;
+  void hand_over() override;
   bool free_window(Stop& stop) override;
   Stop write_all() override;
   ScanLane& writing_lane() override { return own_lane_; }
 
   // Writes rows until the ring has room for one more unit.
   Stop make_room();
+  // Writes the scanned slots at the front of the ring, with two looks under
+  // the lock for all of them; false when the oldest is not scanned yet. After
+  // an interrupt as write_oldest.
+  bool write_done(Stop& stop);
   void work();
   bool can_take() const;
   // Scans the next queued file in `lane`; called and returns with the lock
@@ -120,6 +129,9 @@ class ParallelScan : public ScanStage {
   std::uint64_t next_to_write_ = 0;     // oldest slot in flight
   std::uint64_t next_to_queue_ = 0;     // where the walk puts the next file
   std::uint64_t next_to_scan_ = 0;      // the next queued slot a worker takes
+  // Messages filled in after next_to_queue_, not yet handed over (the
+  // writing thread's own).
+  std::uint64_t staged_ = 0;
   std::size_t waiting_bytes_ = 0;       // texts of done slots not yet written
   bool stopping_ = false;
   bool writer_waiting_ = false;         // the writer waits for the oldest file

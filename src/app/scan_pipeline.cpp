@@ -19,7 +19,9 @@ Stop ScanStage::read_archive(const SelectedFile& archive) {
       stop = Stop::kInterrupted;
       break;
     }
-    switch (archive_.next(unit)) {
+    const ArchiveReader::Next next = archive_.next(unit);
+    if (next != ArchiveReader::Next::kMessage) hand_over();
+    switch (next) {
       case ArchiveReader::Next::kMessage:
         stop = take_message(archive, unit);
         break;
@@ -34,6 +36,7 @@ Stop ScanStage::read_archive(const SelectedFile& archive) {
         return Stop::kNone;
     }
   }
+  hand_over();
   archive_.close();
   return stop;
 }

@@ -51,6 +51,8 @@ class ScanStage : public FileConsumer {
   // A message of the archive, lying whole in its windows: scanned now or
   // queued. The unit is the stage's, to release once scanned.
   virtual Stop take_message(const SelectedFile& archive, ArchiveUnit& unit) = 0;
+  // Hands over the messages taken and held back to be handed over together.
+  virtual void hand_over() {}
   // Every window is held by units in flight: writes (and scans) until one is
   // let go; false when none is in flight.
   virtual bool free_window(Stop& stop) = 0;
