@@ -29,7 +29,7 @@ namespace mailsift {
 struct ArchiveWindow {
   struct PageAligned {
     static constexpr std::align_val_t kAlignment{4096};
-    void operator()(char* bytes) const { ::operator delete[](bytes, kAlignment); }
+    void operator()(char* block) const { ::operator delete[](block, kAlignment); }
   };
   std::unique_ptr<char[], PageAligned> bytes;
   std::size_t size = 0;          // bytes read into it
