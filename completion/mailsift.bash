@@ -20,9 +20,9 @@ _mailsift_long=(
     --older= --before= --output= --path= --pause --recurse --reset --reverse
     --sequence --sha1 --sha --sha256 --sha384 --sha512 --showat --streams
     --utf --variable --width= --verbose --source= --help --version
-    --format=
+    --format= --mbox
 )
-_mailsift_optional=(--ads --nameafter --recurse --reset --sequence --streams --verbose)
+_mailsift_optional=(--ads --nameafter --recurse --reset --sequence --streams --verbose --mbox)
 _mailsift_short=(-p -f -x -o -O -a -g -l -G -L -r -d -1 -t -T -z -Z -q -w -W
     -C -c -m -n -N -P -R -h '-?' -@ -.ini)
 _mailsift_plus=(+a +o +O +r +1 +t +m +n +N +w +W)
@@ -109,7 +109,7 @@ _mailsift()
         value=${word#*=}
         local -a words=()
         case ${key,,} in
-            --rec* | --res* | --str* | --ver*) words=(ON OFF) ;;
+            --rec* | --res* | --str* | --ver* | --mbo*) words=(ON OFF) ;;
             --del*) words=(pipe) ;;
             --form*) words=(csv jsonl plain) ;;
             --acc* | --log* | --out* | --sour*) files=1 ;;

@@ -4,8 +4,9 @@
 # the charset conversion and the digests from several threads at once) and
 # the real binary with several jobs over a generated tree of a few thousand
 # messages: every row format (JSON Lines with its decoded header fields), the
-# counting pass, and interrupts. Any race report fails the script
-# (halt_on_error); every run's report must equal the one-job run's.
+# counting pass, and interrupts; then the same messages in one mbox archive.
+# Any race report fails the script (halt_on_error); every run's report must
+# equal the one-job run's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
@@ -31,7 +32,7 @@ CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
 cmake --build "$build" -j2 --target mailsift mailsift_unit_tests mailsift_make_tree
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 suppressions=$src/scripts/tsan-suppressions.txt"
-"$build/tests/mailsift_unit_tests" --gtest_filter='ParallelScan*:CharsetConversion.ThreadsConvertAtOnce:DigestSet*' --gtest_brief=1
+"$build/tests/mailsift_unit_tests" --gtest_filter='ParallelScan*:ArchiveReader*:CharsetConversion.ThreadsConvertAtOnce:DigestSet*' --gtest_brief=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$probe" "$work"' EXIT
@@ -68,9 +69,31 @@ done
 run 0 tree -o counted.txt --jobs=4 --immediate
 cmp counted.txt one.txt
 
+# The tree's messages in one mbox archive, with a message larger than the
+# read windows in the middle: the units and windows shared between threads.
+mkdir box
+middle=$(find tree -type f | sort | sed -n 1500p)
+for f in $(find tree -type f | sort); do
+  printf 'From tsan@example.org Mon Jan  1 00:00:00 2024\n'
+  cat "$f"
+  printf '\n'
+  [ "$f" = "$middle" ] &&
+    { printf 'From large\n\n'; awk 'BEGIN { for (i = 0; i < 340000; i++) print "A line of a large message." }'; printf '\n'; }
+done >box/all.mbox
+for format in "--format=jsonl" ""; do
+  # shellcheck disable=SC2086
+  run 0 box --mbox -o box-one.txt --jobs=1 $format
+  for jobs in 2 4 8; do
+    # shellcheck disable=SC2086
+    run 0 box --mbox -o box-many.txt --jobs=$jobs $format
+    cmp box-one.txt box-many.txt
+  done
+done
+
 # Interrupts at a few moments: the run ends with exit 2, race-free.
 for delay in 0.05 0.2 0.5 1; do
   got=0
+  rm -f cut.txt
   env -i PATH="$PATH" TZ=UTC TSAN_OPTIONS="$TSAN_OPTIONS" "$build/mailsift" tree -o cut.txt \
     --jobs=4 </dev/null >/dev/null 2>cut.err &
   pid=$!
@@ -82,6 +105,8 @@ for delay in 0.05 0.2 0.5 1; do
     tail -40 cut.err >&2
     exit 1
   fi
+  # An interrupt before the report was opened leaves none.
+  [ -f cut.txt ] || continue
   # A prefix of the one-job report but for its last row: the file being read
   # when the interrupt came keeps its row, with what was read by then, and
   # its name, size and time.
@@ -90,5 +115,26 @@ for delay in 0.05 0.2 0.5 1; do
   [ "$whole" -lt 0 ] && whole=0
   cmp <(head -c "$whole" one.txt) <(head -c "$whole" cut.txt)
   grep -qF "$(printf '%s' "$last" | cut -d'|' -f1-3)|" one.txt
+done
+# Interrupts while the archive is read: exit 2, race-free, whole rows.
+for delay in 0.05 0.3; do
+  got=0
+  rm -f box-cut.txt
+  env -i PATH="$PATH" TZ=UTC TSAN_OPTIONS="$TSAN_OPTIONS" "$build/mailsift" box --mbox \
+    -o box-cut.txt --jobs=4 </dev/null >/dev/null 2>box-cut.err &
+  pid=$!
+  sleep "$delay"
+  kill -INT "$pid" 2>/dev/null || true
+  wait "$pid" || got=$?
+  if [ "$got" -ne 2 ] && [ "$got" -ne 0 ]; then
+    echo "interrupted mbox run: exit $got" >&2
+    tail -40 box-cut.err >&2
+    exit 1
+  fi
+  [ -f box-cut.txt ] || continue
+  last=$(tail -n1 box-cut.txt)
+  whole=$(($(stat -c %s box-cut.txt) - $(printf '%s' "$last" | wc -c) - 1))
+  [ "$whole" -lt 0 ] && whole=0
+  cmp <(head -c "$whole" box-one.txt) <(head -c "$whole" box-cut.txt)
 done
 echo "ThreadSanitizer: clean"

@@ -38,7 +38,7 @@ int resolve_jobs(std::int32_t setting) {
 
 ParallelScan::ParallelScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink,
                            int jobs)
-    : fs_(fs), options_(options), sink_(sink), own_lane_(options) {
+    : ScanStage(fs, options, sink), options_(options), own_lane_(options) {
   // The walking thread is one of the `jobs` that scan: it scans whenever it
   // would otherwise wait for a worker.
   const std::size_t workers = static_cast<std::size_t>(std::max(jobs - 1, 1));
@@ -49,10 +49,12 @@ ParallelScan::ParallelScan(platform::FileSystem& fs, const LaneOptions& options,
 
 ParallelScan::~ParallelScan() {
   stop_workers();
-  // Files handed over but never scanned are still open.
+  // Files handed over but never scanned are still open, and messages never
+  // scanned still hold their windows.
   for (Slot& s : slots_) {
     if (s.file.file >= 0) fs_.close_file(s.file.file);
     s.file.file = -1;
+    release_unit(s.unit);
   }
 }
 
@@ -82,7 +84,11 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanLane& lane,
   s.state = SlotState::kScanning;
   lock.unlock();
   try {
-    s.read_failed = lane.run(fs_, s.file, should_stop) == Stop::kReadError;
+    const Stop scanned =
+        s.unit.number > 0
+            ? lane.run_message(s.file, s.unit, s.file.error_text, should_stop)
+            : lane.run(fs_, s.file, should_stop, FileHead{s.head, s.head_whole});
+    s.read_failed = scanned == Stop::kReadError;
     s.texts.swap(lane.texts);
   } catch (...) {
     // Memory exhaustion: the writing thread ends the run with it when the
@@ -91,6 +97,9 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanLane& lane,
     if (s.file.file >= 0) fs_.close_file(s.file.file);
     s.file.file = -1;
   }
+  // The message's bytes are no longer needed: its windows may be read into
+  // again.
+  release_unit(s.unit);
   lock.lock();
   s.state = SlotState::kDone;
   waiting_bytes_ += s.texts.bytes();
@@ -170,19 +179,71 @@ bool ParallelScan::write_oldest(bool wait, Stop& stop) {
   return true;
 }
 
-Stop ParallelScan::accept(SelectedFile& file) {
-  // The file handed over is the scan's from the call on: closed here when the
-  // call ends without queueing it (a failed write, memory exhaustion).
-  const platform::FileHandleGuard guard(fs_, file.file);
+bool ParallelScan::write_done(Stop& stop) {
+  std::uint64_t end = next_to_write_;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    while (end < next_to_queue_ && slot(end).state == SlotState::kDone) end++;
+  }
+  if (end == next_to_write_) return false;
+  // Scanned slots are this thread's alone until it frees them.
+  const bool interrupted = platform::interrupted();
+  std::uint64_t written = next_to_write_;
+  std::size_t bytes = 0;
+  std::exception_ptr failure;
+  for (; written < end && stop == Stop::kNone; ++written) {
+    Slot& s = slot(written);
+    if (interrupted && !s.progress_shown) {
+      stop = Stop::kInterrupted;
+      break;
+    }
+    if (s.failure) {
+      failure = std::exchange(s.failure, nullptr);
+      break;
+    }
+    if (!s.progress_shown) sink_.write_progress(s.progress);
+    s.progress_shown = false;
+    if (s.read_failed) read_failed_ = true;
+    bytes += s.texts.bytes();
+    stop = sink_.write_row(s.texts, s.file.is_directory);
+    if (stop == Stop::kNone && interrupted) stop = Stop::kInterrupted;
+  }
+  bool over_budget = false;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (std::uint64_t sequence = next_to_write_; sequence < written; ++sequence) {
+      slot(sequence).state = SlotState::kFree;
+    }
+    over_budget = waiting_bytes_ > kWindowBytes;
+    waiting_bytes_ -= bytes;
+    next_to_write_ = written;
+  }
+  // Workers wait for written texts only while the budget is exceeded.
+  if (over_budget) work_ready_.notify_all();
+  if (failure) std::rethrow_exception(failure);
+  return true;
+}
+
+Stop ParallelScan::make_room() {
   Stop stop = Stop::kNone;
-  // Write whatever is ready, then make room for one more file.
-  while (write_oldest(false, stop)) {
+  // Write whatever is ready, then make room for one more unit.
+  while (write_done(stop)) {
     if (stop != Stop::kNone) return stop;
   }
   while (next_to_queue_ - next_to_write_ >= slots_.size()) {
     write_oldest(true, stop);
     if (stop != Stop::kNone) return stop;
   }
+  return Stop::kNone;
+}
+
+Stop ParallelScan::accept(SelectedFile& file) {
+  // The file handed over is the scan's from the call on: closed here when the
+  // call ends without queueing it (a failed write, memory exhaustion).
+  const platform::FileHandleGuard guard(fs_, file.file);
+  Stop stop = make_room();
+  if (stop != Stop::kNone) return stop;
+  if (take_archive(file, stop)) return stop;
   bool wake = false;
   {
     // The slot is free, so no other thread looks at it; only this one ever
@@ -190,6 +251,10 @@ Stop ParallelScan::accept(SelectedFile& file) {
     Slot& s = slot(next_to_queue_);
     MessageFormatter::progress(s.progress, file);
     s.progress_shown = false;
+    const FileHead first = head();
+    s.head.assign(first.bytes);
+    s.head_whole = first.whole;
+    s.unit = ArchiveUnit{};
     const std::lock_guard<std::mutex> lock(mutex_);
     std::swap(s.file.path, file.path);
     std::swap(s.file.error_text, file.error_text);
@@ -209,6 +274,69 @@ Stop ParallelScan::accept(SelectedFile& file) {
     wake = next_to_queue_ - next_to_scan_ >= kWakeBatch;
   }
   if (wake) work_ready_.notify_one();
+  return Stop::kNone;
+}
+
+Stop ParallelScan::take_message(const SelectedFile& archive, ArchiveUnit& unit) {
+  if (next_to_queue_ + staged_ - next_to_write_ >= slots_.size()) {
+    hand_over();
+    if (const Stop stop = make_room(); stop != Stop::kNone) {
+      release_unit(unit);
+      return stop;
+    }
+  }
+  // A slot past those handed over: no other thread looks at it yet.
+  Slot& s = slot(next_to_queue_ + staged_);
+  MessageFormatter::progress(s.progress, archive.path, unit.number, unit.size());
+  s.progress_shown = false;
+  s.head.clear();
+  s.head_whole = false;
+  s.file.path.assign(archive.path);
+  s.file.error_text.assign(unit.read_failed ? archive_.error_text() : std::string());
+  s.file.sequence = archive.sequence;
+  s.file.size = unit.size();
+  s.file.modified = archive.modified;
+  s.file.write_time = archive.write_time;
+  s.file.file = -1;
+  s.file.open_failed = s.file.unreadable_directory = s.file.is_directory = false;
+  s.unit = std::exchange(unit, ArchiveUnit{});
+  s.read_failed = false;
+  if (++staged_ < kMessageBatch) return Stop::kNone;
+  hand_over();
+  Stop stop = Stop::kNone;
+  while (write_done(stop)) {
+    if (stop != Stop::kNone) return stop;
+  }
+  return Stop::kNone;
+}
+
+void ParallelScan::hand_over() {
+  if (staged_ == 0) return;
+  bool wake = false;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (std::uint64_t i = 0; i < staged_; ++i) slot(next_to_queue_ + i).state = SlotState::kQueued;
+    next_to_queue_ += staged_;
+    staged_ = 0;
+    wake = next_to_queue_ - next_to_scan_ >= kWakeBatch;
+  }
+  if (wake) work_ready_.notify_one();
+}
+
+bool ParallelScan::free_window(Stop& stop) {
+  // Units let go of their windows as their scans end; the oldest is written
+  // (or scanned here) meanwhile.
+  work_ready_.notify_all();
+  return write_oldest(true, stop);
+}
+
+Stop ParallelScan::write_all() {
+  work_ready_.notify_all();
+  Stop stop = Stop::kNone;
+  while (next_to_write_ < next_to_queue_) {
+    write_oldest(true, stop);
+    if (stop != Stop::kNone) return stop;
+  }
   return Stop::kNone;
 }
 

@@ -12,6 +12,7 @@
 #include "options/scan_options.h"
 #include "options/walk_options.h"
 #include "platform/platform.h"
+#include "report/row_sink.h"
 #include "util/console.h"
 #include "util/out_stream.h"
 #include "walk/walk.h"
@@ -37,6 +38,8 @@ struct RunContext {
   RunLists lists;
 
   WalkCounts counts;
+  // The rows of messages of mbox archives, and their archives.
+  ArchiveCounts archive_counts;
   std::int64_t start_time = 0;
   int last_access_setting = -1;
   // Some message could not be read completely: the run ends with the

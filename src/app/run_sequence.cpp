@@ -115,10 +115,10 @@ void run_sequence(RunContext& ctx) {
 }
 
 RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list) {
-  RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count);
-  const std::unique_ptr<ScanStage> scan =
-      make_scan_stage(*ctx.fs, LaneOptions{ctx.scan_options, ctx.report_options}, sink,
-                      resolve_jobs(ctx.run_options.jobs));
+  RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count, &ctx.archive_counts);
+  const std::unique_ptr<ScanStage> scan = make_scan_stage(
+      *ctx.fs, LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink,
+      resolve_jobs(ctx.run_options.jobs));
   WalkContext walk = make_walk_context(ctx, scan.get());
   Stop source_stop = Stop::kNone;
   if (from_list) {

@@ -49,6 +49,13 @@ std::string directories_line(std::int32_t dir_count, std::int32_t file_count) {
   return text;
 }
 
+std::string archives_line(std::int64_t messages, std::int64_t archives) {
+  char text[96];
+  std::snprintf(text, sizeof text, "  %lld messages in %lld mbox files\n",
+                static_cast<long long>(messages), static_cast<long long>(archives));
+  return text;
+}
+
 std::string elapsed_text(std::int64_t seconds) {
   char text[96];
   std::snprintf(text, sizeof text, " %d hrs. %d mins. %d secs.\n", static_cast<int>(seconds / 3600),
@@ -83,6 +90,10 @@ void check_interrupt(RunContext& ctx) {
 }
 
 namespace {
+
+std::string archives_text(const RunContext& ctx) {
+  return archives_line(ctx.archive_counts.messages, ctx.archive_counts.archives);
+}
 
 [[noreturn]] void end_plainly(RunContext& ctx, int status) {
   platform::restore_terminal();
@@ -121,6 +132,7 @@ void end_run(RunContext& ctx, RunEnd end) {
     if (!log.flush() && code == kNormalExit) code = kWriteError;
     if (code != kNormalExit) log.format("\n Abnormal termination. Reason: %s", exit_reason(code));
     log.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
+    if (ctx.run_options.mbox) log.write(archives_text(ctx));
     log.format("\n\n  Finished: %.24s\n", date_time_text(end_time, false).c_str());
     log.write("  Elapsed: ");
     log.write(elapsed_text(elapsed));
@@ -133,6 +145,7 @@ void end_run(RunContext& ctx, RunEnd end) {
   }
   if (report_named && ctx.run_options.quiet == 0) {
     ctx.console.err.write(directories_line(ctx.counts.dir_count, ctx.counts.file_count));
+    if (ctx.run_options.mbox) ctx.console.err.write(archives_text(ctx));
     ctx.console.err.write("  Elapsed: ");
     std::string e = elapsed_text(elapsed);
     e.push_back('\n');

@@ -48,6 +48,9 @@ void check_interrupt(RunContext& ctx);
 
 // "\n  %ld director%s, %ld files\n"
 std::string directories_line(std::int32_t dir_count, std::int32_t file_count);
+// "  %lld messages in %lld mbox files\n": with mbox reading on, the line
+// after the directories line (the messages are among its files).
+std::string archives_line(std::int64_t messages, std::int64_t archives);
 // " %d hrs. %d mins. %d secs.\n" for an elapsed time in seconds.
 std::string elapsed_text(std::int64_t seconds);
 // The 24-character date-time text: "Wed Aug 21 11:04:06 2013".

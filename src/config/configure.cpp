@@ -59,7 +59,7 @@ void extra_argument(Draft& d, const std::string& argument) {
 // The pattern "*.*" when none was given, the log asked for, the current
 // directory when no root was given; the scanner's view of the delimiter and
 // whether it decodes header fields (the structured formats show them); the
-// digests the report shows.
+// digests and the mbox fields the report shows.
 void complete(Draft& d) {
   if (d.lists.name_patterns.empty()) add_name_pattern(d.lists, "*.*");
   LogRequest request;
@@ -71,6 +71,7 @@ void complete(Draft& d) {
   d.scan.delimiter = delimited ? d.report.delimiter : '|';
   d.scan.decode_fields = !delimited;
   d.report.digests = d.scan.digests;  // computed by the scanner, shown by the report
+  d.report.mbox_fields = d.run.mbox;
 }
 
 }  // namespace

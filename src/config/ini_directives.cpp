@@ -200,6 +200,7 @@ constexpr IniRow kAddedDirectives[] = {
     {{"JOBS"}, kBegins, jobs, nullptr, kKeep, {}, {.refusal_warns = true}, &kIllegalBare},
     {{"FORMAT"}, kBegins, report_format, nullptr, kKeep, {}, {.refusal_warns = true},
      &kIllegalBare},
+    {{"MBOX"}, kBegins, switch_field, field<&RunOptions::mbox>, kKeep, {}, {}, &kIllegalBare},
 };
 // clang-format on
 

@@ -134,6 +134,7 @@ constexpr LongRow kFamilyKeywords[] = {
 constexpr LongRow kAddedKeywords[] = {
     {"JOBS", kBegins, jobs, kValue},
     {"FORMAT", kBegins, report_format, kValue},
+    {"MBOX", kBegins, switch_field, kOnOff, field<&RunOptions::mbox>},
 };
 
 bool matches(const LongRow& row, std::string_view text) {

@@ -21,6 +21,9 @@ struct RunOptions {
   bool auto_width = false;
   // Scanning threads, 0 to kMaxJobCount; 0: one per online core.
   int jobs = 0;
+  // Read each file whose first line begins with "From " as an mbox archive:
+  // one row per message.
+  bool mbox = false;
 };
 
 // The accounting log configuration asks for once it has read everything: the

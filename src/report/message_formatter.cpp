@@ -1,6 +1,7 @@
 #include "report/message_formatter.h"
 
 #include "platform/path_syntax.h"
+#include "report/column_text.h"
 #include "report/delimited_row.h"
 #include "report/structured_row.h"
 #include "util/count_format.h"
@@ -19,15 +20,32 @@ void MessageFormatter::header(std::string& out) const {
   }
 }
 
+namespace {
+
+// A message of an mbox archive is named by its archive's name, "#" and its
+// number.
+void append_message_number(std::string& out, std::uint32_t mbox_message) {
+  out.push_back('#');
+  append_number(out, mbox_message);
+}
+
+}  // namespace
+
 void MessageFormatter::progress(std::string& out, const SelectedFile& file) {
   if (file.unreadable_directory) {
     out.clear();
     return;
   }
+  progress(out, file.path, 0, file.size);
+}
+
+void MessageFormatter::progress(std::string& out, std::string_view path,
+                                std::uint32_t mbox_message, std::int64_t size) {
   char digits[kGroupedNumberSize];
-  const std::string_view bytes = format_bytes(file.size, digits);
+  const std::string_view bytes = format_bytes(size, digits);
   out.assign("\n");
-  out.append(platform::display_path(file.path));
+  out.append(platform::display_path(path));
+  if (mbox_message > 0) append_message_number(out, mbox_message);
   out.append("   ");
   if (bytes.size() < 11) out.append(11 - bytes.size(), ' ');
   out.append(bytes);
@@ -50,7 +68,13 @@ void warning_text(std::string& out, std::string_view what, std::string_view show
 }  // namespace
 
 void MessageFormatter::format(const MessageRecord& record, MessageTexts& texts) {
-  const std::string_view shown = platform::display_path(record.path);
+  std::string_view shown = platform::display_path(record.path);
+  if (record.mbox_message > 0) {
+    name_.assign(shown);
+    append_message_number(name_, record.mbox_message);
+    shown = name_;
+  }
+  texts.mbox_message = record.mbox_message;
   texts.row.clear();
   if (record.outcome == ReadOutcome::kUnreadableDirectory) {
     warning_text(texts.warning, "directory", shown, record.read_error);

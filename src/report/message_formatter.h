@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "options/report_options.h"
 #include "report/structured_row.h"
@@ -21,11 +22,13 @@ namespace mailsift {
 struct MessageTexts {
   std::string warning;  // empty when the message was read completely
   std::string row;
+  std::uint32_t mbox_message = 0;  // its number in its mbox archive, 0 for a file
 
   std::size_t bytes() const { return warning.size() + row.size(); }
   void swap(MessageTexts& other) noexcept {
     warning.swap(other.warning);
     row.swap(other.row);
+    std::swap(mbox_message, other.mbox_message);
   }
 };
 
@@ -42,6 +45,11 @@ class MessageFormatter {
   // "\n%s   %11s Bytes": the line shown before a file is scanned (none for a
   // directory that could not be read).
   static void progress(std::string& out, const SelectedFile& file);
+  // The line shown before message `mbox_message` (from 1) of the mbox
+  // archive at `path` is scanned: the archive's name, "#" and the number,
+  // and the message's size.
+  static void progress(std::string& out, std::string_view path, std::uint32_t mbox_message,
+                       std::int64_t size);
 
   // The texts of one scanned message, replacing what `texts` held.
   void format(const MessageRecord& record, MessageTexts& texts);
@@ -49,6 +57,7 @@ class MessageFormatter {
  private:
   ReportOptions options_;
   StructuredRow structured_;
+  std::string name_;  // a message's name: its archive's, "#" and its number
 };
 
 }  // namespace mailsift

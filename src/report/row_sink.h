@@ -11,12 +11,21 @@
 
 namespace mailsift {
 
+// The rows written for messages of mbox archives, and the archives they
+// came from.
+struct ArchiveCounts {
+  std::int64_t messages = 0;
+  std::int64_t archives = 0;
+};
+
 class RowSink {
  public:
   // `file_count` counts the rows written for files (directories named in a
-  // file list get rows too, but are not files).
-  RowSink(OutStream& report, OutStream& progress, std::int32_t& file_count)
-      : report_(report), progress_(progress), file_count_(file_count) {}
+  // file list get rows too, but are not files); a message of an archive
+  // counts as a file, and in `archives` too when given.
+  RowSink(OutStream& report, OutStream& progress, std::int32_t& file_count,
+          ArchiveCounts* archives = nullptr)
+      : report_(report), progress_(progress), file_count_(file_count), archives_(archives) {}
 
   // A file's progress line, written before its warning and row.
   void write_progress(std::string_view progress) { progress_.write(progress); }
@@ -37,6 +46,7 @@ class RowSink {
   OutStream& report_;
   OutStream& progress_;
   std::int32_t& file_count_;
+  ArchiveCounts* archives_;
 };
 
 }  // namespace mailsift

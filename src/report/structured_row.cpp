@@ -230,7 +230,11 @@ void StructuredRow::for_each_field(std::string_view shown, const MessageRecord& 
   optional(d.date_utc);
   emit(FieldKind::kText, d.modified_utc);
   emit(FieldKind::kText, d.maildir_flags);
-  if (mbox_fields_) {
+  if (mbox_fields_ && record.mbox_message == 0) {
+    // A file read whole, not a message of an archive.
+    emit(FieldKind::kNull, std::string_view());
+    emit(FieldKind::kNull, std::string_view());
+  } else if (mbox_fields_) {
     scratch_.clear();
     append_number(scratch_, record.mbox_message);
     emit(FieldKind::kNumber, scratch_);

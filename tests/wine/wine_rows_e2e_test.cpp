@@ -189,5 +189,41 @@ TEST_F(RowsE2E, StructuredFormatsAreTheLinuxBytes) {
   }
 }
 
+// mbox archives: the same messages, rows, progress lines and counts, with
+// one thread and with several; an archive larger than the read windows, a
+// CR LF one, a Ctrl-Z, and a message larger than all the windows.
+TEST_F(RowsE2E, MboxArchivesGiveTheLinuxRows) {
+  auto archive = [](int count, const std::string& eol) {
+    std::string text;
+    for (int k = 0; k < count; ++k) {
+      text += "From s" + std::to_string(k) + " Mon Jan  1 00:00:00 2024" + eol + "From: S" +
+              std::to_string(k) + " <s@example.org>" + eol + "Subject: number " +
+              std::to_string(k) + eol + eol + "From the body" + eol + ">From quoted" + eol +
+              std::string(static_cast<std::size_t>(k % 300), 'b') + eol + eol;
+    }
+    return text;
+  };
+  write_file(root_ + "/lf.mbox", archive(12000, "\n"));
+  write_file(root_ + "/crlf.mbox", archive(50, "\r\n") + "From z\r\nSubject: cut\x1a\r\nTo: t@x\r\n");
+  std::string large = "From big\nSubject: large\n\n";
+  while (large.size() < (9u << 20)) large += "A line of the large message's body.\n";
+  write_file(root_ + "/large.mbox", archive(3, "\n") + large + "To: end@example.org\n\n" +
+                                        archive(3, "\n"));
+  write_file(root_ + "/plain.eml", "From: P <p@x>\nSubject: plain\n");
+  // The summary's line "N messages in M mbox files".
+  const auto archives_line = [](const std::string& err) {
+    const std::size_t at = err.find(" messages in ");
+    if (at == std::string::npos) return std::string();
+    const std::size_t start = err.rfind('\n', at) + 1;
+    return err.substr(start, err.find('\n', at) - start);
+  };
+  for (const char* jobs : {"--jobs=1", "--jobs=3"}) {
+    compare({"--mbox", jobs}, true);
+    EXPECT_EQ(archives_line(linux_.err), "  24114 messages in 3 mbox files");
+    EXPECT_EQ(archives_line(lf_lines(windows_.err)), archives_line(linux_.err));
+    EXPECT_NE(linux_.out.find("/large.mbox#7|"), std::string::npos);
+  }
+}
+
 }  // namespace
 }  // namespace mailsift::test
