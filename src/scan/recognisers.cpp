@@ -44,6 +44,7 @@ constexpr SearchText kContainedTextList[] = {
     "Attachment Converted:",
     "X-Attachments:",
     "Content-Type: message",
+    "Mapi-Hasattach:",
 };
 constexpr SearchTextSet kContainedTexts(kContainedTextList);
 constexpr unsigned kReadFlagsText = 1u;
@@ -124,12 +125,15 @@ void take_text(std::string& line, std::string_view text) {
 
 }  // namespace
 
-LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
+static_assert(kHasattachText == 1u << 7);
 
-// Every contained text holds a ":" or a "=": a line without either holds none.
 unsigned LineFacts::contained() const {
   if (contained_ < 0) {
-    contained_ = has_colon || has_equals ? static_cast<int>(kContainedTexts.holds(text)) : 0;
+    contained_ = static_cast<int>(
+        reader_ == nullptr ? kContainedTexts.holds(text)
+                           : kContainedTexts.holds_at_marks(text, [this](auto visit) {
+                               reader_->visit_marks(text, visit);
+                             }));
   }
   return static_cast<unsigned>(contained_);
 }
@@ -184,11 +188,6 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
   // An empty line can only meet the "contains" recognisers, which need text.
   unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
   mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
-  // Every "starts with" text holds a ":", and every text the others search
-  // for holds a ":" or a "=": most body lines meet no recogniser at all.
-  if (!facts.has_colon) {
-    mask &= facts.has_equals ? static_cast<unsigned>(table.searching) : 0u;
-  }
   while (mask != 0) {
     const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
     mask &= mask - 1;
