@@ -68,12 +68,9 @@ std::size_t find_text_at(std::string_view line, std::string_view text, std::size
   return kNotFound;
 }
 
-unsigned SearchTextSet::texts_at(std::string_view line, std::size_t at, unsigned found) const {
-  const bool colon = line[at] == ':';
-  unsigned todo = at == 0 ? (colon ? colon_at_start_ : equals_at_start_)
-                          : (colon ? after_colon_ : after_equals_)[static_cast<unsigned char>(line[at - 1])];
+unsigned SearchTextSet::verify(std::string_view line, std::size_t at, unsigned todo) const {
   unsigned now = 0;
-  for (todo &= ~found; todo != 0; todo &= todo - 1) {
+  for (; todo != 0; todo &= todo - 1) {
     const int i = std::countr_zero(todo);
     const std::string_view text = texts_[i].text;
     const std::size_t anchor = anchor_[i];

@@ -50,8 +50,9 @@ inline std::size_t find_text(std::string_view line, SearchText text) {
 // find_text(line, texts[i]) would find texts[i]. Every text holds a ":" or a
 // "=", its anchor (the first of them): a match puts the anchor on a ":" or
 // "=" of the line, so only those places are tried, and of those only where
-// the byte before is the one before the anchor in a text (any case). Most
-// header lines hold one ":", after a name that ends like none of the texts.
+// the three bytes before are the ones before the anchor in a text (any case,
+// looked up in a table each). Most header lines hold one ":", after a name
+// that ends like none of the texts.
 class SearchTextSet {
  public:
   template <std::size_t N>
@@ -65,17 +66,19 @@ class SearchTextSet {
       anchor_[i] = anchor;
       const unsigned bit = 1u << i;
       std::uint32_t(&table)[256] = text[anchor] == ':' ? after_colon_ : after_equals_;
+      for (std::size_t k = 2; k <= 3; ++k) {
+        std::uint32_t(&earlier)[256] = k == 2 ? second_ : third_;
+        if (anchor < k) {
+          for (std::uint32_t& entry : earlier) entry |= bit;
+        } else {
+          add_byte(earlier, text[anchor - k], bit);
+        }
+      }
       if (anchor == 0) {
         for (std::uint32_t& entry : table) entry |= bit;
         (text[anchor] == ':' ? colon_at_start_ : equals_at_start_) |= bit;
-        continue;
-      }
-      const char before = text[anchor - 1];
-      table[static_cast<unsigned char>(before)] |= bit;
-      const char lower = static_cast<char>(before | 0x20);
-      if (lower >= 'a' && lower <= 'z') {
-        table[static_cast<unsigned char>(lower)] |= bit;
-        table[static_cast<unsigned char>(lower & ~0x20)] |= bit;
+      } else {
+        add_byte(table, text[anchor - 1], bit);
       }
     }
   }
@@ -92,16 +95,39 @@ class SearchTextSet {
     return found;
   }
 
- private:
   // The texts whose anchor, on the ":" or "=" at `at`, makes a match; those
   // in `found` are not tried again.
-  unsigned texts_at(std::string_view line, std::size_t at, unsigned found) const;
+  unsigned texts_at(std::string_view line, std::size_t at, unsigned found) const {
+    const std::uint32_t(&table)[256] = line[at] == ':' ? after_colon_ : after_equals_;
+    const auto byte = [line](std::size_t i) { return static_cast<unsigned char>(line[i]); };
+    unsigned todo = at == 0 ? (line[at] == ':' ? colon_at_start_ : equals_at_start_) : table[byte(at - 1)];
+    if (at >= 2) todo &= second_[byte(at - 2)];
+    if (at >= 3) todo &= third_[byte(at - 3)];
+    todo &= ~found;
+    // Most marks stand after a byte that ends no text's name.
+    return todo == 0 ? 0u : verify(line, at, todo);
+  }
+
+ private:
+  unsigned verify(std::string_view line, std::size_t at, unsigned todo) const;
+  // Sets `bit` for the byte `c` in `table`, for a letter in either case.
+  static constexpr void add_byte(std::uint32_t (&table)[256], char c, unsigned bit) {
+    table[static_cast<unsigned char>(c)] |= bit;
+    const char lower = static_cast<char>(c | 0x20);
+    if (lower >= 'a' && lower <= 'z') {
+      table[static_cast<unsigned char>(lower)] |= bit;
+      table[static_cast<unsigned char>(lower & ~0x20)] |= bit;
+    }
+  }
 
   SearchText texts_[32] = {};
   std::size_t anchor_[32] = {};
   // For the byte before a ":" ("="), the texts whose anchor it can be.
   std::uint32_t after_colon_[256] = {};
   std::uint32_t after_equals_[256] = {};
+  // For the second and third byte before a mark, the texts it fits.
+  std::uint32_t second_[256] = {};
+  std::uint32_t third_[256] = {};
   // The texts anchored at their first byte, for a ":" ("=") at the line's start.
   std::uint32_t colon_at_start_ = 0;
   std::uint32_t equals_at_start_ = 0;

@@ -1,8 +1,16 @@
 // The classes of the bytes in the text reader's buffer (util/byte_classes.h),
-// built a stretch at a time as questions reach further, and the questions the
-// reader asks of them: where the next line feed or mark byte stands, the last
-// line feed before a place, whether a span holds a mark or an odd byte. Each
-// answer takes a few operations per 64 bytes.
+// and the questions the reader asks of them: where the next line feed or
+// mark byte stands, the last line feed before a place, whether a span holds a
+// mark or an odd byte. Each answer takes a few operations per 64 bytes.
+//
+// Bytes are classified a stretch at a time where the reader works, not all
+// at once: across a stretch without marks (most of a message's body) the
+// next mark is found with memchr, a faster pass that keeps no classes, and
+// classifying starts again at the line that holds it. The bytes passed over
+// are never asked about again: every question is about bytes at or after the
+// reader's position, which only moves forward (a line pushed back is read
+// again from its start, which lies past any stretch passed over before it
+// was read).
 #pragma once
 
 #include <algorithm>
@@ -31,20 +39,35 @@ class LineIndex {
     indexed_ = 0;
   }
 
-  // The first line feed (mark byte, odd byte) at or after `from` and before
-  // `stop` (stop at most the end), else `stop`.
+  // The first line feed (odd byte) at or after `from` and before `stop`
+  // (stop at most the end), else `stop`.
   std::size_t next_lf(std::size_t from, std::size_t stop) { return next_in<&BlockClasses::lf>(from, stop); }
-  std::size_t next_mark(std::size_t from, std::size_t stop) {
-    return next_in<&BlockClasses::mark>(from, stop);
-  }
   std::size_t next_odd(std::size_t from, std::size_t stop) {
     return next_in<&BlockClasses::odd>(from, stop);
+  }
+
+  // The first mark byte in [from, stop), else `stop`. Past the classified
+  // bytes it is searched for, and classifying goes on from its line.
+  std::size_t next_mark(std::size_t from, std::size_t stop) {
+    if (from < indexed_) {
+      const std::size_t at = next_in<&BlockClasses::mark>(from, std::min(stop, indexed_));
+      if (at < std::min(stop, indexed_)) return at;
+      from = indexed_;
+    }
+    return from < stop ? search_mark(from, stop) : stop;
   }
 
   // The last line feed in [from, stop), else kNone.
   std::size_t last_lf(std::size_t from, std::size_t stop) {
     if (from >= stop) return kNone;
-    cover(stop);
+    if (stop > indexed_) {
+      // Past the classified bytes (the end of the buffer, after its last
+      // mark): a search back, without classifying.
+      const std::size_t low = std::max(from, indexed_);
+      const std::size_t at = search_lf_back(low, stop);
+      if (at != kNone || low == from) return at;
+      stop = low;
+    }
     std::size_t block = (stop - 1) / kClassBlock;
     const std::size_t first = from / kClassBlock;
     // Bits up to and including stop - 1.
@@ -55,6 +78,17 @@ class LineIndex {
       if (block == first) return kNone;
       bits = blocks_[--block].lf;
     }
+  }
+
+  // Bit i set when the byte at `at` + i is a mark, for i < n (n at most 64);
+  // the bytes before at + n must have been asked about before.
+  std::uint64_t mark_bits(std::size_t at, std::size_t n) const {
+    const std::size_t block = at / kClassBlock;
+    const std::size_t shift = at % kClassBlock;
+    std::uint64_t bits = blocks_[block].mark >> shift;
+    // The next block's bits past the end are stale or zero: masked below.
+    if (shift != 0) bits |= blocks_[block + 1].mark << (kClassBlock - shift);
+    return n >= kClassBlock ? bits : bits & ((std::uint64_t{1} << n) - 1);
   }
 
   // Calls visit(i) for every mark (odd) byte i in [from, stop), in order.
@@ -68,23 +102,29 @@ class LineIndex {
   }
 
  private:
-  // Classifies ahead until the bytes before `stop` (at most the end) are.
-  void cover(std::size_t stop) {
-    if (stop > indexed_) classify_to(stop);
+  // Makes the bytes of [from, stop) classified (stop at most the end). Bytes
+  // before `from` that are not yet classified are passed over for good.
+  void cover(std::size_t from, std::size_t stop) {
+    if (stop <= indexed_) return;
+    if (from >= indexed_ + kClassBlock) indexed_ = from - from % kClassBlock;
+    classify_to(stop);
   }
   void classify_to(std::size_t stop);
+  // next_mark past the classified bytes.
+  std::size_t search_mark(std::size_t from, std::size_t stop);
+  std::size_t search_lf_back(std::size_t from, std::size_t stop) const;
 
   template <std::uint64_t BlockClasses::*Field>
   std::size_t next_in(std::size_t from, std::size_t stop) {
     if (from >= stop) return stop;
-    cover(from + 1);
+    cover(from, from + 1);
     std::size_t block = from / kClassBlock;
     std::uint64_t bits = blocks_[block].*Field >> (from % kClassBlock);
     if (bits != 0) return std::min(from + static_cast<std::size_t>(std::countr_zero(bits)), stop);
     for (;;) {
       const std::size_t start = ++block * kClassBlock;
       if (start >= stop) return stop;
-      cover(start + 1);
+      cover(start, start + 1);
       bits = blocks_[block].*Field;
       if (bits != 0) return std::min(start + static_cast<std::size_t>(std::countr_zero(bits)), stop);
     }
@@ -93,7 +133,7 @@ class LineIndex {
   template <std::uint64_t BlockClasses::*Field, typename Visit>
   void visit_in(std::size_t from, std::size_t stop, Visit& visit) {
     if (from >= stop) return;
-    cover(stop);
+    cover(from, stop);
     const std::size_t last = (stop - 1) / kClassBlock;
     for (std::size_t block = from / kClassBlock; block <= last; ++block) {
       std::uint64_t bits = blocks_[block].*Field;
@@ -108,7 +148,9 @@ class LineIndex {
   std::unique_ptr<BlockClasses[]> blocks_;
   const char* data_ = nullptr;
   std::size_t end_ = 0;
-  std::size_t indexed_ = 0;  // the bytes before it are classified
+  // The classified bytes end here; a multiple of the block size until the
+  // last block of the buffer is classified.
+  std::size_t indexed_ = 0;
   ByteClassSet set_;
 };
 

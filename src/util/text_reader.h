@@ -132,9 +132,18 @@ class TextReader {
   // What `line`, the line the last read returned, holds: kHoldsMark and
   // kHoldsOdd bits. For a line taken whole from the buffer the answer comes
   // from the index, not from a search.
+  bool is_mark(char c) const { return c != '\n' && (c == classes_.mark[0] || c == classes_.mark[1]); }
+  bool is_odd(char c) const { return c != '\n' && (c == classes_.odd[0] || c == classes_.odd[1]); }
   static constexpr unsigned kHoldsMark = 1u;
   static constexpr unsigned kHoldsOdd = 2u;
   unsigned line_classes(std::string_view line);
+
+  // True when `text` lies within the last line read, in the buffer, whose
+  // index then answers mark_bits; `at` is its offset in the buffer.
+  bool indexes(std::string_view text, std::size_t& at) const { return in_last_line(text, at); }
+  // Bit i set when byte at + i of the buffer is a mark, for i < n (at most
+  // 64), where [at, at + n) lies in a text that indexes() accepted.
+  std::uint64_t mark_bits(std::size_t at, std::size_t n) const { return index_.mark_bits(at, n); }
 
   // Calls visit(i) for each position i of `text` whose byte is a mark (an
   // odd byte), in order. Where `text` lies within the last line read, in
@@ -180,8 +189,6 @@ class TextReader {
     at = static_cast<std::size_t>(text.data() - buffer);
     return true;
   }
-  bool is_mark(char c) const { return c != '\n' && (c == classes_.mark[0] || c == classes_.mark[1]); }
-  bool is_odd(char c) const { return c != '\n' && (c == classes_.odd[0] || c == classes_.odd[1]); }
   // Next translated byte, or -1 at the end.
   int next_byte();
   bool fill(std::size_t keep);
