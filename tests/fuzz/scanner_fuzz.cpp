@@ -1,14 +1,17 @@
-// The message scanner over arbitrary bytes, with an arbitrary delimiter and
-// report format. Property: the row does not depend on how the bytes arrive (the
-// reader's buffer size, reads cut short).
+// The message scanner over arbitrary bytes, with an arbitrary delimiter,
+// report format and vector path. Properties: the row is the plain reference
+// scanner's (tests/reference/plain_scanner.h), and it does not depend on how
+// the bytes arrive (the reader's buffer size, reads cut short).
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "fuzz/fuzz_input.h"
+#include "reference/plain_scanner.h"
 #include "report/message_formatter.h"
 #include "scan/message_scanner.h"
 #include "scan/scan_workspace.h"
+#include "util/byte_classes.h"
 
 namespace {
 
@@ -39,7 +42,7 @@ bool never() {
 std::string row_of(ScanWorkspace& ws, ByteSource& source, const ScanOptions& scan,
                    const ReportOptions& report) {
   MessageRecord record;
-  record.path = "/m/fuzz.eml";
+  record.path = "/m/x.eml";  // as the reference names it
   scan_message(ws, &source, scan, record.fields, never);
   MessageTexts texts;
   MessageFormatter formatter(report);
@@ -57,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ScanOptions scan{report.format == ReportFormat::kDelimited ? delimiter : '|'};
   const std::size_t buffer = 16 + fuzz::take_byte(text) * 4;
   const std::size_t step = 1 + fuzz::take_byte(text) % 64;
+  // A path this processor does not run leaves the widest in use.
+  static const VectorPath widest = vector_path();
+  const VectorPath paths[] = {VectorPath::kPlain, VectorPath::kSse2, VectorPath::kAvx2};
+  if (!use_vector_path(paths[fuzz::take_byte(text) % 3])) use_vector_path(widest);
 
   static ScanWorkspace whole;
   StringSource source(text);
@@ -65,5 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ScanWorkspace pieces{TextReader(buffer), {}, {}, {}};
   TrickleSource trickle(text, step);
   FUZZ_CHECK(row == row_of(pieces, trickle, scan, report));
+  FUZZ_CHECK(row == reference::row_of(reference::scan(text, scan.delimiter), report));
   return 0;
 }
