@@ -13,24 +13,29 @@ namespace {
 
 using Record = HeaderRecord;
 
-// `b` is a literal: for each of its letters one OR and one compare.
-inline bool same_any_case(std::string_view a, std::string_view b) {
-  for (std::size_t i = 0; i < b.size(); ++i) {
-    const char lower = ascii_lower(b[i]);
-    if (lower >= 'a' && lower <= 'z' ? (a[i] | 0x20) != lower : a[i] != b[i]) return false;
+// The prefixes are literals, so these loops unroll: for each letter one OR
+// and one compare.
+template <std::size_t N>
+bool starts_exact(const LineFacts& line, const char (&prefix)[N]) {
+  constexpr std::size_t n = N - 1;
+  if (line.text.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (line.text[i] != prefix[i]) return false;
   }
   return true;
 }
 
-bool starts_exact(const LineFacts& line, std::string_view prefix) {
-  return line.text.size() >= prefix.size() && line.text[0] == prefix[0] &&
-         line.text.substr(0, prefix.size()) == prefix;
-}
-
 // Any case.
-bool starts_any_case(const LineFacts& line, std::string_view prefix) {
-  return line.text.size() >= prefix.size() &&
-         same_any_case(line.text.substr(0, prefix.size()), prefix);
+template <std::size_t N>
+bool starts_any_case(const LineFacts& line, const char (&prefix)[N]) {
+  constexpr std::size_t n = N - 1;
+  if (line.text.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char lower = ascii_lower(prefix[i]);
+    const char c = line.text[i];
+    if (lower >= 'a' && lower <= 'z' ? (c | 0x20) != lower : c != prefix[i]) return false;
+  }
+  return true;
 }
 
 bool contains(const LineFacts& line, SearchText text) {
@@ -210,6 +215,64 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
     }
   }
   return false;
+}
+
+bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts) {
+  const std::string_view text = facts.text;
+  if (text.empty()) return false;  // every recogniser needs text
+  // The table's order, with the lead byte choosing among the "starts with"
+  // recognisers: of the first seven at most one fits a lead, and each of
+  // them comes before every "contains" recogniser.
+  void (*capture)(RuleContext&, std::string&) = nullptr;
+  switch (text[0] | 0x20) {
+    case 'f':
+      if (is_from(ctx.record, facts)) capture = capture_from;
+      break;
+    case 't':
+      if (is_to(ctx.record, facts)) capture = capture_to;
+      break;
+    case 'c':
+      if (is_cc(ctx.record, facts)) capture = capture_cc;
+      break;
+    case 'b':
+      if (is_bcc(ctx.record, facts)) capture = capture_bcc;
+      break;
+    case 'd':
+      if (is_date(ctx.record, facts)) capture = capture_date;
+      break;
+    case 's':
+      if (is_sent(ctx.record, facts)) {
+        capture = capture_sent;
+      } else if (is_subject(ctx.record, facts)) {
+        capture = capture_subject;
+      }
+      break;
+    default:
+      break;
+  }
+  if (capture == nullptr) {
+    const unsigned contained = facts.contained();
+    if ((contained & kReadFlagsText) != 0) {
+      capture = capture_read_flags;
+    } else if (is_mozilla_status(ctx.record, facts)) {
+      capture = capture_mozilla_status;
+    } else if ((contained & kAttachmentTexts) != 0) {
+      capture = capture_attachment_keyword;
+    } else if ((contained & kForwardedText) != 0) {
+      capture = capture_forwarded_message;
+    } else if (is_content_type_name(ctx.record, facts)) {
+      capture = capture_content_type_name;
+    } else if (is_received_from(ctx.record, facts) || is_originating_ip(ctx.record, facts)) {
+      capture = capture_bracketed_address;
+    } else if (is_received_by(ctx.record, facts)) {
+      capture = capture_receiving_host;
+    } else {
+      return false;
+    }
+  }
+  take_text(line, text);
+  capture(ctx, line);
+  return true;
 }
 
 bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line) {

@@ -54,6 +54,10 @@ extern const Recogniser kRecognisers[kRecogniserCount];
 bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first = 0,
                 std::size_t last = kRecogniserCount);
 
+// offer_line over all fifteen, with the choice made by the line's first byte
+// and its contained texts rather than by trying the recognisers one by one.
+bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts);
+
 // The relay recognisers (13 to 15), for a line read ahead by the Content-type
 // name rule.
 bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line);

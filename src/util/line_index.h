@@ -80,6 +80,44 @@ class LineIndex {
     }
   }
 
+  // Whether [from, stop) holds a mark (bit 1) and an odd byte (bit 2); the
+  // bytes must have been asked about before. Most lines lie in one block.
+  unsigned span_classes(std::size_t from, std::size_t stop) {
+    if (from >= stop) return 0;
+    const std::size_t block = from / kClassBlock;
+    if ((stop - 1) / kClassBlock == block) {
+      const std::uint64_t bits = (~std::uint64_t{0} << (from % kClassBlock)) &
+                                 (~std::uint64_t{0} >> (kClassBlock - 1 - (stop - 1) % kClassBlock));
+      return (blocks_[block].mark & bits ? 1u : 0u) | (blocks_[block].odd & bits ? 2u : 0u);
+    }
+    return (next_in<&BlockClasses::mark>(from, stop) < stop ? 1u : 0u) |
+           (next_in<&BlockClasses::odd>(from, stop) < stop ? 2u : 0u);
+  }
+
+  // The line around the mark at `mark`: where it begins (after the last LF
+  // in [from, mark), else at `from`) and its LF (the first at or after
+  // `mark` and before `stop`, else `stop`). Most lines lie in the mark's
+  // block, whose classes answer both.
+  void line_around(std::size_t from, std::size_t mark, std::size_t stop, std::size_t& begin,
+                   std::size_t& lf) {
+    const std::size_t block = mark / kClassBlock;
+    const std::size_t shift = mark % kClassBlock;
+    const std::uint64_t lfs = blocks_[block].lf;
+    const std::uint64_t before = lfs & ((std::uint64_t{1} << shift) - 1);
+    const std::size_t last = before == 0 ? kNone
+                                         : block * kClassBlock + kClassBlock - 1 -
+                                               static_cast<std::size_t>(std::countl_zero(before));
+    if (last != kNone && last >= from) {
+      begin = last + 1;
+    } else {
+      const std::size_t found = last_lf(from, std::max(from, block * kClassBlock));
+      begin = found == kNone ? from : found + 1;
+    }
+    const std::uint64_t after = lfs >> shift;
+    lf = after != 0 ? std::min(mark + static_cast<std::size_t>(std::countr_zero(after)), stop)
+                    : next_lf(std::min(stop, (block + 1) * kClassBlock), stop);
+  }
+
   // Bit i set when the byte at `at` + i is a mark, for i < n (n at most 64);
   // the bytes before at + n must have been asked about before.
   std::uint64_t mark_bits(std::size_t at, std::size_t n) const {

@@ -211,9 +211,9 @@ bool TextReader::read_marked_line(std::string_view& line, std::string& scratch,
     const std::size_t data_end = next_in_buffer(26, next_sub_);
     const std::size_t mark = index_.next_mark(pos_, data_end);
     if (mark >= data_end) break;
-    const std::size_t before = index_.last_lf(pos_, mark);
-    const std::size_t begin = before == LineIndex::kNone ? pos_ : before + 1;
-    const std::size_t lf = index_.next_lf(mark, std::min(data_end, begin + limit + 1));
+    std::size_t begin = 0;
+    std::size_t lf = 0;
+    index_.line_around(pos_, mark, data_end, begin, lf);
     if (lf >= data_end || lf > begin + limit) {
       // No whole line: passed over to where that line starts, it is read
       // below.
@@ -237,7 +237,7 @@ bool TextReader::read_marked_line(std::string_view& line, std::string& scratch,
       line = std::string_view(start, lf + 1 - begin);
     }
     pos_ = lf + 1;
-    classes = kHoldsMark | (index_.next_odd(begin, lf) < lf ? kHoldsOdd : 0u);
+    classes = kHoldsMark | (index_.span_classes(begin, lf) & kHoldsOdd);
     return true;
   }
   // Lines across a refill, pieces, lines before a Ctrl-Z, a pushed-back line.
@@ -282,11 +282,7 @@ void TextReader::index_bytes(std::string_view marks, std::string_view odd) {
 
 unsigned TextReader::line_classes(std::string_view line) {
   unsigned holds = 0;
-  if (line_in_buffer_) {
-    if (index_.next_mark(line_begin_, line_end_) < line_end_) holds |= kHoldsMark;
-    if (index_.next_odd(line_begin_, line_end_) < line_end_) holds |= kHoldsOdd;
-    return holds;
-  }
+  if (line_in_buffer_) return index_.span_classes(line_begin_, line_end_);
   // A line built byte by byte (a piece, a line across a refill) is searched.
   auto has = [line](char c) {
     return c != '\n' && std::memchr(line.data(), c, line.size()) != nullptr;
