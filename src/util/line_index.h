@@ -82,16 +82,21 @@ class LineIndex {
 
   // Whether [from, stop) holds a mark (bit 1) and an odd byte (bit 2); the
   // bytes must have been asked about before. Most lines lie in one block.
-  unsigned span_classes(std::size_t from, std::size_t stop) {
+  unsigned span_classes(std::size_t from, std::size_t stop) const {
     if (from >= stop) return 0;
-    const std::size_t block = from / kClassBlock;
-    if ((stop - 1) / kClassBlock == block) {
-      const std::uint64_t bits = (~std::uint64_t{0} << (from % kClassBlock)) &
-                                 (~std::uint64_t{0} >> (kClassBlock - 1 - (stop - 1) % kClassBlock));
-      return (blocks_[block].mark & bits ? 1u : 0u) | (blocks_[block].odd & bits ? 2u : 0u);
+    const std::size_t first = from / kClassBlock;
+    const std::size_t last = (stop - 1) / kClassBlock;
+    std::uint64_t low = ~std::uint64_t{0} << (from % kClassBlock);
+    const std::uint64_t high = ~std::uint64_t{0} >> (kClassBlock - 1 - (stop - 1) % kClassBlock);
+    std::uint64_t mark = 0;
+    std::uint64_t odd = 0;
+    for (std::size_t block = first; block <= last; ++block) {
+      const std::uint64_t bits = block == last ? low & high : low;
+      mark |= blocks_[block].mark & bits;
+      odd |= blocks_[block].odd & bits;
+      low = ~std::uint64_t{0};
     }
-    return (next_in<&BlockClasses::mark>(from, stop) < stop ? 1u : 0u) |
-           (next_in<&BlockClasses::odd>(from, stop) < stop ? 2u : 0u);
+    return (mark != 0 ? 1u : 0u) | (odd != 0 ? 2u : 0u);
   }
 
   // The line around the mark at `mark`: where it begins (after the last LF
