@@ -144,15 +144,10 @@ bool changes_at(std::string_view line, std::size_t at) {
   return line[at] == '\0' || tag_length(line.data() + at, line.size() - at) != 0;
 }
 
-std::string_view clean_line_view(std::string_view line, std::string& scratch, bool changed) {
-  if (changed) {
-    if (line.data() != scratch.data() || line.size() != scratch.size()) scratch.assign(line);
-    clean_line(scratch);
-    return scratch;
-  }
-  remove_line_end(line);
-  if (!line.empty() && (line[0] == '*' || line[0] == '>')) line = strip_quote_marks(line);
-  return line;
+std::string_view clean_changed_line(std::string_view line, std::string& scratch) {
+  if (line.data() != scratch.data() || line.size() != scratch.size()) scratch.assign(line);
+  clean_line(scratch);
+  return scratch;
 }
 
 }  // namespace mailsift

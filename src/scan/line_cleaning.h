@@ -185,6 +185,12 @@ bool changes_at(std::string_view line, std::size_t at);
 // changes_at holds anywhere in the line: only then is the cleaned text built
 // in `scratch` (which `line` may view). Returns the cleaned text, a view into
 // `line` or `scratch`.
-std::string_view clean_line_view(std::string_view line, std::string& scratch, bool changed);
+std::string_view clean_changed_line(std::string_view line, std::string& scratch);
+inline std::string_view clean_line_view(std::string_view line, std::string& scratch, bool changed) {
+  if (changed) return clean_changed_line(line, scratch);
+  remove_line_end(line);
+  if (!line.empty() && (line[0] == '*' || line[0] == '>')) line = strip_quote_marks(line);
+  return line;
+}
 
 }  // namespace mailsift

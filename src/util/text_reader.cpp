@@ -164,18 +164,6 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
   return !line.empty();
 }
 
-bool TextReader::whole_line_ahead(std::size_t limit, std::size_t& lf, bool& crlf) {
-  if (has_pushed_) return false;
-  if (pos_ >= end_ && !fill(0)) return false;
-  // The bytes before the first Ctrl-Z; with a CR LF a line of `limit` bytes
-  // takes limit + 1 bytes of the buffer.
-  const std::size_t stop = std::min(next_in_buffer(26, next_sub_), pos_ + limit + 1);
-  lf = index_.next_lf(pos_, stop);
-  if (lf >= stop) return false;
-  crlf = lf > pos_ && bytes_[lf - 1] == '\r';
-  return lf - pos_ + (crlf ? 0 : 1) <= limit;
-}
-
 bool TextReader::read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
   line_in_buffer_ = false;
   std::size_t lf = 0;
@@ -260,13 +248,9 @@ void TextReader::skip_unmarked_lines() {
   if (lf != LineIndex::kNone) pos_ = lf + 1;
 }
 
-std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
-  if (passed(cached, pos_)) {
-    const void* at = std::memchr(bytes_.get() + pos_, c, end_ - pos_);
-    cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get())
-                           : end_;
-  }
-  return cached;
+void TextReader::search_in_buffer(char c, std::size_t& cached) {
+  const void* at = std::memchr(bytes_.get() + pos_, c, end_ - pos_);
+  cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get()) : end_;
 }
 
 void TextReader::index_bytes(std::string_view marks, std::string_view odd) {
@@ -280,10 +264,8 @@ void TextReader::index_bytes(std::string_view marks, std::string_view odd) {
   index_.reset(bytes_.get(), end_, classes_);
 }
 
-unsigned TextReader::line_classes(std::string_view line) {
+unsigned TextReader::search_classes(std::string_view line) const {
   unsigned holds = 0;
-  if (line_in_buffer_) return index_.span_classes(line_begin_, line_end_);
-  // A line built byte by byte (a piece, a line across a refill) is searched.
   auto has = [line](char c) {
     return c != '\n' && std::memchr(line.data(), c, line.size()) != nullptr;
   };

@@ -136,7 +136,9 @@ class TextReader {
   bool is_odd(char c) const { return c != '\n' && (c == classes_.odd[0] || c == classes_.odd[1]); }
   static constexpr unsigned kHoldsMark = 1u;
   static constexpr unsigned kHoldsOdd = 2u;
-  unsigned line_classes(std::string_view line);
+  unsigned line_classes(std::string_view line) {
+    return line_in_buffer_ ? index_.span_classes(line_begin_, line_end_) : search_classes(line);
+  }
 
   // True when `text` lies within the last line read, in the buffer, whose
   // index then answers mark_bits; `at` is its offset in the buffer.
@@ -175,7 +177,19 @@ class TextReader {
   // The line at pos_ if it lies whole in the buffer before any Ctrl-Z and
   // reads as at most `limit` bytes: the place of its LF, and whether a CR
   // stands just before (the pair reads as LF). False for any other line.
-  bool whole_line_ahead(std::size_t limit, std::size_t& lf, bool& crlf);
+  bool whole_line_ahead(std::size_t limit, std::size_t& lf, bool& crlf) {
+    if (has_pushed_) return false;
+    if (pos_ >= end_ && !fill(0)) return false;
+    // The bytes before the first Ctrl-Z; with a CR LF a line of `limit`
+    // bytes takes limit + 1 bytes of the buffer.
+    const std::size_t stop = std::min(next_in_buffer(26, next_sub_), pos_ + limit + 1);
+    lf = index_.next_lf(pos_, stop);
+    if (lf >= stop) return false;
+    crlf = lf > pos_ && bytes_[lf - 1] == '\r';
+    return lf - pos_ + (crlf ? 0 : 1) <= limit;
+  }
+  // line_classes of a line built byte by byte.
+  unsigned search_classes(std::string_view line) const;
   // True when `line` is the last line read, as it lies in the buffer.
   bool rereads_as(std::string_view line) const;
   // True when `text` lies within the last line read, in the buffer; `at` is
@@ -194,7 +208,11 @@ class TextReader {
   bool fill(std::size_t keep);
   // Position of the next `c` in the buffer at or after pos_ (end_ if none),
   // remembered in `cached` until pos_ passes it.
-  std::size_t next_in_buffer(char c, std::size_t& cached);
+  std::size_t next_in_buffer(char c, std::size_t& cached) {
+    if (passed(cached, pos_)) search_in_buffer(c, cached);
+    return cached;
+  }
+  void search_in_buffer(char c, std::size_t& cached);
   // True when a remembered position lies before `pos` or is stale (kStale + 1
   // wraps to 0, so one comparison covers both).
   static bool passed(std::size_t cached, std::size_t pos) { return cached + 1 <= pos; }
