@@ -76,7 +76,12 @@ unsigned SearchTextSet::verify(std::string_view line, std::size_t at, unsigned t
     const std::size_t anchor = anchor_[i];
     // Starts from 0 to size(line) - size(text) - 1, as find_text tries them.
     if (at < anchor || at - anchor + text.size() >= line.size()) continue;
-    if (same_text_at(line.data() + at - anchor, text)) now |= 1u << i;
+    // The part from the anchor on first: lines that reach here mostly share
+    // the text's name before the anchor and differ after it.
+    if (same_text_at(line.data() + at, text.substr(anchor)) &&
+        same_text_at(line.data() + at - anchor, text.substr(0, anchor))) {
+      now |= 1u << i;
+    }
   }
   return now;
 }

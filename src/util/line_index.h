@@ -83,20 +83,11 @@ class LineIndex {
   // Whether [from, stop) holds a mark (bit 1) and an odd byte (bit 2); the
   // bytes must have been asked about before. Most lines lie in one block.
   unsigned span_classes(std::size_t from, std::size_t stop) const {
-    if (from >= stop) return 0;
-    const std::size_t first = from / kClassBlock;
-    const std::size_t last = (stop - 1) / kClassBlock;
-    std::uint64_t low = ~std::uint64_t{0} << (from % kClassBlock);
-    const std::uint64_t high = ~std::uint64_t{0} >> (kClassBlock - 1 - (stop - 1) % kClassBlock);
-    std::uint64_t mark = 0;
-    std::uint64_t odd = 0;
-    for (std::size_t block = first; block <= last; ++block) {
-      const std::uint64_t bits = block == last ? low & high : low;
-      mark |= blocks_[block].mark & bits;
-      odd |= blocks_[block].odd & bits;
-      low = ~std::uint64_t{0};
-    }
-    return (mark != 0 ? 1u : 0u) | (odd != 0 ? 2u : 0u);
+    return (any_in<&BlockClasses::mark>(from, stop) ? 1u : 0u) |
+           (any_in<&BlockClasses::odd>(from, stop) ? 2u : 0u);
+  }
+  bool any_odd(std::size_t from, std::size_t stop) const {
+    return any_in<&BlockClasses::odd>(from, stop);
   }
 
   // The line around the mark at `mark`: where it begins (after the last LF
@@ -145,6 +136,21 @@ class LineIndex {
   }
 
  private:
+  template <std::uint64_t BlockClasses::*Field>
+  bool any_in(std::size_t from, std::size_t stop) const {
+    if (from >= stop) return false;
+    const std::size_t first = from / kClassBlock;
+    const std::size_t last = (stop - 1) / kClassBlock;
+    const std::uint64_t low = ~std::uint64_t{0} << (from % kClassBlock);
+    const std::uint64_t high = ~std::uint64_t{0} >> (kClassBlock - 1 - (stop - 1) % kClassBlock);
+    if (first == last) return (blocks_[first].*Field & low & high) != 0;
+    if ((blocks_[first].*Field & low) != 0) return true;
+    for (std::size_t block = first + 1; block < last; ++block) {
+      if (blocks_[block].*Field != 0) return true;
+    }
+    return (blocks_[last].*Field & high) != 0;
+  }
+
   // Makes the bytes of [from, stop) classified (stop at most the end). Bytes
   // before `from` that are not yet classified are passed over for good.
   void cover(std::size_t from, std::size_t stop) {

@@ -225,7 +225,7 @@ bool TextReader::read_marked_line(std::string_view& line, std::string& scratch,
       line = std::string_view(start, lf + 1 - begin);
     }
     pos_ = lf + 1;
-    classes = kHoldsMark | (index_.span_classes(begin, lf) & kHoldsOdd);
+    classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
     return true;
   }
   // Lines across a refill, pieces, lines before a Ctrl-Z, a pushed-back line.
