@@ -27,9 +27,10 @@ class LineIndex {
  public:
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-  // Room for a buffer of `size` bytes.
+  // Room for a buffer of `size` bytes, and a block past its last, which
+  // mark_bits may read (and mask off).
   explicit LineIndex(std::size_t size)
-      : blocks_(std::make_unique<BlockClasses[]>(size / kClassBlock + 1)) {}
+      : blocks_(std::make_unique<BlockClasses[]>(size / kClassBlock + 2)) {}
 
   // Starts over for the `end` bytes at `data`, classified with `set`.
   void reset(const char* data, std::size_t end, const ByteClassSet& set) {
