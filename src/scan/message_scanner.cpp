@@ -23,8 +23,8 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
   rec.clear();
   RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
   TextReader& reader = ws.reader;
-  // The reader indexes, in one pass over each buffer, the bytes that decide
-  // a line's fate. Marks: every text a recogniser accepts holds a ":" or a
+  // The reader indexes, 64 bytes at a time where it works, the bytes that
+  // decide a line's fate. Marks: every text a recogniser accepts holds a ":" or a
   // "=", and cleaning adds neither, so a line without them (most body text)
   // has nothing to give and is passed over unread and uncleaned. Odd bytes:
   // only a NUL or a "<" lets cleaning change a line's bytes; any other line
@@ -38,7 +38,9 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted) {
     if (interrupted != nullptr && interrupted()) return false;
     // The next line with a mark. Most lines are looked at where they lie in
     // the reader's buffer; only a line that cleaning changes or a recogniser
-    // takes is copied.
+    // takes is copied. (Where every raw line must be seen, such as the lines
+    // of the message's own header block, read_line_view and line_classes
+    // give the same line and classes without passing over any.)
     unsigned classes = 0;
     if (!reader.read_marked_line(raw, ws.line, kLineBufferSize, classes)) return true;
     // Most "<" open an address, not a tag: such a line is cleaned in place.

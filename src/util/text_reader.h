@@ -129,11 +129,13 @@ class TextReader {
   // Kept across reset(). Without a call both classes are empty.
   void index_bytes(std::string_view marks, std::string_view odd);
 
+  // Whether `c` is one of the bytes index_bytes named.
+  bool is_mark(char c) const { return c != '\n' && (c == classes_.mark[0] || c == classes_.mark[1]); }
+  bool is_odd(char c) const { return c != '\n' && (c == classes_.odd[0] || c == classes_.odd[1]); }
+
   // What `line`, the line the last read returned, holds: kHoldsMark and
   // kHoldsOdd bits. For a line taken whole from the buffer the answer comes
   // from the index, not from a search.
-  bool is_mark(char c) const { return c != '\n' && (c == classes_.mark[0] || c == classes_.mark[1]); }
-  bool is_odd(char c) const { return c != '\n' && (c == classes_.odd[0] || c == classes_.odd[1]); }
   static constexpr unsigned kHoldsMark = 1u;
   static constexpr unsigned kHoldsOdd = 2u;
   unsigned line_classes(std::string_view line) {
