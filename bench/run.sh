@@ -1,25 +1,30 @@
 #!/usr/bin/env bash
-# Times mailsift against the floor (opening, reading and closing every file on
-# one thread) on one tree, in one run:
+# Times mailsift against two floors and ripgrep on one tree, in one run:
 #
 #   bench/run.sh [TREE]
 #
-# Without TREE a tree of 20,000 generated messages is made once in
-# ${TMPDIR:-/tmp}/mailsift-bench-20000 and kept for later runs. Builds a
-# Release build in build-bench/, warms the page cache with one run of each
-# command, then runs the floor, `mailsift TREE -o report.txt --jobs=1` and
-# `mailsift TREE -o report.txt` (default jobs) and
-# `mailsift TREE -o report.jsonl --format=jsonl` (default jobs) RUNS times
-# (default 5), interleaved, with standard input from /dev/null and standard
-# error (and output) to /dev/null, and prints the medians, the ratios to the
-# floor and the JSON Lines report's ratio to the plain report's.
+# The floors (bench/read_floor.cpp): opening, reading and closing every file
+# on one thread, and listing the tree first, then reading every file with one
+# thread per online core. Without TREE a tree of 20,000 generated messages is
+# made once in ${TMPDIR:-/tmp}/mailsift-bench-20000 and kept for later runs.
+# Builds a Release build in build-bench/, installs ripgrep when it is missing,
+# warms the page cache with one run of each command, then runs each RUNS
+# times (default 5), interleaved, with standard input from /dev/null and
+# standard output and error to /dev/null, and prints the medians: one-thread
+# commands against the one-thread floor, the others against the threaded
+# floor, and ripgrep's time over mailsift's. With MAILSIFT_BEFORE naming
+# another mailsift binary (an earlier build), its two runs are timed in the
+# same rounds.
 set -euo pipefail
+. "$(dirname "$0")/../scripts/apt-install-missing.sh"
 cd "$(dirname "$0")/.."
 src=$PWD
 build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-5}
+before=${MAILSIFT_BEFORE:-}
 
 scripts/ensure-tools.sh
+command -v rg >/dev/null 2>&1 || install_missing ripgrep
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target mailsift mailsift_read_floor mailsift_make_tree >/dev/null
 
@@ -38,17 +43,33 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
+pattern='^(from|to|cc|bcc|date|sent|subject):'
+declare -A command
+command[floor]="$build/mailsift_read_floor $tree"
+command[floor_n]="$build/mailsift_read_floor $tree 0"
+command[one]="$build/mailsift $tree -o report.txt --jobs=1"
+command[default]="$build/mailsift $tree -o report.txt"
+command[jsonl]="$build/mailsift $tree -o report.jsonl --format=jsonl"
+command[rg_one]="rg -uuu --no-config -i -e $pattern -j1 $tree"
+command[rg]="rg -uuu --no-config -i -e $pattern $tree"
+names=(floor floor_n one default jsonl rg_one rg)
+if [ -n "$before" ]; then
+  command[before_one]="$before $tree -o report.txt --jobs=1"
+  command[before_default]="$before $tree -o report.txt"
+  names+=(before_one before_default)
+fi
 floor=("$build/mailsift_read_floor" "$tree")
 one=("$build/mailsift" "$tree" -o report.txt --jobs=1)
 default=("$build/mailsift" "$tree" -o report.txt)
-jsonl=("$build/mailsift" "$tree" -o report.jsonl --format=jsonl)
 
-# Runs a command, appending "real user system" in seconds to the file $1.
+# Runs a command (a word list without quoting inside words), appending
+# "real user system" in seconds to the file $1. ripgrep ends with 1 when
+# nothing matches; only the time counts.
 timed() {
   local out=$1
   shift
   local TIMEFORMAT='%3R %3U %3S'
-  { time "$@" </dev/null >/dev/null 2>/dev/null; } 2>>"$out"
+  { time $@ </dev/null >/dev/null 2>/dev/null || true; } 2>>"$out"
 }
 
 # The two mailsift runs must agree before they are timed.
@@ -59,44 +80,51 @@ cmp -s report.txt report-1.txt || { echo "reports differ between --jobs=1 and de
 # The summary's elapsed time may differ by a second.
 cmp -s <(grep -v Elapsed one.err) <(grep -v Elapsed default.err) ||
   { echo "progress differs between --jobs=1 and default" >&2; exit 1; }
-"${jsonl[@]}" </dev/null >/dev/null 2>/dev/null || { echo "mailsift --format=jsonl failed" >&2; exit 1; }
 "${floor[@]}" >/dev/null
 
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
   "kernel $(uname -r)"
 echo "tree: $tree: $("${floor[@]}")"
+echo "ripgrep: $(rg --version | head -1)"
+for name in "${names[@]}"; do timed /dev/null ${command[$name]}; done
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((i = 0; i < runs; i++)); do
-  timed floor.t "${floor[@]}"
-  timed one.t "${one[@]}"
-  timed default.t "${default[@]}"
-  timed jsonl.t "${jsonl[@]}"
+  for name in "${names[@]}"; do timed "$name.t" ${command[$name]}; done
 done
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # The median of column $2 of file $1.
 median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-f=$(median floor.t 1)
-printf '%-28s %8s %8s %8s %8s\n' "median of $runs (seconds)" real user system "/floor"
-for name in floor one default jsonl; do
+f1=$(median floor.t 1)
+fn=$(median floor_n.t 1)
+printf '%-30s %8s %8s %8s %8s\n' "median of $runs (seconds)" real user system "/floor"
+for name in "${names[@]}"; do
   case $name in
-    floor) label="floor (read only)" ;;
-    one) label="mailsift --jobs=1" ;;
-    default) label="mailsift (default jobs)" ;;
-    jsonl) label="mailsift --format=jsonl" ;;
+    floor) label="floor, one thread" base=$f1 ;;
+    floor_n) label="floor, one thread per core" base=$fn ;;
+    one) label="mailsift --jobs=1" base=$f1 ;;
+    default) label="mailsift (default jobs)" base=$fn ;;
+    jsonl) label="mailsift --format=jsonl" base=$fn ;;
+    rg_one) label="ripgrep -j1" base=$f1 ;;
+    rg) label="ripgrep (default threads)" base=$fn ;;
+    before_one) label="before: mailsift --jobs=1" base=$f1 ;;
+    before_default) label="before: mailsift (default)" base=$fn ;;
   esac
-  real=$(median $name.t 1)
-  printf '%-28s %8s %8s %8s %8s\n' "$label" "$real" "$(median $name.t 2)" "$(median $name.t 3)" \
-    "$(awk -v a="$real" -v b="$f" 'BEGIN { printf "%.2f", a / b }')"
+  real=$(median "$name.t" 1)
+  printf '%-30s %8s %8s %8s %8s\n' "$label" "$real" "$(median "$name.t" 2)" "$(median "$name.t" 3)" \
+    "$(ratio "$real" "$base")"
 done
-
-# The same with the processor time (user and system) of each run, which
-# other programs on a shared machine disturb less than the real time.
+echo "ripgrep -j1 / mailsift --jobs=1: $(ratio "$(median rg_one.t 1)" "$(median one.t 1)")"
+echo "ripgrep / mailsift (default jobs): $(ratio "$(median rg.t 1)" "$(median default.t 1)")"
+# The processor time (user + system) of the JSON Lines report over the
+# plain one's: other programs on a shared machine disturb it less than the
+# real time.
 cpu() { awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-echo "--format=jsonl against the plain report (default jobs): real $(awk -v a="$(median jsonl.t 1)" \
-  -v b="$(median default.t 1)" 'BEGIN { printf "%.2f", a / b }'), user + system $(awk \
-  -v a="$(cpu jsonl.t)" -v b="$(cpu default.t)" 'BEGIN { printf "%.2f", a / b }')"
+echo "--format=jsonl against the plain report (default jobs): real" \
+  "$(ratio "$(median jsonl.t 1)" "$(median default.t 1)"), user + system" \
+  "$(ratio "$(cpu jsonl.t)" "$(cpu default.t)")"
 
 # Peak memory of a default run, and the system calls per file of a
 # one-thread run, where the tools to tell them are installed.

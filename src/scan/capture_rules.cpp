@@ -41,11 +41,22 @@ void set_read_verdict(HeaderRecord& rec, std::string_view verdict) {
 
 bool read_ahead(RuleContext& ctx, std::string& into) {
   if (!ctx.reader.read_line(into, kLineBufferSize)) return false;
-  cut_at_nul(into);
+  // Where the reader indexes NUL as an odd byte (the scanner's does), a line
+  // without odd bytes has no NUL to cut at.
+  if (!ctx.reader.is_odd('\0') || (ctx.reader.line_classes(into) & TextReader::kHoldsOdd) != 0) {
+    cut_at_nul(into);
+  }
   return true;
 }
 
 void append_label(std::string& field, std::int32_t& counter, bool body) {
+  if (!body && counter >= 1 && counter <= 9) {
+    // Most fields hold fewer than ten entries.
+    const char label[6] = {'(', '#', static_cast<char>('0' + counter), ':', ')', ' '};
+    field.append(label, sizeof label);
+    next_count(counter);
+    return;
+  }
   // Built whole, then appended once: "(#", the number or "body", ":) ".
   char label[24] = {'(', '#'};
   char* end = label + 2;

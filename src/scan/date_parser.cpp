@@ -69,6 +69,12 @@ class NumberReader {
   explicit NumberReader(std::string_view line) : line_(line) {}
 
   std::int32_t at(std::size_t pos) {
+    // A number can only start with white space, a sign or a digit: at any
+    // other byte the reading gives 0 at once.
+    if (pos < line_.size()) {
+      const char c = line_[pos];
+      if (!is_digit(c) && !is_c_space(c) && c != '+' && c != '-') return 0;
+    }
     std::size_t i = skip(pos, space_from_, space_to_, [](char c) { return is_c_space(c); });
     bool negative = false;
     if (i < line_.size() && (line_[i] == '+' || line_[i] == '-')) {

@@ -68,20 +68,27 @@ std::size_t find_text_at(std::string_view line, std::string_view text, std::size
   return kNotFound;
 }
 
+unsigned SearchTextSet::verify(std::string_view line, std::size_t at, unsigned todo) const {
+  unsigned now = 0;
+  for (; todo != 0; todo &= todo - 1) {
+    const int i = std::countr_zero(todo);
+    const std::string_view text = texts_[i].text;
+    const std::size_t anchor = anchor_[i];
+    // Starts from 0 to size(line) - size(text) - 1, as find_text tries them.
+    if (at < anchor || at - anchor + text.size() >= line.size()) continue;
+    // The part from the anchor on first: lines that reach here mostly share
+    // the text's name before the anchor and differ after it.
+    if (same_text_at(line.data() + at, text.substr(anchor)) &&
+        same_text_at(line.data() + at - anchor, text.substr(0, anchor))) {
+      now |= 1u << i;
+    }
+  }
+  return now;
+}
+
 unsigned SearchTextSet::holds(std::string_view line) const {
   unsigned found = 0;
-  const char* data = line.data();
-  visit_bytes_of3(line, anchors_[0], anchors_[1], anchors_[2], [&](std::size_t at) {
-    const char byte = data[at];
-    unsigned todo = byte == anchors_[0] ? anchored_[0] : byte == anchors_[1] ? anchored_[1] : anchored_[2];
-    for (todo &= ~found; todo != 0; todo &= todo - 1) {
-      const int i = std::countr_zero(todo);
-      const SearchText& t = texts_[i];
-      // Starts from 0 to size(line) - size(text) - 1, as find_text tries them.
-      if (at < t.anchor || at - t.anchor + t.text.size() >= line.size()) continue;
-      if (same_text_at(data + at - t.anchor, t.text)) found |= 1u << i;
-    }
-  });
+  visit_bytes_of3(line, ':', '=', '=', [&](std::size_t at) { found |= texts_at(line, at, found); });
   return found;
 }
 
@@ -131,33 +138,21 @@ void tabs_to_spaces(std::string& line) {
   std::replace(line.begin(), line.end(), '\t', ' ');
 }
 
-ByteCensus take_census(std::string_view line) {
-  // memchr runs many bytes per step, which beats a hand-written single pass.
-  auto holds = [line](char c) { return std::memchr(line.data(), c, line.size()) != nullptr; };
-  return ByteCensus{holds('\0'), holds('<'), holds(':'), holds('=')};
-}
-
-ByteCensus clean_line(std::string& line, ByteCensus raw) {
-  ByteCensus census = raw;
-  if (census.nul) {
-    cut_at_nul(line);
-    census = take_census(line);
-  }
-  if (census.tag_open) strip_tags(line);
+void clean_line(std::string& line) {
+  cut_at_nul(line);
+  strip_tags(line);
   remove_line_end(line);
   if (!line.empty() && (line[0] == '*' || line[0] == '>')) strip_quote_marks(line);
-  return census;
 }
 
-std::string_view clean_line_view(std::string_view line, std::string& scratch, ByteCensus& census) {
-  if (census.nul || census.tag_open) {
-    if (line.data() != scratch.data() || line.size() != scratch.size()) scratch.assign(line);
-    census = clean_line(scratch, census);
-    return scratch;
-  }
-  remove_line_end(line);
-  if (!line.empty() && (line[0] == '*' || line[0] == '>')) line = strip_quote_marks(line);
-  return line;
+bool changes_at(std::string_view line, std::size_t at) {
+  return line[at] == '\0' || tag_length(line.data() + at, line.size() - at) != 0;
+}
+
+std::string_view clean_changed_line(std::string_view line, std::string& scratch) {
+  if (line.data() != scratch.data() || line.size() != scratch.size()) scratch.assign(line);
+  clean_line(scratch);
+  return scratch;
 }
 
 }  // namespace mailsift

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -46,37 +47,90 @@ inline std::size_t find_text(std::string_view line, SearchText text) {
 }
 
 // Up to 32 search texts looked for together: bit i of holds() is set when
-// find_text(line, texts[i]) would find texts[i]. Every text's anchor must be
-// one of three bytes; one pass over the line finds their places, where a
-// search per text would pass over it once for each.
+// find_text(line, texts[i]) would find texts[i]. Every text holds a ":" or a
+// "=", its anchor (the first of them): a match puts the anchor on a ":" or
+// "=" of the line, so only those places are tried, and of those only where
+// the three bytes before are the ones before the anchor in a text (any case,
+// looked up in a table each). Most header lines hold one ":", after a name
+// that ends like none of the texts.
 class SearchTextSet {
  public:
   template <std::size_t N>
   consteval SearchTextSet(const SearchText (&texts)[N]) {
     static_assert(N <= 32);
     for (std::size_t i = 0; i < N; ++i) {
-      // A text of letters and spaces only has no anchor byte to look for.
-      if (texts[i].anchor >= texts[i].text.size()) throw "text without an anchor byte";
+      const std::string_view text = texts[i].text;
+      const std::size_t anchor = text.find_first_of(":=");
+      if (anchor == std::string_view::npos) throw "text without a \":\" or \"=\"";
       texts_[i] = texts[i];
-      const char byte = texts[i].text[texts[i].anchor];
-      std::size_t k = 0;
-      while (k < byte_count_ && anchors_[k] != byte) ++k;
-      if (k == byte_count_) {
-        if (byte_count_ == 3) throw "more than three anchor bytes";
-        anchors_[byte_count_++] = byte;
+      anchor_[i] = anchor;
+      const unsigned bit = 1u << i;
+      std::uint32_t(&table)[256] = text[anchor] == ':' ? after_colon_ : after_equals_;
+      for (std::size_t k = 2; k <= 3; ++k) {
+        std::uint32_t(&earlier)[256] = k == 2 ? second_ : third_;
+        if (anchor < k) {
+          for (std::uint32_t& entry : earlier) entry |= bit;
+        } else {
+          add_byte(earlier, text[anchor - k], bit);
+        }
       }
-      anchored_[k] |= 1u << i;
+      if (anchor == 0) {
+        for (std::uint32_t& entry : table) entry |= bit;
+        (text[anchor] == ':' ? colon_at_start_ : equals_at_start_) |= bit;
+      } else {
+        add_byte(table, text[anchor - 1], bit);
+      }
     }
-    for (std::size_t k = byte_count_; k < 3; ++k) anchors_[k] = anchors_[0];
   }
+
+  // Searches the line for its ":" and "=" bytes.
   unsigned holds(std::string_view line) const;
 
+  // With the places of the line's ":" and "=" bytes given: marks(visit)
+  // calls visit(i) for each, in any order.
+  template <typename Marks>
+  unsigned holds_at_marks(std::string_view line, Marks marks) const {
+    unsigned found = 0;
+    marks([&](std::size_t at) { found |= texts_at(line, at, found); });
+    return found;
+  }
+
+  // The texts whose anchor, on the ":" or "=" at `at`, makes a match; those
+  // in `found` are not tried again.
+  unsigned texts_at(std::string_view line, std::size_t at, unsigned found) const {
+    const std::uint32_t(&table)[256] = line[at] == ':' ? after_colon_ : after_equals_;
+    const auto byte = [line](std::size_t i) { return static_cast<unsigned char>(line[i]); };
+    unsigned todo = at == 0 ? (line[at] == ':' ? colon_at_start_ : equals_at_start_) : table[byte(at - 1)];
+    if (at >= 2) todo &= second_[byte(at - 2)];
+    if (at >= 3) todo &= third_[byte(at - 3)];
+    todo &= ~found;
+    // Most marks stand after a byte that ends no text's name.
+    return todo == 0 ? 0u : verify(line, at, todo);
+  }
+
  private:
+  unsigned verify(std::string_view line, std::size_t at, unsigned todo) const;
+  // Sets `bit` for the byte `c` in `table`, for a letter in either case.
+  static constexpr void add_byte(std::uint32_t (&table)[256], char c, unsigned bit) {
+    table[static_cast<unsigned char>(c)] |= bit;
+    const char lower = static_cast<char>(c | 0x20);
+    if (lower >= 'a' && lower <= 'z') {
+      table[static_cast<unsigned char>(lower)] |= bit;
+      table[static_cast<unsigned char>(lower & ~0x20)] |= bit;
+    }
+  }
+
   SearchText texts_[32] = {};
-  char anchors_[3] = {};
-  // The texts anchored at each of anchors_.
-  unsigned anchored_[3] = {};
-  std::size_t byte_count_ = 0;
+  std::size_t anchor_[32] = {};
+  // For the byte before a ":" ("="), the texts whose anchor it can be.
+  std::uint32_t after_colon_[256] = {};
+  std::uint32_t after_equals_[256] = {};
+  // For the second and third byte before a mark, the texts it fits.
+  std::uint32_t second_[256] = {};
+  std::uint32_t third_[256] = {};
+  // The texts anchored at their first byte, for a ":" ("=") at the line's start.
+  std::uint32_t colon_at_start_ = 0;
+  std::uint32_t equals_at_start_ = 0;
 };
 
 // Plain byte search from `from` on (exact case, no end-of-line rule).
@@ -118,29 +172,25 @@ inline void remove_line_end(std::string_view& line) {
 // Every TAB becomes a space.
 void tabs_to_spaces(std::string& line);
 
-// Which of the bytes that cleaning and the recognisers look for a line holds.
-struct ByteCensus {
-  bool nul = false;
-  bool tag_open = false;  // "<"
-  bool colon = false;
-  bool equals = false;
-};
-ByteCensus take_census(std::string_view line);
-
 // The per-line cleaning of the main loop, in order: NUL cut, tags, the line
-// feed, then the quoting marks. Returns the
-// census of the cleaned line, where colon and equals may be set for a byte
-// that cleaning removed (never the other way round). `raw` is the census of
-// the line as read.
-ByteCensus clean_line(std::string& line, ByteCensus raw);
-inline ByteCensus clean_line(std::string& line) {
-  return clean_line(line, take_census(line));
-}
+// feed, then the quoting marks.
+void clean_line(std::string& line);
 
-// The same cleaning for a line seen in place. Only a NUL cut and tag removal
-// change bytes: for a line with a NUL or a "<" the cleaned text is built in
-// `scratch` (which `line` may view). Returns the cleaned text, a view into
-// `line` or `scratch`, and sets `census` as clean_line does.
-std::string_view clean_line_view(std::string_view line, std::string& scratch, ByteCensus& census);
+// Cleaning changes a line's bytes (beyond trimming its ends) only at a NUL
+// or at a "<" that opens a tag strip_tags removes: true when the byte at
+// `at` is one of those.
+bool changes_at(std::string_view line, std::size_t at);
+
+// The same cleaning for a line seen in place. `changed` tells whether
+// changes_at holds anywhere in the line: only then is the cleaned text built
+// in `scratch` (which `line` may view). Returns the cleaned text, a view into
+// `line` or `scratch`.
+std::string_view clean_changed_line(std::string_view line, std::string& scratch);
+inline std::string_view clean_line_view(std::string_view line, std::string& scratch, bool changed) {
+  if (changed) return clean_changed_line(line, scratch);
+  remove_line_end(line);
+  if (!line.empty() && (line[0] == '*' || line[0] == '>')) line = strip_quote_marks(line);
+  return line;
+}
 
 }  // namespace mailsift

@@ -8,15 +8,10 @@ namespace mailsift {
 
 namespace {
 
-// Bits of the reader's answer for the bytes scan_lines watches.
-constexpr unsigned kColonBit = 4u;
-constexpr unsigned kEqualsBit = 8u;
-
 // A "Mapi-Hasattach:" line that is not exactly "True" switches on the
 // Content-type name rule for the rest of the message.
 void note_attachment_flag(HeaderRecord& rec, const LineFacts& line) {
-  if (rec.attach_by_content_type || !line.has_colon) return;
-  if (find_text(line.text, SearchText("Mapi-Hasattach:")) == kNotFound) return;
+  if (rec.attach_by_content_type || (line.contained() & kHasattachText) == 0) return;
   if (line.text.find("True") != std::string_view::npos) return;
   rec.attach_by_content_type = true;
 }
@@ -39,28 +34,36 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted,
     ws.reader.observe(&ws.own_header);
   }
   RuleContext ctx{rec, ws.reader, ws.ahead, delimiter};
-  // The reader tells which of these a line holds without searching it again.
-  ws.reader.watch_bytes(std::string_view("\0<:=", 4));
+  TextReader& reader = ws.reader;
+  // The reader indexes, 64 bytes at a time where it works, the bytes that
+  // decide a line's fate. Marks: every text a recogniser accepts holds a ":" or a
+  // "=", and cleaning adds neither, so a line without them (most body text)
+  // has nothing to give and is passed over unread and uncleaned. Odd bytes:
+  // only a NUL or a "<" lets cleaning change a line's bytes; any other line
+  // is cleaned where it lies, by trimming its ends.
+  reader.index_bytes(":=", std::string_view("\0<", 2));
   // Only a line feed ends a line; a CR that ends the data is the first half
   // of a line end, not part of the text.
-  ws.reader.drop_cr_at_end(true);
+  reader.drop_cr_at_end(true);
   std::string_view raw;
   for (;;) {
     if (interrupted != nullptr && interrupted()) return false;
-    // Lines without ":" or "=" are passed over unread (see below).
-    ws.reader.skip_lines_without(kColonBit | kEqualsBit, kLineBufferSize);
-    // Most lines are looked at where they lie in the reader's buffer; only a
-    // line that cleaning changes or a recogniser takes is copied.
-    if (!ws.reader.read_line_view(raw, ws.line, kLineBufferSize)) return true;
-    const unsigned holds = ws.reader.line_holds(raw);
-    // Every text the recognisers look for holds a ":" or a "=", and cleaning
-    // adds neither: a line without them (most body text) has nothing to give.
-    if ((holds & (kColonBit | kEqualsBit)) == 0) continue;
-    ByteCensus census{(holds & 1u) != 0, (holds & 2u) != 0, (holds & 4u) != 0, (holds & 8u) != 0};
-    const std::string_view text = clean_line_view(raw, ws.line, census);
-    const LineFacts facts(text, census);
+    // The next line with a mark. Most lines are looked at where they lie in
+    // the reader's buffer; only a line that cleaning changes or a recogniser
+    // takes is copied. (Where every raw line must be seen, such as the lines
+    // of the message's own header block, read_line_view and line_classes
+    // give the same line and classes without passing over any.)
+    unsigned classes = 0;
+    if (!reader.read_marked_line(raw, ws.line, kLineBufferSize, classes)) return true;
+    // Most "<" open an address, not a tag: such a line is cleaned in place.
+    bool changed = false;
+    if ((classes & TextReader::kHoldsOdd) != 0) {
+      reader.visit_odd(raw, [&](std::size_t at) { changed = changed || changes_at(raw, at); });
+    }
+    const std::string_view text = clean_line_view(raw, ws.line, changed);
+    const LineFacts facts(text, reader);
     note_attachment_flag(rec, facts);
-    offer_line(ctx, ws.line, facts);
+    offer_scanned_line(ctx, ws.line, facts);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "scan/recognisers.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -12,22 +13,29 @@ namespace {
 
 using Record = HeaderRecord;
 
-inline bool same_any_case(std::string_view a, std::string_view b) {
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+// The prefixes are literals, so these loops unroll: for each letter one OR
+// and one compare.
+template <std::size_t N>
+bool starts_exact(const LineFacts& line, const char (&prefix)[N]) {
+  constexpr std::size_t n = N - 1;
+  if (line.text.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (line.text[i] != prefix[i]) return false;
   }
   return true;
 }
 
-bool starts_exact(const LineFacts& line, std::string_view prefix) {
-  return line.text.size() >= prefix.size() && line.text[0] == prefix[0] &&
-         line.text.substr(0, prefix.size()) == prefix;
-}
-
 // Any case.
-bool starts_any_case(const LineFacts& line, std::string_view prefix) {
-  return line.text.size() >= prefix.size() &&
-         same_any_case(line.text.substr(0, prefix.size()), prefix);
+template <std::size_t N>
+bool starts_any_case(const LineFacts& line, const char (&prefix)[N]) {
+  constexpr std::size_t n = N - 1;
+  if (line.text.size() < n) return false;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char lower = ascii_lower(prefix[i]);
+    const char c = line.text[i];
+    if (lower >= 'a' && lower <= 'z' ? (c | 0x20) != lower : c != prefix[i]) return false;
+  }
+  return true;
 }
 
 bool contains(const LineFacts& line, SearchText text) {
@@ -44,6 +52,7 @@ constexpr SearchText kContainedTextList[] = {
     "Attachment Converted:",
     "X-Attachments:",
     "Content-Type: message",
+    "Mapi-Hasattach:",
 };
 constexpr SearchTextSet kContainedTexts(kContainedTextList);
 constexpr unsigned kReadFlagsText = 1u;
@@ -124,14 +133,25 @@ void take_text(std::string& line, std::string_view text) {
 
 }  // namespace
 
-LineFacts::LineFacts(std::string_view line) : LineFacts(line, take_census(line)) {}
+static_assert(kHasattachText == 1u << 7);
 
-// Every contained text holds a ":" or a "=": a line without either holds none.
 unsigned LineFacts::contained() const {
-  if (contained_ < 0) {
-    contained_ = has_colon || has_equals ? static_cast<int>(kContainedTexts.holds(text)) : 0;
+  if (contained_ >= 0) return static_cast<unsigned>(contained_);
+  unsigned found = 0;
+  std::size_t at = 0;
+  if (reader_ != nullptr && reader_->indexes(text, at)) {
+    // The marks of the line, 64 bytes at a time, from the reader's index.
+    for (std::size_t base = 0; base < text.size(); base += 64) {
+      std::uint64_t bits = reader_->mark_bits(at + base, std::min<std::size_t>(64, text.size() - base));
+      for (; bits != 0; bits &= bits - 1) {
+        found |= kContainedTexts.texts_at(text, base + static_cast<std::size_t>(std::countr_zero(bits)), found);
+      }
+    }
+  } else {
+    found = kContainedTexts.holds(text);
   }
-  return static_cast<unsigned>(contained_);
+  contained_ = static_cast<int>(found);
+  return found;
 }
 
 const Recogniser kRecognisers[kRecogniserCount] = {
@@ -184,11 +204,6 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
   // An empty line can only meet the "contains" recognisers, which need text.
   unsigned mask = facts.text.empty() ? 0u : table.candidates[lead];
   mask &= ((1u << last) - 1u) & ~((1u << first) - 1u);
-  // Every "starts with" text holds a ":", and every text the others search
-  // for holds a ":" or a "=": most body lines meet no recogniser at all.
-  if (!facts.has_colon) {
-    mask &= facts.has_equals ? static_cast<unsigned>(table.searching) : 0u;
-  }
   while (mask != 0) {
     const std::size_t i = static_cast<std::size_t>(std::countr_zero(mask));
     mask &= mask - 1;
@@ -200,6 +215,64 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
     }
   }
   return false;
+}
+
+bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts) {
+  const std::string_view text = facts.text;
+  if (text.empty()) return false;  // every recogniser needs text
+  // The table's order, with the lead byte choosing among the "starts with"
+  // recognisers: of the first seven at most one fits a lead, and each of
+  // them comes before every "contains" recogniser.
+  void (*capture)(RuleContext&, std::string&) = nullptr;
+  switch (text[0] | 0x20) {
+    case 'f':
+      if (is_from(ctx.record, facts)) capture = capture_from;
+      break;
+    case 't':
+      if (is_to(ctx.record, facts)) capture = capture_to;
+      break;
+    case 'c':
+      if (is_cc(ctx.record, facts)) capture = capture_cc;
+      break;
+    case 'b':
+      if (is_bcc(ctx.record, facts)) capture = capture_bcc;
+      break;
+    case 'd':
+      if (is_date(ctx.record, facts)) capture = capture_date;
+      break;
+    case 's':
+      if (is_sent(ctx.record, facts)) {
+        capture = capture_sent;
+      } else if (is_subject(ctx.record, facts)) {
+        capture = capture_subject;
+      }
+      break;
+    default:
+      break;
+  }
+  if (capture == nullptr) {
+    const unsigned contained = facts.contained();
+    if ((contained & kReadFlagsText) != 0) {
+      capture = capture_read_flags;
+    } else if (is_mozilla_status(ctx.record, facts)) {
+      capture = capture_mozilla_status;
+    } else if ((contained & kAttachmentTexts) != 0) {
+      capture = capture_attachment_keyword;
+    } else if ((contained & kForwardedText) != 0) {
+      capture = capture_forwarded_message;
+    } else if (is_content_type_name(ctx.record, facts)) {
+      capture = capture_content_type_name;
+    } else if (is_received_from(ctx.record, facts) || is_originating_ip(ctx.record, facts)) {
+      capture = capture_bracketed_address;
+    } else if (is_received_by(ctx.record, facts)) {
+      capture = capture_receiving_host;
+    } else {
+      return false;
+    }
+  }
+  take_text(line, text);
+  capture(ctx, line);
+  return true;
 }
 
 bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line) {

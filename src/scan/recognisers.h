@@ -10,27 +10,31 @@
 #include "scan/capture_rules.h"
 #include "scan/header_record.h"
 #include "scan/line_cleaning.h"
+#include "util/text_reader.h"
 
 namespace mailsift {
 
-// A cleaned line and the facts several recognisers test. Every text the
-// recognisers look for holds a ":" or a "=" (every "starts with" text a ":"),
-// so a line without either (most body text) is passed over untested.
+// A cleaned line and the facts several recognisers test.
 struct LineFacts {
-  explicit LineFacts(std::string_view line);
-  LineFacts(std::string_view line, const ByteCensus& census)
-      : text(line), has_colon(census.colon), has_equals(census.equals) {}
+  // The places of the line's ":" and "=" are searched for when needed.
+  explicit LineFacts(std::string_view line) : text(line) {}
+  // `reader` indexes ":" and "=" as marks and read the line `line` is (a
+  // part of): it knows where they stand.
+  LineFacts(std::string_view line, TextReader& reader) : text(line), reader_(&reader) {}
   std::string_view text;
-  bool has_colon;
-  bool has_equals;
-  // Which of the texts that recognisers look for anywhere in a line it holds,
-  // found in one pass when a recogniser first asks (most lines are taken
-  // before any does).
+  // Which of the texts that recognisers look for anywhere in a line it holds
+  // (bits below), found when first asked (most lines are taken before any
+  // recogniser asks).
   unsigned contained() const;
 
  private:
+  TextReader* reader_ = nullptr;
   mutable int contained_ = -1;
 };
+
+// The bit of contained() for "Mapi-Hasattach:", which the scanner tests on
+// every line before the recognisers.
+inline constexpr unsigned kHasattachText = 1u << 7;
 
 struct Recogniser {
   const char* name;
@@ -49,6 +53,10 @@ extern const Recogniser kRecognisers[kRecogniserCount];
 // recogniser that takes it gets it in `line` to work on.
 bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first = 0,
                 std::size_t last = kRecogniserCount);
+
+// offer_line over all fifteen, with the choice made by the line's first byte
+// and its contained texts rather than by trying the recognisers one by one.
+bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts);
 
 // The relay recognisers (13 to 15), for a line read ahead by the Content-type
 // name rule.

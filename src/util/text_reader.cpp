@@ -35,17 +35,19 @@ std::size_t FileSystemSource::read(char* buffer, std::size_t n) {
 
 TextReader::TextReader(std::size_t buffer_size)
     : size_(std::max<std::size_t>(buffer_size, 16)),
-      bytes_(static_cast<char*>(::operator new[](size_, AlignedBytes::kAlignment))) {}
+      bytes_(static_cast<char*>(::operator new[](size_, AlignedBytes::kAlignment))),
+      index_(size_) {}
 
 void TextReader::reset(ByteSource* source) {
   source_ = source;
   observer_ = nullptr;
+  shown_again_ = false;
   pos_ = end_ = 0;
   eof_ = source == nullptr;
   has_pushed_ = false;
   pushed_.clear();
   next_cr_ = next_sub_ = kStale;
-  forget_watched();
+  index_.reset(bytes_.get(), 0, classes_);
   line_in_buffer_ = false;
 }
 
@@ -53,7 +55,6 @@ void TextReader::reset(ByteSource* source) {
 bool TextReader::fill(std::size_t keep) {
   if (eof_) return false;
   next_cr_ = next_sub_ = kStale;
-  forget_watched();
   line_in_buffer_ = false;
   if (keep > 0 && pos_ != 0) std::memmove(bytes_.get(), bytes_.get() + pos_, keep);
   pos_ = 0;
@@ -64,6 +65,7 @@ bool TextReader::fill(std::size_t keep) {
     return false;
   }
   end_ += got;
+  index_.reset(bytes_.get(), end_, classes_);
   return true;
 }
 
@@ -97,6 +99,25 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
   }
   if (max_len < 2) max_len = 2;
   const std::size_t limit = max_len - 1;
+  std::size_t end = 0;
+  bool crlf = false;
+  if (whole_line_ahead(limit, end, crlf)) {
+    const char* start = bytes_.get() + pos_;
+    line_in_buffer_ = true;
+    line_overwrote_cr_ = false;
+    line_begin_ = pos_;
+    line_end_ = end + 1;
+    if (crlf) {
+      line.append(start, end - 1 - pos_);
+      line.push_back('\n');
+    } else {
+      line.append(start, end + 1 - pos_);
+    }
+    pos_ = end + 1;
+    show(line);
+    return true;
+  }
+  // Any other line: pieces, lines across a refill, before a Ctrl-Z.
   while (line.size() < limit) {
     // Fast path: copy plain bytes straight out of the buffer. The bytes
     // before the next CR or Ctrl-Z need no translation; where those stand is
@@ -113,6 +134,7 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
         // A whole plain line ending in LF.
         const std::size_t with_lf = static_cast<const char*>(lf) - start + 1;
         line_in_buffer_ = line.empty();
+        line_overwrote_cr_ = false;
         line_begin_ = pos_;
         line_end_ = pos_ + with_lf;
         line.append(start, with_lf);
@@ -123,6 +145,7 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
           bytes_[next_cr_ + 1] == '\n' && limit > n + 1) {
         // A whole plain line ending in CR LF: it reads with LF alone.
         line_in_buffer_ = true;
+        line_overwrote_cr_ = false;
         line_begin_ = pos_;
         line_end_ = next_cr_ + 2;
         line.append(start, n);
@@ -148,117 +171,137 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
 
 bool TextReader::read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
   line_in_buffer_ = false;
-  if (!has_pushed_ && pos_ < end_) {
-    // The fast path of read_line for a line that starts a piece, without the
-    // copy.
-    const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+  std::size_t lf = 0;
+  bool crlf = false;
+  if (whole_line_ahead((max_len < 2 ? 2 : max_len) - 1, lf, crlf)) {
     char* start = bytes_.get() + pos_;
-    next_in_buffer('\r', next_cr_);
-    next_in_buffer(26, next_sub_);
-    const std::size_t stop = std::min({pos_ + std::min(end_ - pos_, limit), next_cr_, next_sub_});
-    const std::size_t n = stop - pos_;
-    const void* lf = std::memchr(start, '\n', n);
-    if (lf != nullptr) {
-      const std::size_t with_lf = static_cast<const char*>(lf) - start + 1;
-      line_in_buffer_ = true;
-      line_begin_ = pos_;
-      line_end_ = pos_ + with_lf;
-      line = std::string_view(start, with_lf);
-      pos_ += with_lf;
-      show(line);
-      return true;
-    }
-    if (stop == next_cr_ && next_cr_ + 1 < end_ && bytes_[next_cr_ + 1] == '\n' && limit > n + 1) {
+    line_in_buffer_ = true;
+    line_begin_ = pos_;
+    line_end_ = lf + 1;
+    line_overwrote_cr_ = crlf;
+    if (crlf) {
       // The CR, already read past, takes the LF's place so that the line
       // reads with LF alone where it stands.
-      bytes_[next_cr_] = '\n';
-      line_in_buffer_ = true;
-      line_begin_ = pos_;
-      line_end_ = next_cr_ + 2;
-      line = std::string_view(start, n + 1);
-      pos_ = next_cr_ + 2;
-      show(line);
-      return true;
+      bytes_[lf - 1] = '\n';
+      line = std::string_view(start, lf - pos_);
+    } else {
+      line = std::string_view(start, lf + 1 - pos_);
     }
+    pos_ = lf + 1;
+    show(line);
+    return true;
   }
   const bool got = read_line(scratch, max_len);
   line = scratch;
   return got;
 }
 
-void TextReader::skip_lines_without(unsigned watched, std::size_t max_len) {
+bool TextReader::read_marked_line(std::string_view& line, std::string& scratch,
+                                  std::size_t max_len, unsigned& classes) {
+  const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+  // An observer sees every line: none is passed over.
+  while (!has_pushed_ && pos_ < end_ && observer_ == nullptr) {
+    // The first mark ahead, the start of its line (after the last LF before
+    // it) and that line's LF, all from the index.
+    const std::size_t data_end = next_in_buffer(26, next_sub_);
+    const std::size_t mark = index_.next_mark(pos_, data_end);
+    if (mark >= data_end) break;
+    std::size_t begin = 0;
+    std::size_t lf = 0;
+    index_.line_around(pos_, mark, data_end, begin, lf);
+    if (lf >= data_end || lf > begin + limit) {
+      // No whole line: passed over to where that line starts, it is read
+      // below.
+      pos_ = begin;
+      break;
+    }
+    const bool crlf = lf > begin && bytes_[lf - 1] == '\r';
+    if (lf - begin + (crlf ? 0 : 1) > limit) {
+      pos_ = begin;
+      break;
+    }
+    char* start = bytes_.get() + begin;
+    line_in_buffer_ = true;
+    line_overwrote_cr_ = crlf;
+    line_begin_ = begin;
+    line_end_ = lf + 1;
+    if (crlf) {
+      bytes_[lf - 1] = '\n';
+      line = std::string_view(start, lf - begin);
+    } else {
+      line = std::string_view(start, lf + 1 - begin);
+    }
+    pos_ = lf + 1;
+    classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
+    return true;
+  }
+  // Lines across a refill, pieces, lines before a Ctrl-Z, a pushed-back line.
+  for (;;) {
+    skip_unmarked_lines();
+    if (!read_line_view(line, scratch, max_len)) return false;
+    classes = line_classes(line);
+    if ((classes & kHoldsMark) != 0) return true;
+  }
+}
+
+void TextReader::skip_unmarked_lines() {
   if (has_pushed_ || pos_ >= end_ || observer_ != nullptr) return;
   line_in_buffer_ = false;
-  // The bytes before `bound` come before any Ctrl-Z and hold none of those
-  // watched bytes. A CR changes no line's end: a CR LF ends a line at its LF
-  // as an LF does.
-  std::size_t bound = next_in_buffer(26, next_sub_);
-  for (std::size_t i = 0; i < watched_count_; ++i) {
-    if ((watched & (1u << i)) == 0) continue;
-    // A position found from pos_ on is never below the one remembered, so
-    // next_any_watched_ stays a lower bound.
-    bound = std::min(bound, next_in_buffer(watched_[i], next_watched_[i]));
-  }
-  // A line (or piece) ends at an LF, so the byte after the last LF before
-  // `bound` starts one. Looking back further than a piece gains little;
-  // bounding the look keeps the work per byte constant.
-  const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
-  const std::size_t floor = bound - pos_ > limit ? bound - limit : pos_;
-  const char* data = bytes_.get();
-  for (std::size_t at = bound; at > floor; --at) {
-    if (data[at - 1] == '\n') {
-      pos_ = at;
-      return;
-    }
-  }
+  // The bytes before `bound` come before any Ctrl-Z and hold no mark, so
+  // every line that ends before it can be passed over. A CR changes no
+  // line's end: a CR LF ends a line at its LF as an LF does.
+  const std::size_t bound = index_.next_mark(pos_, next_in_buffer(26, next_sub_));
+  const std::size_t lf = index_.last_lf(pos_, bound);
+  if (lf != LineIndex::kNone) pos_ = lf + 1;
 }
 
-std::size_t TextReader::next_in_buffer(char c, std::size_t& cached) {
-  if (passed(cached, pos_)) {
-    const void* at = std::memchr(bytes_.get() + pos_, c, end_ - pos_);
-    cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get())
-                           : end_;
-  }
-  return cached;
+void TextReader::search_in_buffer(char c, std::size_t& cached) {
+  const void* at = std::memchr(bytes_.get() + pos_, c, end_ - pos_);
+  cached = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get()) : end_;
 }
 
-void TextReader::watch_bytes(std::string_view bytes) {
-  watched_count_ = std::min(bytes.size(), kMaxWatched);
-  std::copy_n(bytes.data(), watched_count_, watched_);
-  forget_watched();
+void TextReader::index_bytes(std::string_view marks, std::string_view odd) {
+  auto take = [](std::string_view bytes, char (&into)[2]) {
+    into[0] = bytes.empty() ? '\n' : bytes[0];
+    into[1] = bytes.size() < 2 ? into[0] : bytes[1];
+  };
+  take(marks, classes_.mark);
+  take(odd, classes_.odd);
+  // The bytes already read are classified again with the new classes.
+  index_.reset(bytes_.get(), end_, classes_);
 }
 
-void TextReader::forget_watched() {
-  std::fill(std::begin(next_watched_), std::end(next_watched_), kStale);
-  next_any_watched_ = 0;
-}
-
-unsigned TextReader::search_line(std::string_view line) {
+unsigned TextReader::search_classes(std::string_view line) const {
   unsigned holds = 0;
-  if (!line_in_buffer_) {
-    for (std::size_t i = 0; i < watched_count_; ++i) {
-      if (std::memchr(line.data(), watched_[i], line.size()) != nullptr) holds |= 1u << i;
-    }
-    return holds;
-  }
-  std::size_t nearest = end_;
-  for (std::size_t i = 0; i < watched_count_; ++i) {
-    std::size_t& next = next_watched_[i];
-    if (passed(next, line_begin_)) {
-      const void* at = std::memchr(bytes_.get() + line_begin_, watched_[i], end_ - line_begin_);
-      next = at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes_.get())
-                           : end_;
-    }
-    if (next < line_end_) holds |= 1u << i;
-    nearest = std::min(nearest, next);
-  }
-  next_any_watched_ = nearest;
+  auto has = [line](char c) {
+    return c != '\n' && std::memchr(line.data(), c, line.size()) != nullptr;
+  };
+  if (has(classes_.mark[0]) || has(classes_.mark[1])) holds |= kHoldsMark;
+  if (has(classes_.odd[0]) || has(classes_.odd[1])) holds |= kHoldsOdd;
   return holds;
 }
 
 void TextReader::push_back(std::string_view line) {
+  if (line_in_buffer_ && rereads_as(line)) {
+    // The last line read, unchanged: it is read again from the buffer, where
+    // the index still describes it.
+    if (line_overwrote_cr_) bytes_[line_end_ - 2] = '\r';
+    pos_ = line_begin_;
+    line_in_buffer_ = false;
+    shown_again_ = observer_ != nullptr;
+    return;
+  }
   pushed_.assign(line.data(), line.size());
   has_pushed_ = true;
+}
+
+bool TextReader::rereads_as(std::string_view line) const {
+  const char* raw = bytes_.get() + line_begin_;
+  const std::size_t span = line_end_ - line_begin_;
+  const bool crlf = line_overwrote_cr_ || (span >= 2 && raw[span - 2] == '\r');
+  const std::size_t length = span - (crlf ? 1 : 0);
+  return line.size() == length && line.back() == '\n' &&
+         std::memcmp(line.data(), raw, length - 1) == 0;
 }
 
 bool TextReader::at_end() {

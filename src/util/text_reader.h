@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/line_index.h"
+
 namespace mailsift::platform {
 class FileSystem;
 }
@@ -96,7 +98,7 @@ class TextReader {
 
   // Shows `observer` every line read from the source from now on, once each
   // and in order (a pushed-back line is not shown again), until it answers
-  // false; nullptr shows none. While an observer is set, skip_lines_without
+  // false; nullptr shows none. While an observer is set, skip_unmarked_lines
   // passes over nothing, so that no line escapes it.
   void observe(LineObserver* observer) { observer_ = observer; }
 
@@ -111,11 +113,21 @@ class TextReader {
   bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len);
 
   // Passes over the lines ahead that lie whole in the buffer before any
-  // Ctrl-Z and hold none of the watched bytes whose bits are set in
-  // `watched`, as if read_line(…, max_len) had read them one by one.
-  void skip_lines_without(unsigned watched, std::size_t max_len);
+  // Ctrl-Z and hold no mark byte (see index_bytes), as a caller that reads
+  // them one by one and ignores those without a mark would. Lines end at LF
+  // whatever their length, so the pieces of the lines after are the same.
+  void skip_unmarked_lines();
 
-  // The next read_line returns this line again. Only one line is held.
+  // skip_unmarked_lines, read_line_view and line_classes in one step: the
+  // next line that holds a mark, with its classes. A line that lies whole in
+  // the buffer is found from the index alone.
+  bool read_marked_line(std::string_view& line, std::string& scratch, std::size_t max_len,
+                        unsigned& classes);
+
+  // The next read returns this line again. Only one line is held. The last
+  // line read, pushed back unchanged, is read again from the buffer (with
+  // the same max_len, as its reader does); a view of it then no longer
+  // holds.
   void push_back(std::string_view line);
 
   // True once the end of the file (or a Ctrl-Z) has been met and nothing is
@@ -127,29 +139,97 @@ class TextReader {
   // Off by default; kept across reset().
   void drop_cr_at_end(bool on) { drop_cr_at_end_ = on; }
 
-  // Bytes (at most kMaxWatched; never CR) whose presence in each line a
-  // caller asks about with line_holds(). Kept across reset().
-  static constexpr std::size_t kMaxWatched = 8;
-  void watch_bytes(std::string_view bytes);
-  // Bit i set when `line`, the line the last read_line returned, holds the
-  // i-th watched byte. For a line taken whole from the buffer the answer
-  // comes from positions looked up once per buffer, not from a new search.
-  unsigned line_holds(std::string_view line) {
-    // Most lines end before the nearest watched byte: no search at all.
-    if (line_in_buffer_ && line_end_ <= next_any_watched_) return 0;
-    return search_line(line);
+  // Beside line feeds, the reader indexes two classes of bytes in each
+  // buffer: `marks` and `odd`, at most two bytes each, neither LF nor CR.
+  // Kept across reset(). Without a call both classes are empty.
+  void index_bytes(std::string_view marks, std::string_view odd);
+
+  // Whether `c` is one of the bytes index_bytes named.
+  bool is_mark(char c) const { return c != '\n' && (c == classes_.mark[0] || c == classes_.mark[1]); }
+  bool is_odd(char c) const { return c != '\n' && (c == classes_.odd[0] || c == classes_.odd[1]); }
+
+  // What `line`, the line the last read returned, holds: kHoldsMark and
+  // kHoldsOdd bits. For a line taken whole from the buffer the answer comes
+  // from the index, not from a search.
+  static constexpr unsigned kHoldsMark = 1u;
+  static constexpr unsigned kHoldsOdd = 2u;
+  unsigned line_classes(std::string_view line) {
+    return line_in_buffer_ ? index_.span_classes(line_begin_, line_end_) : search_classes(line);
+  }
+
+  // True when `text` lies within the last line read, in the buffer, whose
+  // index then answers mark_bits; `at` is its offset in the buffer.
+  bool indexes(std::string_view text, std::size_t& at) const { return in_last_line(text, at); }
+  // Bit i set when byte at + i of the buffer is a mark, for i < n (at most
+  // 64), where [at, at + n) lies in a text that indexes() accepted.
+  std::uint64_t mark_bits(std::size_t at, std::size_t n) const { return index_.mark_bits(at, n); }
+
+  // Calls visit(i) for each position i of `text` whose byte is a mark (an
+  // odd byte), in order. Where `text` lies within the last line read, in
+  // the buffer, the places come from the index; any other text is searched.
+  template <typename Visit>
+  void visit_marks(std::string_view text, Visit visit) {
+    std::size_t at = 0;
+    if (in_last_line(text, at)) {
+      index_.visit_marks(at, at + text.size(), [&](std::size_t i) { visit(i - at); });
+      return;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (is_mark(text[i])) visit(i);
+    }
+  }
+  template <typename Visit>
+  void visit_odd(std::string_view text, Visit visit) {
+    std::size_t at = 0;
+    if (in_last_line(text, at)) {
+      index_.visit_odd(at, at + text.size(), [&](std::size_t i) { visit(i - at); });
+      return;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (is_odd(text[i])) visit(i);
+    }
   }
 
  private:
-  unsigned search_line(std::string_view line);
-  // Drops the remembered positions of the watched bytes (after a refill).
-  void forget_watched();
+  // The line at pos_ if it lies whole in the buffer before any Ctrl-Z and
+  // reads as at most `limit` bytes: the place of its LF, and whether a CR
+  // stands just before (the pair reads as LF). False for any other line.
+  bool whole_line_ahead(std::size_t limit, std::size_t& lf, bool& crlf) {
+    if (has_pushed_) return false;
+    if (pos_ >= end_ && !fill(0)) return false;
+    // The bytes before the first Ctrl-Z; with a CR LF a line of `limit`
+    // bytes takes limit + 1 bytes of the buffer.
+    const std::size_t stop = std::min(next_in_buffer(26, next_sub_), pos_ + limit + 1);
+    lf = index_.next_lf(pos_, stop);
+    if (lf >= stop) return false;
+    crlf = lf > pos_ && bytes_[lf - 1] == '\r';
+    return lf - pos_ + (crlf ? 0 : 1) <= limit;
+  }
+  // line_classes of a line built byte by byte.
+  unsigned search_classes(std::string_view line) const;
+  // True when `line` is the last line read, as it lies in the buffer.
+  bool rereads_as(std::string_view line) const;
+  // True when `text` lies within the last line read, in the buffer; `at` is
+  // then its offset there.
+  bool in_last_line(std::string_view text, std::size_t& at) const {
+    const char* buffer = bytes_.get();
+    if (!line_in_buffer_ || text.data() < buffer + line_begin_ ||
+        text.data() + text.size() > buffer + line_end_) {
+      return false;
+    }
+    at = static_cast<std::size_t>(text.data() - buffer);
+    return true;
+  }
   // Next translated byte, or -1 at the end.
   int next_byte();
   bool fill(std::size_t keep);
   // Position of the next `c` in the buffer at or after pos_ (end_ if none),
   // remembered in `cached` until pos_ passes it.
-  std::size_t next_in_buffer(char c, std::size_t& cached);
+  std::size_t next_in_buffer(char c, std::size_t& cached) {
+    if (passed(cached, pos_)) search_in_buffer(c, cached);
+    return cached;
+  }
+  void search_in_buffer(char c, std::size_t& cached);
   // True when a remembered position lies before `pos` or is stale (kStale + 1
   // wraps to 0, so one comparison covers both).
   static bool passed(std::size_t cached, std::size_t pos) { return cached + 1 <= pos; }
@@ -162,11 +242,16 @@ class TextReader {
   };
   // Shows a line read from the source to the observer, if one is set.
   void show(std::string_view line) {
+    if (shown_again_) {
+      shown_again_ = false;  // the pushed-back line, read again from the buffer
+      return;
+    }
     if (observer_ != nullptr && !observer_->see(line)) observer_ = nullptr;
   }
 
   ByteSource* source_ = nullptr;
   LineObserver* observer_ = nullptr;
+  bool shown_again_ = false;  // the next line delivered was shown already
   std::size_t size_;
   std::unique_ptr<char[], AlignedBytes> bytes_;
   std::size_t pos_ = 0;
@@ -181,14 +266,14 @@ class TextReader {
   std::size_t next_sub_ = kStale;
   // The buffer span the last line was copied from whole, if it was.
   bool line_in_buffer_ = false;
+  // The last line was a CR LF line viewed in place, its CR overwritten.
+  bool line_overwrote_cr_ = false;
   std::size_t line_begin_ = 0;
   std::size_t line_end_ = 0;
-  char watched_[kMaxWatched] = {};
-  std::size_t watched_count_ = 0;
-  std::size_t next_watched_[kMaxWatched] = {};
-  // The nearest of next_watched_ (0 when any is stale): no watched byte
-  // stands between the last searched line and this position.
-  std::size_t next_any_watched_ = 0;
+  // The classes of the buffer's bytes, for the bytes read since the last
+  // refill.
+  ByteClassSet classes_;
+  LineIndex index_;
 };
 
 }  // namespace mailsift

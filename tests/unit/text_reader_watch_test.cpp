@@ -1,6 +1,7 @@
-// The reader's answer to "does this line hold byte c" must match a plain
-// search of the line in every case: lines taken whole from the buffer, lines
-// across refills, CR LF lines, pieces and pushed-back lines.
+// The reader's answers from its index (does this line hold a mark or an odd
+// byte, where are its marks, which lines can be passed over) must match a
+// plain search of the lines in every case: lines taken whole from the
+// buffer, lines across refills, CR LF lines, pieces and pushed-back lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,16 +14,38 @@
 namespace mailsift {
 namespace {
 
-unsigned searched(const std::string& line, std::string_view bytes) {
+constexpr std::string_view kMarks = ":=";
+const std::string_view kOdd("\0<", 2);
+
+unsigned searched(std::string_view line) {
   unsigned holds = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (std::memchr(line.data(), bytes[i], line.size()) != nullptr) holds |= 1u << i;
-  }
+  if (line.find_first_of(kMarks) != std::string_view::npos) holds |= TextReader::kHoldsMark;
+  if (line.find_first_of(kOdd) != std::string_view::npos) holds |= TextReader::kHoldsOdd;
   return holds;
 }
 
+// The places of the marks (odd bytes) of `text` as the reader tells them.
+template <bool kMarksWanted>
+std::vector<std::size_t> places(TextReader& reader, std::string_view text) {
+  std::vector<std::size_t> at;
+  auto note = [&](std::size_t i) { at.push_back(i); };
+  if constexpr (kMarksWanted) {
+    reader.visit_marks(text, note);
+  } else {
+    reader.visit_odd(text, note);
+  }
+  return at;
+}
+
+std::vector<std::size_t> searched_places(std::string_view text, std::string_view bytes) {
+  std::vector<std::size_t> at;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (bytes.find(text[i]) != std::string_view::npos) at.push_back(i);
+  }
+  return at;
+}
+
 TEST(TextReaderWatch, MatchesASearchOfEveryLine) {
-  const std::string_view bytes("\0<:=", 4);
   std::string data;
   const char* lines[] = {"plain text\n", "a: b\n", "x=y <z>\n",   "\n",
                          "tail:\r\n",    "\r\n",   "lone\rcr=\n", "no line end"};
@@ -35,12 +58,12 @@ TEST(TextReaderWatch, MatchesASearchOfEveryLine) {
     for (std::size_t max_len : {5u, 32768u}) {
       StringSource source(data);
       TextReader reader(buffer_size);
-      reader.watch_bytes(bytes);
+      reader.index_bytes(kMarks, kOdd);
       reader.reset(&source);
       std::string line;
       int count = 0;
       while (reader.read_line(line, max_len)) {
-        ASSERT_EQ(reader.line_holds(line), searched(line, bytes))
+        ASSERT_EQ(reader.line_classes(line), searched(line))
             << "line " << count << " buffer " << buffer_size << " max " << max_len;
         if (count % 5 == 0) {
           // A pushed-back line is answered as well.
@@ -48,7 +71,7 @@ TEST(TextReaderWatch, MatchesASearchOfEveryLine) {
           std::string again;
           ASSERT_TRUE(reader.read_line(again, max_len));
           ASSERT_EQ(again, line);
-          ASSERT_EQ(reader.line_holds(again), searched(again, bytes));
+          ASSERT_EQ(reader.line_classes(again), searched(again));
         }
         ++count;
       }
@@ -59,8 +82,8 @@ TEST(TextReaderWatch, MatchesASearchOfEveryLine) {
 
 TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
   // read_line_view gives the very lines read_line gives, CR LF lines with LF
-  // alone, and its line_holds answers match a search of each line.
-  const std::string_view bytes("\0<:=", 4);
+  // alone, and its answers (classes, places of marks and odd bytes in the
+  // line and in a part of it) match a search of each line.
   std::string data;
   for (int round = 0; round < 30; ++round) {
     data += "From: a <b>\r\nplain\n\r\n\nlone\rcr\r\r\nx=1\n";
@@ -74,7 +97,7 @@ TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
       StringSource viewed_source(data);
       TextReader copied(buffer_size);
       TextReader viewed(buffer_size);
-      viewed.watch_bytes(bytes);
+      viewed.index_bytes(kMarks, kOdd);
       copied.reset(&copied_source);
       viewed.reset(&viewed_source);
       std::string expected;
@@ -84,12 +107,18 @@ TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
       while (copied.read_line(expected, max_len)) {
         ASSERT_TRUE(viewed.read_line_view(line, scratch, max_len)) << "line " << count;
         ASSERT_EQ(line, expected) << "line " << count << " buffer " << buffer_size;
-        ASSERT_EQ(viewed.line_holds(line), searched(expected, bytes)) << "line " << count;
+        ASSERT_EQ(viewed.line_classes(line), searched(expected)) << "line " << count;
+        const std::string_view part = line.substr(line.size() / 3);
+        ASSERT_EQ(places<true>(viewed, part), searched_places(part, kMarks)) << "line " << count;
+        ASSERT_EQ(places<false>(viewed, line), searched_places(line, kOdd)) << "line " << count;
         if (count % 7 == 0) {
-          viewed.push_back(line);
+          // Read again from the buffer, a CR LF line with its CR restored.
+          const std::string copy(line);
+          viewed.push_back(copy);
           ASSERT_TRUE(viewed.read_line_view(line, scratch, max_len));
           ASSERT_EQ(line, expected);
-          ASSERT_EQ(viewed.line_holds(line), searched(expected, bytes));
+          ASSERT_EQ(viewed.line_classes(line), searched(expected));
+          ASSERT_EQ(places<true>(viewed, line), searched_places(line, kMarks));
         }
         ++count;
       }
@@ -100,12 +129,11 @@ TEST(TextReaderWatch, LinesSeenInPlaceReadAsCopiedLines) {
   }
 }
 
-TEST(TextReaderWatch, SkippingLeavesExactlyTheLinesThatHoldTheBytes) {
-  // Skipping lines without ":" or "=" before each read leaves the lines (and
-  // pieces of long lines) that hold one, in order, across refills, CR LF
-  // lines, lone CRs and a Ctrl-Z.
-  const std::string_view bytes("\0<:=", 4);
-  const unsigned wanted = 4u | 8u;
+TEST(TextReaderWatch, SkippingLeavesExactlyTheMarkedLines) {
+  // Passing over lines without ":" or "=" (skip_unmarked_lines before each
+  // read, or read_marked_line) leaves the lines (and pieces of long lines)
+  // that hold one, in order, across refills, CR LF lines, lone CRs, a line
+  // pushed back and a Ctrl-Z.
   std::string data;
   for (int round = 0; round < 25; ++round) {
     data += "plain\nFrom: a\nbody <b>\nx=1\r\nmore\r\n\nlone\rcr:\n";
@@ -118,26 +146,42 @@ TEST(TextReaderWatch, SkippingLeavesExactlyTheLinesThatHoldTheBytes) {
     for (std::size_t max_len : {7u, 32768u}) {
       StringSource all_source(data);
       TextReader all(buffer_size);
-      all.watch_bytes(bytes);
+      all.index_bytes(kMarks, kOdd);
       all.reset(&all_source);
       std::vector<std::string> expected;
       std::string line;
       while (all.read_line(line, max_len)) {
-        if ((all.line_holds(line) & wanted) != 0) expected.push_back(line);
+        if ((all.line_classes(line) & TextReader::kHoldsMark) != 0) expected.push_back(line);
       }
-      StringSource skip_source(data);
-      TextReader skipping(buffer_size);
-      skipping.watch_bytes(bytes);
-      skipping.reset(&skip_source);
-      std::vector<std::string> kept;
-      std::string scratch;
-      std::string_view view;
-      for (;;) {
-        skipping.skip_lines_without(wanted, max_len);
-        if (!skipping.read_line_view(view, scratch, max_len)) break;
-        if ((skipping.line_holds(view) & wanted) != 0) kept.emplace_back(view);
+      for (const bool in_one_step : {false, true}) {
+        StringSource skip_source(data);
+        TextReader skipping(buffer_size);
+        skipping.index_bytes(kMarks, kOdd);
+        skipping.reset(&skip_source);
+        std::vector<std::string> kept;
+        std::string scratch;
+        std::string_view view;
+        for (;;) {
+          unsigned classes = 0;
+          if (in_one_step) {
+            if (!skipping.read_marked_line(view, scratch, max_len, classes)) break;
+            ASSERT_EQ(classes, searched(view));
+          } else {
+            skipping.skip_unmarked_lines();
+            if (!skipping.read_line_view(view, scratch, max_len)) break;
+            classes = skipping.line_classes(view);
+          }
+          if ((classes & TextReader::kHoldsMark) == 0) continue;
+          kept.emplace_back(view);
+          if (kept.size() % 5 == 0) {
+            const std::string copy = kept.back();
+            skipping.push_back(copy);
+            ASSERT_TRUE(skipping.read_line_view(view, scratch, max_len));
+            ASSERT_EQ(view, copy);
+          }
+        }
+        EXPECT_EQ(kept, expected) << "buffer " << buffer_size << " max " << max_len;
       }
-      EXPECT_EQ(kept, expected) << "buffer " << buffer_size << " max " << max_len;
       EXPECT_GE(expected.size(), 100u);
     }
   }

@@ -70,7 +70,8 @@ add_executable(mailsift_unit_tests ${UNIT_SOURCES} ${WINDOWS_UNIT_SOURCES})
 target_link_libraries(mailsift_unit_tests PRIVATE mailsift_core gtest gtest_main)
 target_include_directories(mailsift_unit_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(mailsift_unit_tests PRIVATE
-  MAILSIFT_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden")
+  MAILSIFT_GOLDEN_DIR="${CMAKE_CURRENT_SOURCE_DIR}/golden"
+  MAILSIFT_SAMPLES_DIR="${CMAKE_SOURCE_DIR}/samples")
 if(NOT MSVC)
   target_compile_options(mailsift_unit_tests PRIVATE
     -include ${CMAKE_CURRENT_SOURCE_DIR}/windows/posix_shim.h)
