@@ -1,0 +1,179 @@
+#include "app/read_ahead.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace mailsift {
+
+ReadAhead::ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring,
+                     std::size_t slots)
+    : fs_(fs), ring_(std::move(ring)) {
+  if (ring_ == nullptr || slots == 0) {
+    ring_.reset();
+    return;
+  }
+  // Not filled in: only the pages reads land in become memory of the process.
+  buffers_.reset(new char[slots * kBytes]);
+  slots_.resize(slots);
+  free_.reserve(slots);
+  for (std::size_t i = slots; i-- > 0;) {
+    slots_[i].bytes = buffers_.get() + i * kBytes;
+    free_.push_back(static_cast<std::uint32_t>(i));
+  }
+}
+
+ReadAhead::~ReadAhead() {
+  if (ring_ == nullptr) return;
+  const std::lock_guard<std::mutex> reap(reap_);
+  for (;;) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (in_flight_ == 0) return;
+    }
+    std::uint64_t tag = 0;
+    std::int64_t result = 0;
+    // A ring that fails here cannot be waited for; closing it ends its reads.
+    if (!ring_->complete(true, tag, result)) return;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    finish(tag, result);
+  }
+}
+
+std::size_t ReadAhead::held() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return slots_.size() - free_.size();
+}
+
+ReadAhead::Slot* ReadAhead::slot_of(int file) {
+  if (file < 0 || static_cast<std::size_t>(file) >= by_file_.size()) return nullptr;
+  const std::int32_t index = by_file_[static_cast<std::size_t>(file)];
+  return index < 0 ? nullptr : &slots_[static_cast<std::size_t>(index)];
+}
+
+void ReadAhead::let_go(std::size_t index) {
+  Slot& s = slots_[index];
+  if (s.file != kNone) by_file_[static_cast<std::size_t>(s.file)] = -1;
+  s.file = kNone;
+  if (!s.in_flight && !s.lost) free_.push_back(static_cast<std::uint32_t>(index));
+}
+
+void ReadAhead::finish(std::uint64_t tag, std::int64_t result) {
+  if (tag >= slots_.size()) return;
+  Slot& s = slots_[tag];
+  if (!s.in_flight) return;
+  s.in_flight = false;
+  --in_flight_;
+  s.result = result;
+  // A file closed before its read finished: the buffer is free only now.
+  if (s.file == kNone && !s.lost) free_.push_back(static_cast<std::uint32_t>(tag));
+}
+
+void ReadAhead::take_completions() {
+  std::uint64_t tag = 0;
+  std::int64_t result = 0;
+  while (ring_->complete(false, tag, result)) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    finish(tag, result);
+  }
+}
+
+void ReadAhead::start(int file, std::int64_t size) {
+  if (ring_ == nullptr || file < 0 || size <= 0) return;
+  // Reads that finished with nobody waiting give their buffers back here.
+  if (reap_.try_lock()) {
+    take_completions();
+    reap_.unlock();
+  }
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (free_.empty()) return;
+  const std::uint32_t index = free_.back();
+  Slot& s = slots_[index];
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, kBytes));
+  // The read runs from the file's position: nobody has read the file yet.
+  s.in_flight = true;
+  s.taken = 0;
+  s.result = 0;
+  if (!ring_->submit(file, s.bytes, wanted, index)) {
+    s.in_flight = false;
+    return;
+  }
+  free_.pop_back();
+  ++in_flight_;
+  s.file = file;
+  if (static_cast<std::size_t>(file) >= by_file_.size()) {
+    by_file_.resize(std::max<std::size_t>(static_cast<std::size_t>(file) + 1, by_file_.size() * 2),
+                    -1);
+  }
+  by_file_[static_cast<std::size_t>(file)] = static_cast<std::int32_t>(index);
+}
+
+bool ReadAhead::wait_for(std::size_t index) {
+  const std::lock_guard<std::mutex> reap(reap_);
+  for (;;) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!slots_[index].in_flight) return true;
+    }
+    std::uint64_t tag = 0;
+    std::int64_t result = 0;
+    if (!ring_->complete(true, tag, result)) {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      slots_[index].lost = true;
+      return false;
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    finish(tag, result);
+    // The other reads that finished meanwhile, while the lock is held anyway.
+  }
+}
+
+std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
+  std::size_t index = 0;
+  bool waiting = false;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    Slot* s = slot_of(file);
+    if (s == nullptr) return fs_.read_file(file, buffer, n);
+    index = static_cast<std::size_t>(s - slots_.data());
+    waiting = s->in_flight;
+  }
+  if (waiting && !wait_for(index)) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    let_go(index);
+    return -1;
+  }
+  // The slot is this reader's: only it lets go of it.
+  Slot& s = slots_[index];
+  if (s.result < 0) {
+    const std::int64_t result = s.result;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      let_go(index);
+    }
+    // A read the system would not finish without blocking left the file
+    // where it was: it is read the plain way.
+    if (platform::read_would_block(result)) return fs_.read_file(file, buffer, n);
+    platform::note_read_error(result);
+    return -1;
+  }
+  const std::size_t ready = static_cast<std::size_t>(s.result) - s.taken;
+  const std::size_t count = std::min(n, ready);
+  std::memcpy(buffer, s.bytes + s.taken, count);
+  s.taken += count;
+  if (s.taken == static_cast<std::size_t>(s.result)) {
+    // All taken: the file goes on from where the read left it.
+    const std::lock_guard<std::mutex> lock(mutex_);
+    let_go(index);
+  }
+  return static_cast<std::ptrdiff_t>(count);
+}
+
+void ReadAhead::close_file(int file) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (Slot* s = slot_of(file)) let_go(static_cast<std::size_t>(s - slots_.data()));
+  }
+  fs_.close_file(file);
+}
+
+}  // namespace mailsift

@@ -1,0 +1,15 @@
+// Where liburing is not there to build with: no read ring, every read is
+// plain.
+#include <cerrno>
+
+#include "platform/read_ring.h"
+
+namespace mailsift::platform {
+
+std::unique_ptr<ReadRing> open_read_ring(unsigned) { return nullptr; }
+
+void note_read_error(std::int64_t result) { errno = static_cast<int>(-result); }
+
+bool read_would_block(std::int64_t result) { return result == -EAGAIN; }
+
+}  // namespace mailsift::platform
