@@ -51,7 +51,7 @@ struct RunContext {
   OutStream report;
   OutStream accounting_log;
   Console console;
-  int file_list = -1;  // open list file of file-list mode
+  platform::File file_list;  // open list file of file-list mode
 
   // Files the walk and the file list never report: the open report, the open
   // log, standard output when the report goes there and it is a regular file.

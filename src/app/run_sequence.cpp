@@ -92,7 +92,7 @@ void run_sequence(RunContext& ctx) {
   open_report_output(ctx);
   write_run_banner(ctx);
   collect_skip_set(ctx);
-  const bool from_list = ctx.file_list >= 0;  // "--source=" opened its list
+  const bool from_list = ctx.file_list.is_open();  // "--source=" opened its list
   write_report_header(ctx, from_list);
 
   // Each root is walked with a trailing separator.
@@ -117,7 +117,7 @@ void run_sequence(RunContext& ctx) {
 RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list) {
   RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count, &ctx.archive_counts);
   const std::unique_ptr<ScanStage> scan = make_scan_stage(
-      *ctx.fs, LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink,
+      LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink,
       resolve_jobs(ctx.run_options.jobs));
   WalkContext walk = make_walk_context(ctx, scan.get());
   Stop source_stop = Stop::kNone;
@@ -132,8 +132,7 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
   const Stop stop = scan->finish(source_stop);
   if (scan->read_failed()) ctx.read_failed = true;
   if (from_list) {
-    platform::close_handle(ctx.file_list);
-    ctx.file_list = -1;
+    ctx.file_list.close();
     if (source_stop == Stop::kReadError && stop == Stop::kNone) {
       ctx.console.err.format("\ncan't read the file list (%s)", walk.list_error.c_str());
       ctx.read_failed = true;
