@@ -63,8 +63,9 @@ Stop make_log_directory(RunContext& ctx, const std::string& name) {
 }
 
 bool trim_log_file(RunContext& ctx, const std::string& name) {
-  int handle = platform::open_path(name, platform::OpenMode::kReadWriteCreate);
-  if (handle < 0) {
+  platform::File file(platform::open_path(name, platform::OpenMode::kReadWriteCreate));
+  const int handle = file.handle();
+  if (!file.is_open()) {
     ctx.console.err.format("\n%s\n%d\nerror opening %s\n", kHelperModule, __LINE__, name.c_str());
     return false;
   }
@@ -73,9 +74,7 @@ bool trim_log_file(RunContext& ctx, const std::string& name) {
   // Only a file that ends in padding can need a cut; most logs end in a line
   // feed and are not read at all.
   if (size < kTrimMinimum || !platform::seek_handle(handle, size - 1) ||
-      platform::read_handle(handle, &last, 1) != 1 || !is_fill_byte(last) ||
-      !platform::seek_handle(handle, 0)) {
-    platform::close_handle(handle);
+      file.read(&last, 1) != 1 || !is_fill_byte(last) || !platform::seek_handle(handle, 0)) {
     return true;
   }
   // An earlier writer may have left NUL or Ctrl-Z padding at the end; the new
@@ -86,12 +85,9 @@ bool trim_log_file(RunContext& ctx, const std::string& name) {
   std::int64_t first_fill = -1;
   bool text_after_fill = false;
   for (;;) {
-    const std::ptrdiff_t read = platform::read_handle(handle, chunk.data(), chunk.size());
-    if (read < 0) {
-      // What could not be read cannot be judged padding: nothing is cut.
-      platform::close_handle(handle);
-      return true;
-    }
+    const std::ptrdiff_t read = file.read(chunk.data(), chunk.size());
+    // What could not be read cannot be judged padding: nothing is cut.
+    if (read < 0) return true;
     if (read == 0) break;
     const std::size_t got = static_cast<std::size_t>(read);
     for (std::size_t i = 0; i < got; ++i) {
@@ -106,7 +102,6 @@ bool trim_log_file(RunContext& ctx, const std::string& name) {
     position += static_cast<std::int64_t>(got);
   }
   if (first_fill >= 0 && !text_after_fill) platform::truncate_handle(handle, first_fill);
-  platform::close_handle(handle);
   return true;
 }
 

@@ -44,15 +44,14 @@ void release_unit(ArchiveUnit& unit) {
   }
 }
 
-ArchiveReader::ArchiveReader(platform::FileSystem& fs, std::size_t window_size,
-                             std::size_t window_count)
-    : fs_(fs), window_size_(std::max<std::size_t>(window_size, 8)),
+ArchiveReader::ArchiveReader(std::size_t window_size, std::size_t window_count)
+    : window_size_(std::max<std::size_t>(window_size, 8)),
       window_count_(std::max<std::size_t>(window_count, 2)) {}
 
 ArchiveReader::~ArchiveReader() { close(); }
 
 bool ArchiveReader::may_be_archive(const SelectedFile& file) {
-  return file.file >= 0 && !file.is_directory && !file.unreadable_directory && file.size >= 5;
+  return file.file.is_open() && !file.is_directory && !file.unreadable_directory && file.size >= 5;
 }
 
 bool ArchiveReader::open(SelectedFile& file) {
@@ -60,13 +59,13 @@ bool ArchiveReader::open(SelectedFile& file) {
   head_size_ = 0;
   head_whole_ = false;
   // A read that fails here fails again in the file's own scan, which says so.
-  const std::ptrdiff_t got = fs_.read_file(file.file, head_.get(), kHeadBytes);
+  const std::ptrdiff_t got = file.file.read(head_.get(), kHeadBytes);
   if (got <= 0) return false;
   head_size_ = static_cast<std::size_t>(got);
   head_whole_ = head_size_ < kHeadBytes && static_cast<std::int64_t>(head_size_) >= file.size;
   if (!begins_mbox(std::string_view(head_.get(), head_size_))) return false;
   close();
-  file_ = std::exchange(file.file, -1);
+  file_ = std::move(file.file);
   file_size_ = file.size;
   head_pending_ = true;
   read_ = 0;
@@ -107,7 +106,7 @@ void ArchiveReader::let_go(ArchiveWindow* window) {
 void ArchiveReader::fill(ArchiveWindow& w) {
   while (w.size < window_size_ && !at_end_ && !failed_) {
     const std::size_t asked = window_size_ - w.size;
-    const std::ptrdiff_t got = fs_.read_file(file_, w.bytes.get() + w.size, asked);
+    const std::ptrdiff_t got = file_.read(w.bytes.get() + w.size, asked);
     if (got < 0) {
       failed_ = true;
       error_text_ = platform::last_error_text();
@@ -182,7 +181,7 @@ MboxMessage ArchiveReader::cut_message() const {
 
 ArchiveReader::Next ArchiveReader::next(ArchiveUnit& unit) {
   for (;;) {
-    if (file_ < 0) return Next::kEnd;
+    if (!file_.is_open()) return Next::kEnd;
     if (exhausted_) {
       end_archive();
       return Next::kEnd;
@@ -298,8 +297,7 @@ bool ArchiveReader::long_piece(std::string_view& piece) {
 void ArchiveReader::end_archive() {
   for (ArchiveWindow* w : held_) let_go(w);
   held_.clear();
-  if (file_ >= 0) fs_.close_file(file_);
-  file_ = -1;
+  file_.close();
   splitting_ = exhausted_ = head_pending_ = false;
   long_unit_ = nullptr;
 }

@@ -82,7 +82,7 @@ class ArchiveReader {
 
   // At most `window_count` (at least 2) windows of `window_size` bytes (at
   // least 8), made when first needed and kept.
-  ArchiveReader(platform::FileSystem& fs, std::size_t window_size, std::size_t window_count);
+  ArchiveReader(std::size_t window_size, std::size_t window_count);
   ~ArchiveReader();
   ArchiveReader(const ArchiveReader&) = delete;
   ArchiveReader& operator=(const ArchiveReader&) = delete;
@@ -92,7 +92,7 @@ class ArchiveReader {
   static bool may_be_archive(const SelectedFile& file);
 
   // Reads the first bytes of `file`. True when its first line begins with
-  // "From ": the reader then owns its handle (set to -1) and next() gives its
+  // "From ": the reader then owns its handle (taken from `file`) and next() gives its
   // messages. Else the bytes read are head() until the next open(), for the
   // file's scan, and the handle stays the file's.
   bool open(SelectedFile& file);
@@ -163,7 +163,6 @@ class ArchiveReader {
   void end_long(const MboxMessage& message);
   void end_archive();
 
-  platform::FileSystem& fs_;
   std::size_t window_size_;
   std::size_t window_count_;
   std::vector<std::unique_ptr<ArchiveWindow>> windows_;
@@ -176,7 +175,7 @@ class ArchiveReader {
   bool head_whole_ = false;
   bool head_pending_ = false;  // the archive's first bytes, not yet in a window
 
-  int file_ = -1;
+  platform::File file_;
   std::int64_t file_size_ = 0;
   std::uint64_t read_ = 0;  // bytes read from the archive
   bool at_end_ = false;     // nothing more to read

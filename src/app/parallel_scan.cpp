@@ -41,9 +41,8 @@ int resolve_jobs(std::int32_t setting) {
   return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
 }
 
-ParallelScan::ParallelScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink,
-                           int jobs)
-    : ScanStage(fs, options, sink), options_(options), own_lane_(options) {
+ParallelScan::ParallelScan(const LaneOptions& options, RowSink& sink, int jobs)
+    : ScanStage(options, sink), options_(options), own_lane_(options) {
   // The walking thread is one of the `jobs` that scan: it scans whenever it
   // would otherwise wait for a worker.
   const std::size_t workers = static_cast<std::size_t>(std::max(jobs - 1, 1));
@@ -57,8 +56,7 @@ ParallelScan::~ParallelScan() {
   // Files handed over but never scanned are still open, and messages never
   // scanned still hold their windows.
   for (Slot& s : slots_) {
-    if (s.file.file >= 0) fs_.close_file(s.file.file);
-    s.file.file = -1;
+    s.file.file.close();
     release_unit(s.unit);
   }
 }
@@ -92,15 +90,14 @@ void ParallelScan::scan_next(std::unique_lock<std::mutex>& lock, ScanLane& lane,
     const Stop scanned =
         s.unit.number > 0
             ? lane.run_message(s.file, s.unit, s.file.error_text, should_stop)
-            : lane.run(fs_, s.file, should_stop, FileHead{s.head, s.head_whole});
+            : lane.run(s.file, should_stop, FileHead{s.head, s.head_whole});
     s.read_failed = scanned == Stop::kReadError;
     s.texts.swap(lane.texts);
   } catch (...) {
     // Memory exhaustion: the writing thread ends the run with it when the
     // file's turn comes.
     s.failure = std::current_exception();
-    if (s.file.file >= 0) fs_.close_file(s.file.file);
-    s.file.file = -1;
+    s.file.file.close();
   }
   // The message's bytes are no longer needed: its windows may be read into
   // again.
@@ -245,7 +242,10 @@ Stop ParallelScan::make_room() {
 Stop ParallelScan::accept(SelectedFile& file) {
   // The file handed over is the scan's from the call on: closed here when the
   // call ends without queueing it (a failed write, memory exhaustion).
-  const platform::FileHandleGuard guard(fs_, file.file);
+  struct CloseUnqueued {
+    platform::File& file;
+    ~CloseUnqueued() { file.close(); }
+  } const unqueued{file.file};
   Stop stop = make_room();
   if (stop != Stop::kNone) return stop;
   if (take_archive(file, stop)) return stop;
@@ -267,7 +267,7 @@ Stop ParallelScan::accept(SelectedFile& file) {
     s.file.size = file.size;
     s.file.modified = file.modified;
     s.file.write_time = file.write_time;
-    s.file.file = std::exchange(file.file, -1);
+    s.file.file = std::move(file.file);
     s.file.open_failed = file.open_failed;
     s.file.unreadable_directory = file.unreadable_directory;
     s.file.is_directory = file.is_directory;
@@ -302,7 +302,7 @@ Stop ParallelScan::take_message(const SelectedFile& archive, ArchiveUnit& unit) 
   s.file.size = unit.size();
   s.file.modified = archive.modified;
   s.file.write_time = archive.write_time;
-  s.file.file = -1;
+  s.file.file.close();
   s.file.open_failed = s.file.unreadable_directory = s.file.is_directory = false;
   s.unit = std::exchange(unit, ArchiveUnit{});
   s.read_failed = false;

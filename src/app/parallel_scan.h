@@ -48,7 +48,7 @@ class ParallelScan : public ScanStage {
  public:
   // `jobs` (at least 2) threads scan: jobs - 1 started here, and the calling
   // thread whenever it would otherwise wait.
-  ParallelScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink, int jobs);
+  ParallelScan(const LaneOptions& options, RowSink& sink, int jobs);
   ~ParallelScan() override;
   ParallelScan(const ParallelScan&) = delete;
   ParallelScan& operator=(const ParallelScan&) = delete;

@@ -23,9 +23,7 @@ ReadAheadQueue::~ReadAheadQueue() { close_held(); }
 
 void ReadAheadQueue::close_held() {
   for (; count_ > 0; --count_) {
-    SelectedFile& file = held_[first_];
-    if (file.file >= 0) ahead_.close_file(file.file);
-    file.file = -1;
+    held_[first_].file.close();
     first_ = (first_ + 1) % held_.size();
   }
 }
@@ -40,11 +38,11 @@ Stop ReadAheadQueue::hand_on() {
 Stop ReadAheadQueue::accept(SelectedFile& file) {
   if (held_.empty()) return stage_.accept(file);
   // Started before the oldest is scanned: one more read in flight meanwhile.
-  ahead_.start(file.file, file.size);
+  ahead_.start(file.file.handle(), file.size);
   if (count_ == held_.size()) {
     if (const Stop stop = hand_on(); stop != Stop::kNone) {
       // The file's handle is the queue's from the call on.
-      if (file.file >= 0) ahead_.close_file(std::exchange(file.file, -1));
+      file.file.close();
       return stop;
     }
   }
@@ -56,7 +54,7 @@ Stop ReadAheadQueue::accept(SelectedFile& file) {
   s.size = file.size;
   s.modified = file.modified;
   s.write_time = file.write_time;
-  s.file = std::exchange(file.file, -1);
+  s.file = std::move(file.file);
   s.is_directory = file.is_directory;
   s.open_failed = file.open_failed;
   s.unreadable_directory = file.unreadable_directory;

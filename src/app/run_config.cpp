@@ -23,8 +23,7 @@ namespace {
 [[noreturn]] void end_configured(RunContext& ctx, const EndState& ending, int code, bool summary) {
   ctx.report_options.target = ending.target;
   ctx.run_options.quiet = ending.quiet;
-  if (ctx.file_list >= 0) platform::close_handle(ctx.file_list);
-  ctx.file_list = -1;
+  ctx.file_list.close();
   if (summary) terminate_run(ctx, code);
   plain_exit(ctx, code);
 }
@@ -91,13 +90,12 @@ struct Carrier {
     if (!ctx.accounting_log.is_open() && request.split_path) open_log(*request.split_path);
   }
   void operator()(const OpenFileList& list) {
-    const int handle = platform::open_path(list.path, platform::OpenMode::kRead);
-    if (handle < 0) {
+    platform::File file(platform::open_path(list.path, platform::OpenMode::kRead));
+    if (!file.is_open()) {
       ctx.console.messages().write("\nCannot find/open " + list.path);
       end_configured(ctx, ending, kInputFile, false);
     }
-    if (ctx.file_list >= 0) platform::close_handle(ctx.file_list);
-    ctx.file_list = handle;
+    ctx.file_list = std::move(file);
   }
   void operator()(const ShowUsage&) { show_usage(ctx); }
   void operator()(const EndRun& end) { end_configured(ctx, ending, end.code, end.summary); }

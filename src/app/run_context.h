@@ -51,7 +51,7 @@ struct RunContext {
   OutStream report;
   OutStream accounting_log;
   Console console;
-  int file_list = -1;  // open list file of file-list mode
+  platform::File file_list;  // open list file of file-list mode
 
   // Files the walk and the file list never report: the open report, the open
   // log, standard output when the report goes there and it is a regular file.
@@ -77,7 +77,8 @@ struct RunContext {
 };
 
 // A walk over the run's walk options, lists and counters that hands its files to
-// `consumer` (null: the counting pass).
-WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer);
+// `consumer` (null: the counting pass), through `fs` (null: the run's).
+WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer,
+                              platform::FileSystem* fs = nullptr);
 
 }  // namespace mailsift

@@ -95,7 +95,7 @@ void run_sequence(RunContext& ctx) {
   open_report_output(ctx);
   write_run_banner(ctx);
   collect_skip_set(ctx);
-  const bool from_list = ctx.file_list >= 0;  // "--source=" opened its list
+  const bool from_list = ctx.file_list.is_open();  // "--source=" opened its list
   write_report_header(ctx, from_list);
 
   // Each root is walked with a trailing separator.
@@ -132,9 +132,11 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
                       : nullptr,
                   slots);
   const std::unique_ptr<ScanStage> scan = make_scan_stage(
-      ahead, LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink, jobs);
+      LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink, jobs);
   ReadAheadQueue queue(ahead, *scan, depth);
-  WalkContext walk = make_walk_context(ctx, &queue);
+  // The walk opens the files through the read-ahead, so that the scan's
+  // reads of them go through it.
+  WalkContext walk = make_walk_context(ctx, &queue, &ahead);
   Stop source_stop = Stop::kNone;
   if (from_list) {
     source_stop = read_file_list(walk, ctx.file_list);
@@ -147,8 +149,7 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
   const Stop stop = queue.finish(source_stop);
   if (scan->read_failed()) ctx.read_failed = true;
   if (from_list) {
-    platform::close_handle(ctx.file_list);
-    ctx.file_list = -1;
+    ctx.file_list.close();
     if (source_stop == Stop::kReadError && stop == Stop::kNone) {
       ctx.console.err.format("\ncan't read the file list (%s)", walk.list_error.c_str());
       ctx.read_failed = true;

@@ -32,9 +32,9 @@ struct ScanLane {
 
   // Scans `file` (closing its handle), taking `head` as its first bytes, and
   // leaves its texts in `texts`; returns the scanner's stop.
-  Stop run(platform::FileSystem& fs, SelectedFile& file,
-           InterruptCheck interrupted = &platform::interrupted, FileHead head = {}) {
-    const Stop stop = scan_file(ws, fs, file, options, record, interrupted, head);
+  Stop run(SelectedFile& file, InterruptCheck interrupted = &platform::interrupted,
+           FileHead head = {}) {
+    const Stop stop = scan_file(ws, file, options, record, interrupted, head);
     formatter.format(record, texts);
     return stop;
   }

@@ -61,7 +61,7 @@ Stop SequentialScan::accept(SelectedFile& file) {
   MessageFormatter::progress(progress_, file);
   sink_.write_progress(progress_);
   if (file.size > kLongScanBytes) sink_.flush_progress();
-  const Stop scanned = lane_.run(fs_, file, &platform::interrupted, head());
+  const Stop scanned = lane_.run(file, &platform::interrupted, head());
   if (scanned == Stop::kReadError) read_failed_ = true;
   // An interrupt during the scan still leaves a whole row to write; the
   // source sees the interrupt before its next file.
@@ -79,10 +79,9 @@ Stop SequentialScan::take_message(const SelectedFile& archive, ArchiveUnit& unit
   return sink_.write_row(lane_.texts, false);
 }
 
-std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,
-                                           RowSink& sink, int jobs) {
-  if (jobs <= 1) return std::make_unique<SequentialScan>(fs, options, sink);
-  return std::make_unique<ParallelScan>(fs, options, sink, jobs);
+std::unique_ptr<ScanStage> make_scan_stage(const LaneOptions& options, RowSink& sink, int jobs) {
+  if (jobs <= 1) return std::make_unique<SequentialScan>(options, sink);
+  return std::make_unique<ParallelScan>(options, sink, jobs);
 }
 
 }  // namespace mailsift

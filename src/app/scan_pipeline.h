@@ -36,10 +36,9 @@ class ScanStage : public FileConsumer {
   virtual bool read_failed() const { return read_failed_; }
 
  protected:
-  ScanStage(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink)
-      : fs_(fs),
-        sink_(sink),
-        archive_(fs, kArchiveWindowBytes, kInFlightBytes / kArchiveWindowBytes),
+  ScanStage(const LaneOptions& options, RowSink& sink)
+      : sink_(sink),
+        archive_(kArchiveWindowBytes, kInFlightBytes / kArchiveWindowBytes),
         mbox_(options.mbox) {}
 
   // With mbox reading on, reads the first bytes of `file`. When it is an
@@ -66,7 +65,6 @@ class ScanStage : public FileConsumer {
   // size is known. After an interrupt it has neither.
   Stop write_long_message(const SelectedFile& archive);
 
-  platform::FileSystem& fs_;
   RowSink& sink_;
   ArchiveReader archive_;
   bool mbox_;
@@ -81,8 +79,8 @@ class ScanStage : public FileConsumer {
 // its row written before the source goes on.
 class SequentialScan : public ScanStage {
  public:
-  SequentialScan(platform::FileSystem& fs, const LaneOptions& options, RowSink& sink)
-      : ScanStage(fs, options, sink), lane_(options) {}
+  SequentialScan(const LaneOptions& options, RowSink& sink)
+      : ScanStage(options, sink), lane_(options) {}
 
   Stop accept(SelectedFile& file) override;
   // Everything is written already; a source's read error does not stop it.
@@ -100,7 +98,7 @@ class SequentialScan : public ScanStage {
 };
 
 // One thread for jobs = 1 (no thread is started), else the parallel scan.
-std::unique_ptr<ScanStage> make_scan_stage(platform::FileSystem& fs, const LaneOptions& options,
+std::unique_ptr<ScanStage> make_scan_stage(const LaneOptions& options,
                                            RowSink& sink, int jobs);
 
 }  // namespace mailsift

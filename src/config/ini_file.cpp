@@ -85,17 +85,13 @@ IniFile::IniFile(const std::vector<std::string>& args) {
   text_.shared = place.shared;
   text_.section = "[" + base + "]";
   upper_in_place(text_.section);
-  handle_ = platform::open_path(place.path, platform::OpenMode::kRead);
-  if (handle_ < 0) {
+  file_ = platform::File(platform::open_path(place.path, platform::OpenMode::kRead));
+  if (!file_.is_open()) {
     text_.unreadable = true;
     return;
   }
-  source_.emplace(handle_);
+  source_.emplace(file_);
   text_.source = &*source_;
-}
-
-IniFile::~IniFile() {
-  if (handle_ >= 0) platform::close_handle(handle_);
 }
 
 IniLines::IniLines() : reader_(kIniBufferSize) {

@@ -17,7 +17,6 @@ namespace mailsift {
 class IniFile {
  public:
   explicit IniFile(const std::vector<std::string>& args);
-  ~IniFile();
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
 
@@ -25,8 +24,8 @@ class IniFile {
   IniText text() const { return text_; }
 
  private:
-  int handle_ = -1;
-  std::optional<HandleSource> source_;
+  platform::File file_;
+  std::optional<FileSource> source_;
   IniText text_;
 };
 

@@ -18,6 +18,19 @@ DirectoryFailure FileSystem::directory_failure(std::string&) {
   return DirectoryFailure::kGone;
 }
 
+std::ptrdiff_t File::read(char* buffer, std::size_t n) {
+  return fs_ != nullptr ? fs_->read_file(handle_, buffer, n) : read_handle(handle_, buffer, n);
+}
+
+void File::close() {
+  if (handle_ < 0) return;
+  if (fs_ != nullptr) {
+    fs_->close_file(std::exchange(handle_, -1));
+  } else {
+    close_handle(std::exchange(handle_, -1));
+  }
+}
+
 bool FileSystem::look_at_regular(int dir, const std::string& name, EntryInfo& info, int& opened) {
   opened = -1;
   return stat_entry(dir, name, info);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mailsift::platform {
@@ -120,22 +121,84 @@ class FileSystem {
   virtual bool set_attributes(int dir, const std::string& name, std::uint32_t attributes) = 0;
 };
 
-// Closes a file handle through `fs` when the scope ends, unless it was handed
-// on meanwhile (set to -1).
-class FileHandleGuard {
+// An open directory of a FileSystem, closed when it goes out of scope. Only
+// moved, never copied, so that exactly one owner closes it. Borrowers use
+// handle() for the FileSystem calls.
+class Directory {
  public:
-  FileHandleGuard(FileSystem& fs, int& handle) : fs_(fs), handle_(handle) {}
-  FileHandleGuard(const FileHandleGuard&) = delete;
-  FileHandleGuard& operator=(const FileHandleGuard&) = delete;
-  ~FileHandleGuard() {
-    if (handle_ >= 0) fs_.close_file(handle_);
-    handle_ = -1;
+  Directory() = default;
+  Directory(FileSystem& fs, int handle) : fs_(&fs), handle_(handle) {}
+  Directory(Directory&& other) noexcept
+      : fs_(other.fs_), handle_(std::exchange(other.handle_, -1)) {}
+  Directory& operator=(Directory&& other) noexcept {
+    if (this != &other) {
+      close();
+      fs_ = other.fs_;
+      handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+  }
+  ~Directory() { close(); }
+  bool is_open() const { return handle_ >= 0; }
+  int handle() const { return handle_; }
+  void close() {
+    if (handle_ >= 0) fs_->close_directory(std::exchange(handle_, -1));
   }
 
  private:
-  FileSystem& fs_;
-  int& handle_;
+  FileSystem* fs_ = nullptr;
+  int handle_ = -1;
 };
+
+// An open file, closed when it goes out of scope; only moved. Either a
+// message file opened through a FileSystem, or (without one) a raw handle of
+// open_path: a list or INI file. Both are read the same way.
+class File {
+ public:
+  File() = default;
+  File(FileSystem& fs, int handle) : fs_(&fs), handle_(handle) {}
+  explicit File(int raw_handle) : handle_(raw_handle) {}
+  File(File&& other) noexcept : fs_(other.fs_), handle_(std::exchange(other.handle_, -1)) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      close();
+      fs_ = other.fs_;
+      handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+  }
+  ~File() { close(); }
+  bool is_open() const { return handle_ >= 0; }
+  int handle() const { return handle_; }
+  // Reads up to n bytes: the count, 0 at end of file (or when a signal
+  // interrupted the read), -1 on a read error (last_error_text() says why).
+  std::ptrdiff_t read(char* buffer, std::size_t n);
+  void close();
+
+ private:
+  FileSystem* fs_ = nullptr;
+  int handle_ = -1;
+};
+
+// The owning forms of the FileSystem's opens: a closed Directory or File
+// when the open fails (last_error_text() or directory_failure() says why).
+inline Directory open_directory(FileSystem& fs, const std::string& absolute_path) {
+  return Directory(fs, fs.open_directory(absolute_path));
+}
+inline Directory open_subdirectory(FileSystem& fs, const Directory& dir, const std::string& name) {
+  return Directory(fs, fs.open_subdirectory(dir.handle(), name));
+}
+inline File open_file(FileSystem& fs, const Directory& dir, const std::string& name) {
+  return File(fs, fs.open_file(dir.handle(), name));
+}
+// look_at_regular, the file (when it was opened in the same step) in `opened`.
+inline bool look_at_regular(FileSystem& fs, const Directory& dir, const std::string& name,
+                            EntryInfo& info, File& opened) {
+  int handle = -1;
+  const bool usable = fs.look_at_regular(dir.handle(), name, info, handle);
+  opened = File(fs, handle);
+  return usable;
+}
 
 FileSystem& real_file_system();
 

@@ -18,10 +18,9 @@ namespace {
 // hashed whole.
 class MessageFileSource : public FailingSource {
  public:
-  MessageFileSource(platform::FileSystem& fs, int file, std::int64_t size, FileHead head,
+  MessageFileSource(platform::File& file, std::int64_t size, FileHead head,
                     platform::DigestSet* digests)
-      : fs_(fs),
-        file_(file),
+      : file_(file),
         left_(size - static_cast<std::int64_t>(head.bytes.size())),
         head_(head.bytes),
         digests_(digests),
@@ -33,7 +32,7 @@ class MessageFileSource : public FailingSource {
       std::memcpy(buffer, head_.data(), got);
       head_.remove_prefix(got);
     } else if (!at_end_ && !failed()) {
-      got = take(fs_.read_file(file_, buffer, n));
+      got = take(file_.read(buffer, n));
       left_ -= static_cast<std::int64_t>(got);
       if (got < n && left_ <= 0) at_end_ = true;
     }
@@ -51,8 +50,7 @@ class MessageFileSource : public FailingSource {
 
  private:
   static constexpr std::size_t kRestBufferSize = 1 << 16;
-  platform::FileSystem& fs_;
-  int file_;
+  platform::File& file_;
   std::int64_t left_;
   std::string_view head_;
   platform::DigestSet* digests_;
@@ -132,7 +130,7 @@ Stop ending(MessageRecord& record, bool whole) {
 
 }  // namespace
 
-Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file,
+Stop scan_file(ScanWorkspace& ws, SelectedFile& file,
                const ScanOptions& options, MessageRecord& record, InterruptCheck interrupted,
                FileHead head) {
   record.take_facts(file);
@@ -144,19 +142,18 @@ Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file,
   }
   // A file that cannot be opened still gets its whole record, an empty one.
   bool whole = true;
-  if (file.file >= 0) {
+  if (file.file.is_open()) {
     platform::DigestSet* digests = nullptr;
     if (!start_digests(ws.digests, options.digests, digests)) {
       record.outcome = ReadOutcome::kReadFailed;
       record.read_error.assign(ws.digests.error_text());
     }
-    MessageFileSource source(fs, file.file, file.size, head, digests);
+    MessageFileSource source(file.file, file.size, head, digests);
     whole = scan_message(ws, &source, options, record.fields, interrupted);
     // A file is hashed whole or not at all: read to its end what the scan
     // left, unless an interrupt cut the scan short.
     if (digests != nullptr && whole) source.read_rest(ws.rest);
-    fs.close_file(file.file);
-    file.file = -1;
+    file.file.close();
     if (source.failed()) {
       record.outcome = ReadOutcome::kReadFailed;
       record.read_error.assign(source.error_text());

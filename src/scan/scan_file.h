@@ -33,7 +33,7 @@ struct FileHead {
 // bytes (or a directory) could not be read, or the file not opened,
 // kInterrupted when an interrupt cut the scan short, else kNone. `interrupted` is asked before
 // every line.
-Stop scan_file(ScanWorkspace& ws, platform::FileSystem& fs, SelectedFile& file,
+Stop scan_file(ScanWorkspace& ws, SelectedFile& file,
                const ScanOptions& options, MessageRecord& record,
                InterruptCheck interrupted = &platform::interrupted, FileHead head = {});
 

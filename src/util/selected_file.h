@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "util/stop.h"
 
 namespace mailsift {
@@ -24,9 +25,9 @@ struct SelectedFile {
   std::int64_t size = 0;
   ModTime modified;
   std::uint64_t write_time = 0;  // the same time as a file time (100 ns since 1601, UTC)
-  // Open for reading through the file system (the scanner reads and closes
-  // it), or -1: not a regular file, or one that could not be opened.
-  int file = -1;
+  // Open for reading (the scanner reads and closes it), or closed: not a
+  // regular file, or one that could not be opened.
+  platform::File file;
   // A directory named in a file list: it gets a row but is not counted as a
   // file.
   bool is_directory = false;
@@ -40,8 +41,9 @@ struct SelectedFile {
 };
 
 // Receives the selected files in report order. A source stops when it is
-// told to. The consumer owns `file.file` from the call on and may swap the
-// strings out (the source refills them for the next file).
+// told to. The consumer may take `file.file` and swap the strings out (the
+// source refills them for the next file); a handle left there is closed when
+// the source sets the next file.
 class FileConsumer {
  public:
   virtual ~FileConsumer() = default;

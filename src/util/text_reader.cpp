@@ -23,14 +23,9 @@ std::size_t FailingSource::take(std::ptrdiff_t read) {
   return 0;
 }
 
-std::size_t HandleSource::read(char* buffer, std::size_t n) {
+std::size_t FileSource::read(char* buffer, std::size_t n) {
   if (failed()) return 0;
-  return take(platform::read_handle(handle_, buffer, n));
-}
-
-std::size_t FileSystemSource::read(char* buffer, std::size_t n) {
-  if (failed()) return 0;
-  return take(fs_.read_file(file_, buffer, n));
+  return take(file_.read(buffer, n));
 }
 
 TextReader::TextReader(std::size_t buffer_size)

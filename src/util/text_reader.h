@@ -18,7 +18,7 @@
 #include "util/line_index.h"
 
 namespace mailsift::platform {
-class FileSystem;
+class File;
 }
 
 namespace mailsift {
@@ -58,14 +58,14 @@ class StringSource : public ByteSource {
   std::size_t pos_ = 0;
 };
 
-// A raw platform handle (INI and list files).
-class HandleSource : public FailingSource {
+// An open file: a message, list or INI file.
+class FileSource : public FailingSource {
  public:
-  explicit HandleSource(int handle) : handle_(handle) {}
+  explicit FileSource(platform::File& file) : file_(file) {}
   std::size_t read(char* buffer, std::size_t n) override;
 
  private:
-  int handle_;
+  platform::File& file_;
 };
 
 // Shown the lines a reader delivers (see TextReader::observe).
@@ -75,17 +75,6 @@ class LineObserver {
   // Takes the next line as the reader delivers it. False when it wants no
   // more lines.
   virtual bool see(std::string_view line) = 0;
-};
-
-// A file opened through the file-system interface (message files).
-class FileSystemSource : public FailingSource {
- public:
-  FileSystemSource(platform::FileSystem& fs, int file) : fs_(fs), file_(file) {}
-  std::size_t read(char* buffer, std::size_t n) override;
-
- private:
-  platform::FileSystem& fs_;
-  int file_;
 };
 
 class TextReader {

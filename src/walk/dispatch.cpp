@@ -17,14 +17,14 @@ namespace {
 // A listed name with "*" or "?" that names no file stands for the first
 // entry of its directory, in listing order, that it matches as a name
 // pattern. Gives false when there is none.
-bool find_wildcard_entry(WalkContext& walk, int dir, const std::string& pattern, std::string& name,
-                         platform::EntryInfo& info) {
+bool find_wildcard_entry(WalkContext& walk, const platform::Directory& dir,
+                         const std::string& pattern, std::string& name, platform::EntryInfo& info) {
   if (pattern.find_first_of("*?") == std::string::npos) return false;
   std::vector<std::string> names;
-  if (!walk.fs.list_directory(dir, names)) return false;
+  if (!walk.fs.list_directory(dir.handle(), names)) return false;
   for (std::string& candidate : names) {
     if (!match_name_pattern(pattern, candidate)) continue;
-    if (!walk.fs.stat_entry(dir, candidate, info)) return false;
+    if (!walk.fs.stat_entry(dir.handle(), candidate, info)) return false;
     name = std::move(candidate);
     return true;
   }
@@ -34,14 +34,15 @@ bool find_wildcard_entry(WalkContext& walk, int dir, const std::string& pattern,
 // Opens a regular file for the scanner; anything else is reported from the
 // empty record, as it always was. Only a regular file that cannot be opened
 // is a read failure.
-void open_selected(WalkContext& walk, int dir, const std::string& name,
-                   const platform::EntryInfo& info, int& opened, SelectedFile& selected) {
-  selected.file = std::exchange(opened, -1);
+void open_selected(WalkContext& walk, const platform::Directory& dir, const std::string& name,
+                   const platform::EntryInfo& info, platform::File& opened,
+                   SelectedFile& selected) {
+  selected.file = std::move(opened);
   selected.open_failed = false;
   selected.error_text.clear();
-  if (selected.file >= 0 || info.type != platform::EntryType::kRegular) return;
-  selected.file = walk.fs.open_file(dir, name);
-  if (selected.file >= 0) return;
+  if (selected.file.is_open() || info.type != platform::EntryType::kRegular) return;
+  selected.file = platform::open_file(walk.fs, dir, name);
+  if (selected.file.is_open()) return;
   selected.open_failed = true;
   selected.error_text = platform::last_error_text();
 }
@@ -53,18 +54,17 @@ bool is_skipped(const WalkContext& walk, const platform::EntryInfo& info) {
   return std::find(walk.skip_set.begin(), walk.skip_set.end(), id) != walk.skip_set.end();
 }
 
-Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, const std::string& name,
-                   const platform::EntryInfo* known, int opened) {
-  // A handle the dispatch was given is closed unless it was passed on.
-  const platform::FileHandleGuard guard(walk.fs, opened);
+Stop dispatch_file(WalkContext& walk, const platform::Directory& dir, const std::string& dir_path,
+                   const std::string& name, const platform::EntryInfo* known,
+                   platform::File opened) {
   const WalkOptions& options = walk.options;
   platform::EntryInfo info;
   std::string found_name;
   if (known != nullptr) {
     info = *known;
   } else {
-    if (dir < 0) return Stop::kNone;
-    if (!walk.fs.stat_entry(dir, name, info) &&
+    if (!dir.is_open()) return Stop::kNone;
+    if (!walk.fs.stat_entry(dir.handle(), name, info) &&
         !find_wildcard_entry(walk, dir, name, found_name, info)) {
       return Stop::kNone;
     }
@@ -83,7 +83,7 @@ Stop dispatch_file(WalkContext& walk, int dir, const std::string& dir_path, cons
     // Adding and then removing bits comes to one write of the final value;
     // a failure to write changes nothing here.
     const std::uint32_t attributes = (info.attributes | change.added) & ~change.removed;
-    walk.fs.set_attributes(dir, file_name, attributes);
+    walk.fs.set_attributes(dir.handle(), file_name, attributes);
     info.attributes = attributes;
     if (change.directories_only && !is_directory) return Stop::kNone;
   }

@@ -33,20 +33,18 @@ Stop dispatch_listed_path(WalkContext& walk, const std::string& path) {
   std::string dir_path, name;
   platform::split_path(absolute, dir_path, name);
   if (name.empty()) return Stop::kNone;
-  const int dir = walk.fs.open_directory(dir_path);
-  if (dir < 0) return Stop::kNone;
+  const platform::Directory dir = platform::open_directory(walk.fs, dir_path);
+  if (!dir.is_open()) return Stop::kNone;
   // The dispatch looks the name up and passes over the run's own report and
   // log, also when they are listed.
-  const Stop stop = dispatch_file(walk, dir, dir_path, name, nullptr);
-  walk.fs.close_directory(dir);
-  return stop;
+  return dispatch_file(walk, dir, dir_path, name, nullptr);
 }
 
 }  // namespace
 
-Stop read_file_list(WalkContext& walk, int list_handle) {
-  if (list_handle < 0) return Stop::kNone;
-  HandleSource source(list_handle);
+Stop read_file_list(WalkContext& walk, platform::File& list) {
+  if (!list.is_open()) return Stop::kNone;
+  FileSource source(list);
   TextReader reader;
   reader.reset(&source);
   std::string line;

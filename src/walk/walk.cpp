@@ -43,9 +43,9 @@ bool on_path(const DescentPath& path, const platform::FileIdentity& id) {
 // or dangling links are left out: they hold no saved message and opening one
 // can block. Each other entry is looked at once, here, or for an entry the
 // listing names a regular file, when it is selected.
-bool read_entries(WalkContext& walk, int dir, std::vector<Entry>& entries) {
+bool read_entries(WalkContext& walk, const platform::Directory& dir, std::vector<Entry>& entries) {
   std::vector<platform::ListedEntry> listed;
-  if (!walk.fs.list_entries(dir, listed)) return false;
+  if (!walk.fs.list_entries(dir.handle(), listed)) return false;
   entries.reserve(listed.size());
   for (platform::ListedEntry& item : listed) {
     if (item.type == platform::ListedType::kOther) continue;
@@ -54,7 +54,7 @@ bool read_entries(WalkContext& walk, int dir, std::vector<Entry>& entries) {
       entry.info.type = platform::EntryType::kRegular;
       entry.facts_pending = true;
     } else {
-      if (!walk.fs.stat_entry(dir, item.name, entry.info)) continue;
+      if (!walk.fs.stat_entry(dir.handle(), item.name, entry.info)) continue;
       if (entry.info.type == platform::EntryType::kOther) continue;
     }
     entry.name = std::move(item.name);
@@ -67,20 +67,19 @@ bool read_entries(WalkContext& walk, int dir, std::vector<Entry>& entries) {
 // (opening the file in the same step where that is cheaper). False, with
 // nothing left open, for one of the run's own files and for an entry that is
 // gone or no longer a file, as if the listing had left it out.
-bool entry_facts(WalkContext& walk, int dir, const Entry& entry, bool counting,
-                 platform::EntryInfo& info, int& opened) {
-  opened = -1;
+bool entry_facts(WalkContext& walk, const platform::Directory& dir, const Entry& entry,
+                 bool counting, platform::EntryInfo& info, platform::File& opened) {
   bool usable = true;
   if (!entry.facts_pending) {
     info = entry.info;
   } else {
-    usable = counting ? walk.fs.stat_entry(dir, entry.name, info)
-                      : walk.fs.look_at_regular(dir, entry.name, info, opened);
+    usable = counting ? walk.fs.stat_entry(dir.handle(), entry.name, info)
+                      : platform::look_at_regular(walk.fs, dir, entry.name, info, opened);
     usable = usable && (info.type == platform::EntryType::kRegular ||
                         info.type == platform::EntryType::kDangling);
   }
   if (usable && !is_skipped(walk, info)) return true;
-  if (opened >= 0) walk.fs.close_file(std::exchange(opened, -1));
+  opened.close();
   return false;
 }
 
@@ -101,7 +100,7 @@ Stop report_unreadable(WalkContext& walk, const std::string& dir_path) {
   platform::drop_trailing_separator(notice.path);
   notice.size = 0;
   notice.modified = ModTime{};
-  notice.file = -1;
+  notice.file.close();
   notice.open_failed = false;
   const Stop stop = walk.consumer->accept(notice);
   ++notice.sequence;
@@ -134,7 +133,8 @@ void count_file(WalkContext& walk, const std::string& dir_path, const std::strin
 }
 
 // The files of one directory, one pass over its entries per name pattern.
-Stop scan_directory_files(WalkContext& walk, int dir, const std::string& dir_path,
+Stop scan_directory_files(WalkContext& walk, const platform::Directory& dir,
+                          const std::string& dir_path,
                           const std::vector<Entry>& entries) {
   const bool counting = walk.consumer == nullptr;
   const bool exclusions_on = walk.options.exclusions_on;
@@ -148,32 +148,18 @@ Stop scan_directory_files(WalkContext& walk, int dir, const std::string& dir_pat
       if (entry.info.type == platform::EntryType::kDirectory) continue;
       if (!counting && exclusions_on && is_excluded(walk.lists.exclusions, entry.name)) continue;
       platform::EntryInfo info;
-      int opened;
+      platform::File opened;
       if (!entry_facts(walk, dir, entry, counting, info, opened)) continue;
       if (counting) {
         count_file(walk, dir_path, entry.name, info.size);
         continue;
       }
-      const Stop stop = dispatch_file(walk, dir, dir_path, entry.name, &info, opened);
+      const Stop stop = dispatch_file(walk, dir, dir_path, entry.name, &info, std::move(opened));
       if (stop != Stop::kNone) return stop;
     }
   }
   return Stop::kNone;
 }
-
-// Closes a directory handle when its walk ends, however it ends.
-class OpenDirectory {
- public:
-  OpenDirectory(platform::FileSystem& fs, int handle) : fs_(fs), handle_(handle) {}
-  OpenDirectory(const OpenDirectory&) = delete;
-  OpenDirectory& operator=(const OpenDirectory&) = delete;
-  ~OpenDirectory() { fs_.close_directory(handle_); }
-  int handle() const { return handle_; }
-
- private:
-  platform::FileSystem& fs_;
-  int handle_;
-};
 
 // Keeps a directory's identity on the descent path while it is walked.
 class DescentStep {
@@ -189,13 +175,11 @@ class DescentStep {
   DescentPath& path_;
 };
 
-// Walks the open directory `handle` (closed here) at `dir_path`.
-Stop walk_open_directory(WalkContext& walk, int handle, const std::string& dir_path,
-                         DescentPath& descent) {
-  const OpenDirectory open(walk.fs, handle);
-  const int dir = open.handle();
+// Walks the open directory `dir` (closed when its walk ends) at `dir_path`.
+Stop walk_open_directory(WalkContext& walk, const platform::Directory dir,
+                         const std::string& dir_path, DescentPath& descent) {
   platform::FileIdentity id;
-  if (!walk.fs.directory_identity(dir, id)) return report_unreadable(walk, dir_path);
+  if (!walk.fs.directory_identity(dir.handle(), id)) return report_unreadable(walk, dir_path);
   // A directory link that leads back to a directory being walked is counted
   // by its parent but not entered again, or the walk would never end.
   if (on_path(descent, id)) return Stop::kNone;
@@ -213,10 +197,10 @@ Stop walk_open_directory(WalkContext& walk, int handle, const std::string& dir_p
       ++walk.depth;
       Stop stop = Stop::kNone;
       if (within_depth_limit(walk)) {
-        const int child = walk.fs.open_subdirectory(dir, entry.name);
+        platform::Directory child = platform::open_subdirectory(walk.fs, dir, entry.name);
         const std::string child_path = dir_path + entry.name + platform::kSeparator;
-        stop = child >= 0 ? walk_open_directory(walk, child, child_path, descent)
-                          : report_unreadable(walk, child_path);
+        stop = child.is_open() ? walk_open_directory(walk, std::move(child), child_path, descent)
+                               : report_unreadable(walk, child_path);
       }
       --walk.depth;
       if (stop != Stop::kNone) return stop;
@@ -231,10 +215,10 @@ Stop walk_directory(WalkContext& walk, const std::string& dir_path) {
   Stop stop = Stop::kNone;
   ++walk.depth;
   if (within_depth_limit(walk)) {
-    const int dir = walk.fs.open_directory(dir_path);
-    if (dir >= 0) {
+    platform::Directory dir = platform::open_directory(walk.fs, dir_path);
+    if (dir.is_open()) {
       DescentPath descent;
-      stop = walk_open_directory(walk, dir, dir_path, descent);
+      stop = walk_open_directory(walk, std::move(dir), dir_path, descent);
     } else {
       stop = report_unreadable(walk, dir_path);
     }

@@ -50,6 +50,6 @@ Stop walk_directory(WalkContext& walk, const std::string& dir_path);
 // Dispatches every path the open list file names, up to its first empty
 // line. kReadError (with walk.list_error) when the list could not be read
 // to its end: the files it names after that point are missing.
-Stop read_file_list(WalkContext& walk, int list_handle);
+Stop read_file_list(WalkContext& walk, platform::File& list);
 
 }  // namespace mailsift

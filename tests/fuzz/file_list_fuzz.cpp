@@ -24,15 +24,10 @@ class FixedClock : public platform::Clock {
 
 class ClosingConsumer : public FileConsumer {
  public:
-  explicit ClosingConsumer(platform::FileSystem& fs) : fs_(fs) {}
   Stop accept(SelectedFile& file) override {
-    if (file.file >= 0) fs_.close_file(file.file);
-    file.file = -1;
+    file.file.close();
     return Stop::kNone;
   }
-
- private:
-  platform::FileSystem& fs_;
 };
 
 test::FakeFileSystem& tree() {
@@ -68,10 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RunLists lists;
   std::vector<platform::FileIdentity> skip;
   WalkCounts counts;
-  ClosingConsumer consumer(fs);
-  WalkContext walk{options, lists, fs, clock, skip, counts, &consumer};
-  read_file_list(walk, list);
-  close(list);
+  ClosingConsumer consumer;
+  {
+    WalkContext walk{options, lists, fs, clock, skip, counts, &consumer};
+    platform::File list_file(list);  // closes the list
+    read_file_list(walk, list_file);
+  }
   FUZZ_CHECK(fs.open_handles() == 0);
   return 0;
 }

@@ -89,9 +89,9 @@ Outcome read_archive(const std::string& data, std::size_t window, std::size_t wi
   const int dir = fs.open_directory("/a");
   SelectedFile file;
   file.size = static_cast<std::int64_t>(data.size());
-  file.file = fs.open_file(dir, "box");
+  file.file = platform::File(fs, fs.open_file(dir, "box"));
   Outcome out;
-  ArchiveReader reader(fs, window, windows);
+  ArchiveReader reader(window, windows);
   EXPECT_TRUE(reader.open(file));
   std::deque<ArchiveUnit> units;
   auto let_go_oldest = [&] {
@@ -217,14 +217,14 @@ TEST(ArchiveReader, FileNotBeginningWithFromIsLeftToTheScan) {
     const int dir = fs.open_directory("/a");
     SelectedFile file;
     file.size = static_cast<std::int64_t>(h.data.size());
-    file.file = fs.open_file(dir, "m");
-    ArchiveReader reader(fs, 64, 2);
+    file.file = platform::File(fs, fs.open_file(dir, "m"));
+    ArchiveReader reader(64, 2);
     EXPECT_EQ(reader.open(file), h.archive) << h.data.substr(0, 10);
-    EXPECT_EQ(file.file < 0, h.archive) << "the reader owns an archive's handle";
+    EXPECT_EQ(!file.file.is_open(), h.archive) << "the reader owns an archive's handle";
     if (!h.archive) {
       EXPECT_EQ(reader.head().bytes, h.data.substr(0, ArchiveReader::kHeadBytes));
       EXPECT_EQ(reader.head().whole, h.whole);
-      fs.close_file(file.file);
+      file.file.close();
     }
     reader.close();
     EXPECT_EQ(fs.open_handles(), 1) << "only the directory is open";

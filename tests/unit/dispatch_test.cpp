@@ -45,7 +45,8 @@ TEST(ModificationTime, BreaksDownTheWriteTime) {
 
 class DispatchTest : public ::testing::Test {
  protected:
-  Stop dispatch(int dir, const std::string& name, const platform::EntryInfo* known) {
+  Stop dispatch(const platform::Directory& dir, const std::string& name,
+                const platform::EntryInfo* known) {
     WalkContext walk{options_, lists_, fs_, clock_, skip_set_, counts_, &consumer_};
     walk.selected.sequence = consumer_.paths.size();
     const Stop stop = dispatch_file(walk, dir, "/d/", name, known);
@@ -56,10 +57,9 @@ class DispatchTest : public ::testing::Test {
   }
   // Dispatches a listed name in /d the way the file list does (no facts known).
   void dispatch_listed(const std::string& name) {
-    const int dir = fs_.open_directory("/d");
-    ASSERT_GE(dir, 0);
+    const platform::Directory dir = platform::open_directory(fs_, "/d");
+    ASSERT_TRUE(dir.is_open());
     dispatch(dir, name, nullptr);
-    fs_.close_directory(dir);
   }
 
   test::FakeFileSystem fs_;
@@ -71,7 +71,7 @@ class DispatchTest : public ::testing::Test {
   std::vector<std::string> seen_;
   std::vector<std::int64_t> sizes_;
   std::vector<int> years_;
-  test::RecordingConsumer consumer_{fs_};
+  test::RecordingConsumer consumer_;
 };
 
 TEST_F(DispatchTest, LooksUpListedNames) {
@@ -107,9 +107,7 @@ TEST_F(DispatchTest, UsesTheWalksFactsWithoutLookingAgain) {
   platform::EntryInfo known;
   known.type = platform::EntryType::kDangling;
   known.size = 7;
-  const int dir = fs_.open_directory("/d");
-  dispatch(dir, "gone.eml", &known);
-  fs_.close_directory(dir);
+  dispatch(platform::open_directory(fs_, "/d"), "gone.eml", &known);
   EXPECT_EQ(seen_, (std::vector<std::string>{"/d/gone.eml"}));
   EXPECT_EQ(sizes_, (std::vector<std::int64_t>{7}));
   EXPECT_EQ(consumer_.files, 1);

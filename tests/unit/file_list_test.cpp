@@ -55,14 +55,10 @@ class FileListTest : public ::testing::Test {
     // The skip test looks every listed name up, which shows what was listed.
     skip_set_.push_back({99, 99});
   }
-  ~FileListTest() override {
-    if (list_ >= 0) platform::close_handle(list_);
-  }
   Stop read_list(const std::string& bytes) {
     write_bytes(dir_ / "list.txt", bytes);
-    if (list_ >= 0) platform::close_handle(list_);
-    list_ = platform::open_path(dir_ / "list.txt", platform::OpenMode::kRead);
-    EXPECT_GE(list_, 0);
+    list_ = platform::File(platform::open_path(dir_ / "list.txt", platform::OpenMode::kRead));
+    EXPECT_TRUE(list_.is_open());
     WorkingDir cwd(dir_.path());
     WalkContext walk{options_, lists_, fs_, clock_, skip_set_, counts_, &consumer_};
     return read_file_list(walk, list_);
@@ -76,8 +72,8 @@ class FileListTest : public ::testing::Test {
   FixedClock clock_;
   std::vector<platform::FileIdentity> skip_set_;
   WalkCounts counts_;
-  int list_ = -1;
-  test::RecordingConsumer consumer_{fs_};
+  platform::File list_;
+  test::RecordingConsumer consumer_;
 };
 
 TEST_F(FileListTest, LinesBecomeDirectoryAndName) {

@@ -213,19 +213,18 @@ TEST(LongOptions, FileList) {
   ParsedRun missing;
   EXPECT_EQ(missing.parse({"--source=/nonexistent/list.txt"}), 3);
   EXPECT_EQ(missing.err, "\nCannot find/open /nonexistent/list.txt");
-  EXPECT_EQ(missing.ctx.file_list, -1);
+  EXPECT_FALSE(missing.ctx.file_list.is_open());
   // The last list named is the one read; one that cannot be opened ends the
   // run, and the list opened before it is closed.
   ParsedRun present;
   EXPECT_EQ(present.parse({"--SOURCE=/dev/zero", "--source=/dev/null"}), -1);
-  EXPECT_GE(present.ctx.file_list, 0);
-  if (present.ctx.file_list >= 0) platform::close_handle(present.ctx.file_list);
+  EXPECT_TRUE(present.ctx.file_list.is_open());
   ParsedRun then_missing;
   EXPECT_EQ(then_missing.parse({"--source=/dev/null", "--source=/nonexistent"}), 3);
-  EXPECT_EQ(then_missing.ctx.file_list, -1);
+  EXPECT_FALSE(then_missing.ctx.file_list.is_open());
   ParsedRun empty;
   EXPECT_EQ(empty.parse({"--sour", "--sour="}), -1);
-  EXPECT_EQ(empty.ctx.file_list, -1);
+  EXPECT_FALSE(empty.ctx.file_list.is_open());
   EXPECT_EQ(empty.err, "");
 }
 

@@ -205,17 +205,17 @@ TEST_F(ReportOutputTest, HeaderRowOfTheFormatExceptForAFileList) {
 TEST_F(ReportOutputTest, FileListRunEndsWithoutSummary) {
   const std::string list = dir_ / "list.txt";
   write_bytes(list, "\n");
-  ctx_.file_list = platform::open_path(list, platform::OpenMode::kRead);
-  ASSERT_GE(ctx_.file_list, 0);
+  ctx_.file_list = platform::File(platform::open_path(list, platform::OpenMode::kRead));
+  ASSERT_TRUE(ctx_.file_list.is_open());
   RunEnd end = report_files(ctx_, {}, true);
   EXPECT_EQ(end.code, kNormalExit);
   EXPECT_FALSE(end.summary);
   EXPECT_EQ(report_, "");
   EXPECT_EQ(err_, "");
-  EXPECT_EQ(ctx_.file_list, -1);
+  EXPECT_FALSE(ctx_.file_list.is_open());
 
   // An interrupted list never ends as a normal run.
-  ctx_.file_list = platform::open_path(list, platform::OpenMode::kRead);
+  ctx_.file_list = platform::File(platform::open_path(list, platform::OpenMode::kRead));
   platform::set_interrupted(true);
   end = report_files(ctx_, {}, true);
   platform::set_interrupted(false);

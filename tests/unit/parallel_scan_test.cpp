@@ -92,15 +92,18 @@ class MessageSet {
   }
   std::size_t size() const { return entries_.size(); }
 
-  // The record the walk hands over for entry i, opened in `dir`.
-  SelectedFile selected(std::size_t i, int dir) const {
+  // The record the walk hands over for entry i, opened in `dir` and read
+  // through `fs`.
+  SelectedFile selected(std::size_t i, int dir, platform::FileSystem& fs) const {
     const Entry& e = entries_[i];
     SelectedFile f;
     f.sequence = i;
     f.path = dir_ / e.name;
     f.size = e.size;
     f.modified = ModTime{2013, 8, 6, 9, static_cast<std::int32_t>(i % 60)};
-    if (e.kind == Kind::kMessage) f.file = platform::real_file_system().open_file(dir, e.name);
+    if (e.kind == Kind::kMessage) {
+      f.file = platform::File(fs, platform::real_file_system().open_file(dir, e.name));
+    }
     // Rows without a file behind them are counted like directories.
     f.is_directory = e.kind == Kind::kNotRegular;
     if (e.kind == Kind::kUnopenable) {
@@ -169,7 +172,7 @@ void run_scan(const MessageSet& set, const RunSetup& setup, Captured& out) {
   platform::FileSystem& fs = setup.fs != nullptr ? *setup.fs : platform::real_file_system();
   const OpenDir dir(set.path());
   ASSERT_GE(dir.handle, 0);
-  const std::unique_ptr<ScanStage> stage = make_scan_stage(fs, lane_options_for(setup.format), sink, setup.jobs);
+  const std::unique_ptr<ScanStage> stage = make_scan_stage(lane_options_for(setup.format), sink, setup.jobs);
   Stop stop = Stop::kNone;
   for (std::size_t i = 0; i < set.size(); ++i) {
     if (i == setup.interrupt_before) platform::set_interrupted(true);
@@ -177,8 +180,8 @@ void run_scan(const MessageSet& set, const RunSetup& setup, Captured& out) {
       stop = Stop::kInterrupted;
       break;
     }
-    SelectedFile file = set.selected(i, dir.handle);
-    if (i == setup.poison_index) setup.on_open(file.file);
+    SelectedFile file = set.selected(i, dir.handle, fs);
+    if (i == setup.poison_index) setup.on_open(file.file.handle());
     stop = stage->accept(file);
     ++out.accepted;
     out.report_ends.push_back(out.report.size());

@@ -11,8 +11,6 @@ namespace mailsift::test {
 
 class RecordingConsumer : public FileConsumer {
  public:
-  explicit RecordingConsumer(platform::FileSystem& fs) : fs_(fs) {}
-
   Stop accept(SelectedFile& file) override {
     // A directory that could not be read shows with its reason.
     paths.push_back(file.unreadable_directory ? "unreadable " + file.path + " (" + file.error_text + ")"
@@ -20,10 +18,9 @@ class RecordingConsumer : public FileConsumer {
     sizes.push_back(file.size);
     years.push_back(file.modified.year);
     sequences.push_back(file.sequence);
-    opened.push_back(file.file >= 0);
+    opened.push_back(file.file.is_open());
     if (!file.is_directory) ++files;
-    if (file.file >= 0) fs_.close_file(file.file);
-    file.file = -1;
+    file.file.close();
     return stop_with;
   }
 
@@ -34,9 +31,6 @@ class RecordingConsumer : public FileConsumer {
   std::vector<bool> opened;
   int files = 0;  // what the summary counts: all but directories
   Stop stop_with = Stop::kNone;
-
- private:
-  platform::FileSystem& fs_;
 };
 
 }  // namespace mailsift::test

@@ -50,11 +50,11 @@ class ScanMessageFiles : public ::testing::Test {
     file_.path = shown.empty() ? dir_path_ + "/" + name : shown;
     file_.size = size;
     file_.modified = ModTime{2013, 8, 6, 9, 15};
-    file_.file = fs.open_file(dir, name);
+    file_.file = platform::File(fs, fs.open_file(dir, name));
     fs.close_directory(dir);
     MessageFormatter::progress(progress_line_, file_);
-    const Stop scanned = scan_file(ws_, fs, file_, ScanOptions{options_.delimiter}, record_);
-    EXPECT_EQ(file_.file, -1);
+    const Stop scanned = scan_file(ws_, file_, ScanOptions{options_.delimiter}, record_);
+    EXPECT_FALSE(file_.file.is_open());
     MessageFormatter(options_).format(record_, texts_);
     const Stop written = sink_.write(progress_line_, texts_, false);
     return written != Stop::kNone ? written : scanned;
@@ -158,10 +158,10 @@ TEST_F(ScanMessageFiles, UnopenableRegularFileKeepsItsRowAndWarns) {
   file_.path = dir_path_ + "/locked.eml";
   file_.size = 5;
   file_.modified = ModTime{2013, 8, 6, 9, 15};
-  file_.file = -1;
+  file_.file.close();
   file_.open_failed = true;
   file_.error_text = "Permission denied";
-  EXPECT_EQ(scan_file(ws_, platform::real_file_system(), file_, ScanOptions{}, record_),
+  EXPECT_EQ(scan_file(ws_, file_, ScanOptions{}, record_),
             Stop::kReadError);
   MessageFormatter(options_).format(record_, texts_);
   EXPECT_EQ(texts_.row,
@@ -176,7 +176,7 @@ TEST_F(ScanMessageFiles, UnreadableDirectoryHasOnlyItsWarning) {
     dir.path = dir_path_ + "/locked";
     dir.unreadable_directory = true;
     dir.error_text = "Too many open files";
-    EXPECT_EQ(scan_file(ws_, platform::real_file_system(), dir, ScanOptions{}, record_),
+    EXPECT_EQ(scan_file(ws_, dir, ScanOptions{}, record_),
               Stop::kReadError);
     MessageFormatter(ReportOptions{format, '|', false}).format(record_, texts_);
     EXPECT_EQ(texts_.row, "");
@@ -222,9 +222,9 @@ TEST(ScanFileReads, TheWalksSizeSparesTheReadThatOnlyFindsTheEnd) {
     SelectedFile file;
     file.path = "/m/a.eml";
     file.size = c.walk_size;
-    file.file = fs.open_file(dir, "a.eml");
+    file.file = platform::File(fs, fs.open_file(dir, "a.eml"));
     MessageRecord record;
-    EXPECT_EQ(scan_file(ws, fs, file, ScanOptions{}, record), Stop::kNone);
+    EXPECT_EQ(scan_file(ws, file, ScanOptions{}, record), Stop::kNone);
     EXPECT_EQ(fs.reads, c.reads);
     EXPECT_EQ(record.fields.subject, "(#1:) Subject: s  ");
     EXPECT_EQ(record.fields.from, "(#1:) From: Jane Doe  ");
@@ -255,11 +255,11 @@ TEST(ScanFileReads, DigestsOfTheWholeFileOrNone) {
     SelectedFile file;
     file.path = "/m/a.eml";
     file.size = static_cast<std::int64_t>(text.size());
-    file.file = fs.open_file(dir, "a.eml");
+    file.file = platform::File(fs, fs.open_file(dir, "a.eml"));
     ScanOptions options;
     options.digests.crc32 = options.digests.md5 = true;
     MessageRecord record;
-    scan_file(ws, fs, file, options, record, c.interrupted);
+    scan_file(ws, file, options, record, c.interrupted);
     EXPECT_EQ(record.fields.subject, c.whole ? "(#1:) Subject: s  " : "");
     EXPECT_EQ(record.digests_whole, c.whole);
     if (c.whole) {
@@ -309,11 +309,11 @@ TEST(ScanFileDecodedFields, EveryLineOfTheOwnBlockOnceWithTheColumnsUnchanged) {
         file.path = "/m/cur/1:2,RS";
         file.size = static_cast<std::int64_t>(std::string_view(c.message).size());
         file.write_time = 130201861530000000ULL;  // 2013-08-05 14:22:33 UTC
-        file.file = fs.open_file(dir, "1:2,RS");
+        file.file = platform::File(fs, fs.open_file(dir, "1:2,RS"));
         MessageRecord record;
         ScanOptions options;
         options.decode_fields = decode;
-        EXPECT_EQ(scan_file(ws, fs, file, options, record), Stop::kNone);
+        EXPECT_EQ(scan_file(ws, file, options, record), Stop::kNone);
         fs.close_directory(dir);
         if (!decode) {
           EXPECT_FALSE(record.decoded.subject_text.present);

@@ -124,7 +124,7 @@ class ScannerIdentity : public ::testing::TestWithParam<VectorPath> {
 TEST_P(ScannerIdentity, GeneratedEditedAndSampleMessages) {
   std::mt19937 random(20130805);
   ScanWorkspace large;
-  ScanWorkspace small{TextReader(61), {}, {}, {}};
+  ScanWorkspace small(61);
   for (int i = 0; i < 300; ++i) {
     const std::string message = generated(random);
     expect_same_rows(message, i % 2 == 0 ? large : small);

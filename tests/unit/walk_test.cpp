@@ -44,7 +44,7 @@ class WalkTest : public ::testing::Test {
   WalkCounts counts_;
   bool measure_paths_ = false;
   Paths seen_;
-  test::RecordingConsumer consumer_{fs_};
+  test::RecordingConsumer consumer_;
   bool counting_ = false;
 };
 
