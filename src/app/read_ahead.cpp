@@ -84,27 +84,35 @@ void ReadAhead::start(int file, std::int64_t size) {
     take_completions();
     reap_.unlock();
   }
-  const std::lock_guard<std::mutex> lock(mutex_);
-  if (free_.empty()) return;
-  const std::uint32_t index = free_.back();
+  std::uint32_t index = 0;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.empty()) return;
+    index = free_.back();
+    free_.pop_back();
+    // The file's before its read is submitted: a completion taken by another
+    // thread at once must not free the buffer.
+    Slot& s = slots_[index];
+    s.in_flight = true;
+    s.taken = 0;
+    s.result = 0;
+    s.file = file;
+    if (static_cast<std::size_t>(file) >= by_file_.size()) {
+      by_file_.resize(
+          std::max<std::size_t>(static_cast<std::size_t>(file) + 1, by_file_.size() * 2), -1);
+    }
+    by_file_[static_cast<std::size_t>(file)] = static_cast<std::int32_t>(index);
+    ++in_flight_;
+  }
+  // Nobody has read the file yet: the read runs from its start. Submitted
+  // without the lock, as a read of cached bytes is done within the call.
   Slot& s = slots_[index];
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, kBytes));
-  // The read runs from the file's position: nobody has read the file yet.
-  s.in_flight = true;
-  s.taken = 0;
-  s.result = 0;
-  if (!ring_->submit(file, s.bytes, wanted, index)) {
-    s.in_flight = false;
-    return;
-  }
-  free_.pop_back();
-  ++in_flight_;
-  s.file = file;
-  if (static_cast<std::size_t>(file) >= by_file_.size()) {
-    by_file_.resize(std::max<std::size_t>(static_cast<std::size_t>(file) + 1, by_file_.size() * 2),
-                    -1);
-  }
-  by_file_[static_cast<std::size_t>(file)] = static_cast<std::int32_t>(index);
+  if (ring_->submit(file, s.bytes, wanted, index)) return;
+  const std::lock_guard<std::mutex> lock(mutex_);
+  s.in_flight = false;
+  --in_flight_;
+  let_go(index);
 }
 
 bool ReadAhead::wait_for(std::size_t index) {
@@ -131,9 +139,14 @@ std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
   std::size_t index = 0;
   bool waiting = false;
   {
-    const std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     Slot* s = slot_of(file);
-    if (s == nullptr) return fs_.read_file(file, buffer, n);
+    if (s == nullptr) {
+      // Not read ahead, or all its bytes taken: the file itself, without the
+      // lock, which other threads' reads must not wait for.
+      lock.unlock();
+      return fs_.read_file(file, buffer, n);
+    }
     index = static_cast<std::size_t>(s - slots_.data());
     waiting = s->in_flight;
   }
