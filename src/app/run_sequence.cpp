@@ -125,7 +125,7 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
   // ring, ahead of their scan. Only the system's own files can be read by
   // the system's ring (tests walk trees in memory).
   const std::size_t depth = ReadAheadQueue::depth_for(jobs, platform::open_handle_limit());
-  const std::size_t slots = depth + (jobs > 1 ? ParallelScan::ring_size(jobs) : 0);
+  const std::size_t slots = depth + (jobs > 1 ? ParallelScan::ring_size(jobs) : 0) + static_cast<std::size_t>(jobs);
   ReadAhead ahead(*ctx.fs,
                   ctx.fs == &platform::real_file_system()
                       ? platform::open_read_ring(static_cast<unsigned>(slots))
