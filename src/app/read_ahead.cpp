@@ -79,6 +79,9 @@ void ReadAhead::take_completions() {
 
 void ReadAhead::start(int file, std::int64_t size) {
   if (ring_ == nullptr || file < 0 || size <= 0) return;
+  const bool probe = ++since_probe_ >= kProbeEvery;
+  if (!cold_ && !probe) return;
+  if (probe) since_probe_ = 0;
   // Reads that finished with nobody waiting give their buffers back here.
   if (reap_.try_lock()) {
     take_completions();
@@ -105,10 +108,14 @@ void ReadAhead::start(int file, std::int64_t size) {
     ++in_flight_;
   }
   // Nobody has read the file yet: the read runs from its start. Submitted
-  // without the lock, as a read of cached bytes is done within the call.
+  // without the lock, as a probe is read within the call.
   Slot& s = slots_[index];
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, kBytes));
-  if (ring_->submit(file, s.bytes, wanted, index)) return;
+  const platform::ReadRing::Submitted sent = ring_->submit(file, s.bytes, wanted, index, probe);
+  if (probe && sent != platform::ReadRing::Submitted::kRefused) {
+    cold_ = sent == platform::ReadRing::Submitted::kQueued;
+  }
+  if (sent != platform::ReadRing::Submitted::kRefused) return;
   const std::lock_guard<std::mutex> lock(mutex_);
   s.in_flight = false;
   --in_flight_;

@@ -6,6 +6,14 @@
 // other: a file started ahead gets its first bytes from the finished read
 // (waiting for it if need be), and the rest from the file itself.
 //
+// Reads ahead pay on a cold cache only: a file in the page cache is read
+// faster by the plain read the scan makes anyway than through the ring. So
+// every kProbeEvery-th file is a probe, tried within the submitting call: a
+// probe that finishes there says the files are cached, and until the next
+// probe says otherwise the others are not started; one that does not says
+// they are cold, and the files after it are all started, handed to the
+// system's workers.
+//
 // Each file started holds a buffer of kBytes until its bytes are taken or it
 // is closed (and its read has finished); there are `slots` buffers, made
 // once, so memory does not grow with the files. A file started when none is
@@ -28,6 +36,7 @@ class ReadAhead : public platform::FileSystem {
  public:
   // The bytes read ahead of each file: most messages whole.
   static constexpr std::size_t kBytes = 64 << 10;
+  static constexpr unsigned kProbeEvery = 16;
 
   ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring, std::size_t slots);
   // Waits for the reads still in flight: their buffers are the system's until
@@ -38,8 +47,8 @@ class ReadAhead : public platform::FileSystem {
 
   bool active() const { return ring_ != nullptr; }
   // Starts reading the open file `file` of `size` bytes (the walking thread
-  // only). Nothing happens for an empty file, or when no buffer is free or
-  // the ring refuses the read.
+  // only), unless the files are cached. Nothing happens for an empty file,
+  // or when no buffer is free or the ring refuses the read.
   void start(int file, std::int64_t size);
   // Files started whose buffers are not free again (for tests).
   std::size_t held() const;
@@ -106,6 +115,9 @@ class ReadAhead : public platform::FileSystem {
   std::vector<std::uint32_t> free_;  // a stack: the buffers used last are reused first
   std::vector<std::int32_t> by_file_;  // slot index by handle, or -1
   std::size_t in_flight_ = 0;
+  // The walking thread's: what the last probe met, and the files since.
+  bool cold_ = false;
+  unsigned since_probe_ = kProbeEvery - 1;
   mutable std::mutex mutex_;  // the slots, the free stack and the index
   std::mutex reap_;           // one thread at a time takes completions
 };

@@ -20,8 +20,10 @@ namespace {
 struct RingScript {
   std::map<int, std::int64_t> results;  // by file: a result instead of the read
   bool refuse = false;                  // submit fails
+  bool cached = false;                  // probes finish within the call
   bool lose = false;                    // waiting fails
   int submitted = 0;
+  int probes = 0;
   int pending = 0;
 };
 
@@ -29,12 +31,14 @@ class FakeRing : public platform::ReadRing {
  public:
   FakeRing(platform::FileSystem& fs, RingScript& script) : fs_(fs), script_(script) {}
   ~FakeRing() override { EXPECT_EQ(reads_.size(), 0u) << "reads in flight when the ring closed"; }
-  bool submit(int file, char* buffer, std::size_t n, std::uint64_t tag) override {
-    if (script_.refuse) return false;
+  Submitted submit(int file, char* buffer, std::size_t n, std::uint64_t tag,
+                   bool in_call) override {
+    if (script_.refuse) return Submitted::kRefused;
     reads_.push_back({file, buffer, n, tag});
     ++script_.submitted;
+    if (in_call) ++script_.probes;
     script_.pending = static_cast<int>(reads_.size());
-    return true;
+    return in_call && script_.cached ? Submitted::kFinishedInCall : Submitted::kQueued;
   }
   bool complete(bool wait, std::uint64_t& tag, std::int64_t& result) override {
     if (!wait || reads_.empty() || script_.lose) return false;
@@ -163,6 +167,34 @@ TEST_F(ReadAheadTest, BuffersAreBoundedAndComeBackAfterClosing) {
   ahead->close_file(files[1]);
   ahead->close_file(files[2]);
   EXPECT_EQ(fs_.open_handles(), 0);
+}
+
+// Cached files are read plainly but for the probes; after a probe that does
+// not finish within the call every file is started, until a probe does.
+TEST_F(ReadAheadTest, ProbesDecideWhetherFilesAreStarted) {
+  constexpr int k = static_cast<int>(ReadAhead::kProbeEvery);
+  struct Case {
+    bool cached_first, cached_then;
+    int submitted, probes;  // over 3k files, cached_then from file k on
+  };
+  int n = 0;
+  for (const Case& c : {Case{true, true, 3, 3}, Case{false, false, 3 * k, 3},
+                        Case{false, true, k + 2, 3}, Case{true, false, 1 + 2 * k, 3}}) {
+    SCOPED_TRACE(testing::Message() << c.cached_first << c.cached_then);
+    auto ahead = make(4);
+    script_.cached = c.cached_first;
+    for (int i = 0; i < 3 * k; ++i) {
+      if (i == k) script_.cached = c.cached_then;
+      const std::string bytes = content(10 + static_cast<std::size_t>(i));
+      const int file = open("p" + std::to_string(n++), bytes);
+      ahead->start(file, static_cast<std::int64_t>(bytes.size()));
+      EXPECT_EQ(read_all(*ahead, file, 4096), bytes);
+      ahead->close_file(file);
+    }
+    EXPECT_EQ(script_.submitted, c.submitted);
+    EXPECT_EQ(script_.probes, c.probes);
+    script_ = RingScript{};
+  }
 }
 
 TEST_F(ReadAheadTest, LostCompletionFailsTheReadAndKeepsItsBuffer) {

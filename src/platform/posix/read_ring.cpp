@@ -1,15 +1,7 @@
-// The read ring on Linux: io_uring through liburing.
-//
-// How a read is submitted follows what the last ones met. A read of bytes
-// in the page cache is done within the submitting call, the cheapest way
-// there is. A read of a cold file, tried there first, would set up the
-// device's read on the submitting thread, which then does all the work of
-// every file in turn (about 40 us each on a virtio disk); handed straight to
-// the kernel's workers instead (IOSQE_ASYNC) it costs the submitter almost
-// nothing and the setups run on every core. So the ring tries reads in the
-// submitting call until one does not finish there, then hands reads to the
-// workers, trying one in the call again every kProbeEvery reads to notice
-// that the files are cached after all.
+// The read ring on Linux: io_uring through liburing. A read tried within
+// the submitting call either finishes there (cached bytes) or is queued by
+// the kernel after setting up the device's read on this thread; IOSQE_ASYNC
+// hands it to the kernel's workers at once.
 #include "platform/read_ring.h"
 
 #include <liburing.h>
@@ -32,23 +24,20 @@ class UringReadRing : public ReadRing {
 
   bool open(unsigned depth) { return io_uring_queue_init(depth, &ring_, 0) == 0; }
 
-  bool submit(int file, char* buffer, std::size_t n, std::uint64_t tag) override {
+  Submitted submit(int file, char* buffer, std::size_t n, std::uint64_t tag,
+                   bool in_call) override {
     io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
-    if (sqe == nullptr) return false;
+    if (sqe == nullptr) return Submitted::kRefused;
     // Offset -1: the file's own position, advanced by the read.
     io_uring_prep_read(sqe, file, buffer, static_cast<unsigned>(n), static_cast<__u64>(-1));
     io_uring_sqe_set_data64(sqe, tag);
-    const bool probe = !cold_ || ++since_probe_ >= kProbeEvery;
-    if (!probe) io_uring_sqe_set_flags(sqe, IOSQE_ASYNC);
+    if (!in_call) io_uring_sqe_set_flags(sqe, IOSQE_ASYNC);
     int sent;
     do {
       sent = io_uring_submit(&ring_);
     } while (sent == -EINTR);
-    if (probe) {
-      cold_ = !completed(tag);
-      since_probe_ = 0;
-    }
-    return sent >= 1;
+    if (sent < 1) return Submitted::kRefused;
+    return in_call && completed(tag) ? Submitted::kFinishedInCall : Submitted::kQueued;
   }
 
   bool complete(bool wait, std::uint64_t& tag, std::int64_t& result) override {
@@ -79,10 +68,7 @@ class UringReadRing : public ReadRing {
     return false;
   }
 
-  static constexpr unsigned kProbeEvery = 32;
   io_uring ring_{};
-  bool cold_ = false;
-  unsigned since_probe_ = 0;
 };
 
 }  // namespace
