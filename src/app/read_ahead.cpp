@@ -39,10 +39,7 @@ ReadAhead::~ReadAhead() {
   }
 }
 
-std::size_t ReadAhead::held() const {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  return slots_.size() - free_.size();
-}
+std::size_t ReadAhead::held() const { return held_.load(std::memory_order_relaxed); }
 
 ReadAhead::Slot* ReadAhead::slot_of(int file) {
   if (file < 0 || static_cast<std::size_t>(file) >= by_file_.size()) return nullptr;
@@ -50,11 +47,16 @@ ReadAhead::Slot* ReadAhead::slot_of(int file) {
   return index < 0 ? nullptr : &slots_[static_cast<std::size_t>(index)];
 }
 
+void ReadAhead::give_back(std::size_t index) {
+  free_.push_back(static_cast<std::uint32_t>(index));
+  held_.fetch_sub(1, std::memory_order_relaxed);
+}
+
 void ReadAhead::let_go(std::size_t index) {
   Slot& s = slots_[index];
   if (s.file != kNone) by_file_[static_cast<std::size_t>(s.file)] = -1;
   s.file = kNone;
-  if (!s.in_flight && !s.lost) free_.push_back(static_cast<std::uint32_t>(index));
+  if (!s.in_flight && !s.lost) give_back(index);
 }
 
 void ReadAhead::finish(std::uint64_t tag, std::int64_t result) {
@@ -65,7 +67,7 @@ void ReadAhead::finish(std::uint64_t tag, std::int64_t result) {
   --in_flight_;
   s.result = result;
   // A file closed before its read finished: the buffer is free only now.
-  if (s.file == kNone && !s.lost) free_.push_back(static_cast<std::uint32_t>(tag));
+  if (s.file == kNone && !s.lost) give_back(static_cast<std::size_t>(tag));
 }
 
 void ReadAhead::take_completions() {
@@ -93,6 +95,7 @@ void ReadAhead::start(int file, std::int64_t size) {
     if (free_.empty()) return;
     index = free_.back();
     free_.pop_back();
+    held_.fetch_add(1, std::memory_order_relaxed);
     // The file's before its read is submitted: a completion taken by another
     // thread at once must not free the buffer.
     Slot& s = slots_[index];
@@ -143,6 +146,10 @@ bool ReadAhead::wait_for(std::size_t index) {
 }
 
 std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
+  // No file holds a buffer (the files are cached, or there is no ring): no
+  // lock. A file started was started before it was handed to this thread,
+  // so its buffer shows in the count.
+  if (held_.load(std::memory_order_relaxed) == 0) return fs_.read_file(file, buffer, n);
   std::size_t index = 0;
   bool waiting = false;
   {
@@ -189,7 +196,7 @@ std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
 }
 
 void ReadAhead::close_file(int file) {
-  {
+  if (held_.load(std::memory_order_relaxed) != 0) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (Slot* s = slot_of(file)) let_go(static_cast<std::size_t>(s - slots_.data()));
   }

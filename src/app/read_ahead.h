@@ -20,6 +20,7 @@
 // free is read the plain way. Without a ring nothing is started.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -102,6 +103,7 @@ class ReadAhead : public platform::FileSystem {
   Slot* slot_of(int file);
   void finish(std::uint64_t tag, std::int64_t result);
   void let_go(std::size_t index);
+  void give_back(std::size_t index);
   // Takes finished reads without waiting (reap_ held).
   void take_completions();
   // Waits until slot `index` is no longer in flight; false when the ring
@@ -115,6 +117,7 @@ class ReadAhead : public platform::FileSystem {
   std::vector<std::uint32_t> free_;  // a stack: the buffers used last are reused first
   std::vector<std::int32_t> by_file_;  // slot index by handle, or -1
   std::size_t in_flight_ = 0;
+  std::atomic<std::size_t> held_{0};  // buffers not on the free stack
   // The walking thread's: what the last probe met, and the files since.
   bool cold_ = false;
   unsigned since_probe_ = kProbeEvery - 1;
