@@ -6,8 +6,8 @@
 namespace mailsift {
 
 ReadAhead::ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring,
-                     std::size_t slots)
-    : fs_(fs), ring_(std::move(ring)) {
+                     std::size_t slots, bool every_file)
+    : fs_(fs), ring_(std::move(ring)), cold_(every_file), every_file_(every_file) {
   if (ring_ == nullptr || slots == 0) {
     ring_.reset();
     return;
@@ -81,7 +81,7 @@ void ReadAhead::take_completions() {
 
 void ReadAhead::start(int file, std::int64_t size) {
   if (ring_ == nullptr || file < 0 || size <= 0) return;
-  const bool probe = ++since_probe_ >= kProbeEvery;
+  const bool probe = !every_file_ && ++since_probe_ >= kProbeEvery;
   if (!cold_ && !probe) return;
   if (probe) since_probe_ = 0;
   // Reads that finished with nobody waiting give their buffers back here.

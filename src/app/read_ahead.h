@@ -39,7 +39,10 @@ class ReadAhead : public platform::FileSystem {
   static constexpr std::size_t kBytes = 64 << 10;
   static constexpr unsigned kProbeEvery = 16;
 
-  ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring, std::size_t slots);
+  // With `every_file` no probes: every file is started, handed to the
+  // system's workers.
+  ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring, std::size_t slots,
+            bool every_file = false);
   // Waits for the reads still in flight: their buffers are the system's until
   // then.
   ~ReadAhead() override;
@@ -121,6 +124,7 @@ class ReadAhead : public platform::FileSystem {
   // The walking thread's: what the last probe met, and the files since.
   bool cold_ = false;
   unsigned since_probe_ = kProbeEvery - 1;
+  bool every_file_;
   mutable std::mutex mutex_;  // the slots, the free stack and the index
   std::mutex reap_;           // one thread at a time takes completions
 };

@@ -126,11 +126,12 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
   // the system's ring (tests walk trees in memory).
   const std::size_t depth = ReadAheadQueue::depth_for(jobs, platform::open_handle_limit());
   const std::size_t slots = depth + (jobs > 1 ? ParallelScan::ring_size(jobs) : 0) + static_cast<std::size_t>(jobs);
+  const platform::ReadMode mode = platform::read_mode();
   ReadAhead ahead(*ctx.fs,
-                  ctx.fs == &platform::real_file_system()
+                  ctx.fs == &platform::real_file_system() && mode != platform::ReadMode::kPlain
                       ? platform::open_read_ring(static_cast<unsigned>(slots))
                       : nullptr,
-                  slots);
+                  slots, mode == platform::ReadMode::kAhead);
   const std::unique_ptr<ScanStage> scan = make_scan_stage(
       LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink, jobs);
   ReadAheadQueue queue(ahead, *scan, depth);

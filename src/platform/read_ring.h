@@ -35,8 +35,14 @@ class ReadRing {
 
 // A ring for up to `depth` reads in flight, or null when the system cannot
 // give one: no io_uring (an old kernel, disabled, a seccomp filter, another
-// system), or MAILSIFT_IO=plain in the environment.
+// system).
 std::unique_ptr<ReadRing> open_read_ring(unsigned depth);
+
+// How files are read, from MAILSIFT_IO in the environment: "plain" without
+// a ring, "ahead" every file through the ring (for tests), anything else as
+// the read-ahead judges best.
+enum class ReadMode { kJudged, kPlain, kAhead };
+ReadMode read_mode();
 
 // A failed read's result code becomes this thread's last error, so that
 // last_error_text() describes it.

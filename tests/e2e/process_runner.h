@@ -73,7 +73,9 @@ std::vector<std::string> clean_env(const std::string& home);
 // The ring's own failures are the read-ahead's unit tests'.
 inline void add_fault(std::vector<std::string>& env, const std::string& fault) {
   env.push_back(fault);
-  if (fault.rfind("MAILSIFT_FAULT_READ_", 0) == 0) env.push_back("MAILSIFT_IO=plain");
+  if (fault.rfind("MAILSIFT_FAULT_READ_", 0) != 0) return;
+  std::erase_if(env, [](const std::string& v) { return v.rfind("MAILSIFT_IO=", 0) == 0; });
+  env.push_back("MAILSIFT_IO=plain");
 }
 
 }  // namespace mailsift::test

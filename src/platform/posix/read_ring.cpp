@@ -74,11 +74,16 @@ class UringReadRing : public ReadRing {
 }  // namespace
 
 std::unique_ptr<ReadRing> open_read_ring(unsigned depth) {
-  std::string io;
-  if (get_environment("MAILSIFT_IO", io) && io == "plain") return nullptr;
   auto ring = std::make_unique<UringReadRing>();
   if (!ring->open(depth)) return nullptr;
   return ring;
+}
+
+ReadMode read_mode() {
+  std::string io;
+  if (!get_environment("MAILSIFT_IO", io)) return ReadMode::kJudged;
+  if (io == "plain") return ReadMode::kPlain;
+  return io == "ahead" ? ReadMode::kAhead : ReadMode::kJudged;
 }
 
 void note_read_error(std::int64_t result) { errno = static_cast<int>(-result); }
