@@ -3,7 +3,8 @@
 # with the default jobs, the plain report, `--format=jsonl`, `--format=jsonl
 # --sha2` and `--format=jsonl` with all six digests, RUNS times (default 9)
 # interleaved after a warming run of each; prints the medians and the ratios
-# to the plain report and to JSON Lines alone.
+# to the plain report and to JSON Lines alone, and the processor time of the
+# digest runs against JSON Lines alone.
 #
 #   bench/formats.sh [TREE]
 #
@@ -68,4 +69,11 @@ for name in "${names[@]}"; do
   printf '%-30s %8s %8s %8s %8s %8s\n' "${labels[$name]}" "$real" "$(median "$name.t" 2)" \
     "$(median "$name.t" 3)" "$(awk -v a="$real" -v b="$plain" 'BEGIN { printf "%.2f", a / b }')" \
     "$(awk -v a="$real" -v b="$jsonl" 'BEGIN { printf "%.2f", a / b }')"
+done
+# The processor time (user + system) against JSON Lines alone: other programs on
+# a shared machine disturb it less than the real time.
+cpu() { awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+for name in sha2 all; do
+  echo "${labels[$name]} against --format=jsonl, user + system:" \
+    "$(awk -v a="$(cpu "$name.t")" -v b="$(cpu jsonl.t)" 'BEGIN { printf "%.2f", a / b }')"
 done
