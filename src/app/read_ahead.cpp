@@ -81,9 +81,11 @@ void ReadAhead::take_completions() {
 
 void ReadAhead::start(int file, std::int64_t size) {
   if (ring_ == nullptr || file < 0 || size <= 0) return;
-  const bool probe = !every_file_ && ++since_probe_ >= kProbeEvery;
-  if (!cold_ && !probe) return;
-  if (probe) since_probe_ = 0;
+  if (!every_file_ && ++since_probe_ >= kProbeEvery) {
+    since_probe_ = 0;
+    cold_ = !ring_->cached(file);
+  }
+  if (!cold_) return;
   // Reads that finished with nobody waiting give their buffers back here.
   if (reap_.try_lock()) {
     take_completions();
@@ -111,14 +113,10 @@ void ReadAhead::start(int file, std::int64_t size) {
     ++in_flight_;
   }
   // Nobody has read the file yet: the read runs from its start. Submitted
-  // without the lock, as a probe is read within the call.
+  // without the lock: the readers of other files need not wait for it.
   Slot& s = slots_[index];
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, kBytes));
-  const platform::ReadRing::Submitted sent = ring_->submit(file, s.bytes, wanted, index, probe);
-  if (probe && sent != platform::ReadRing::Submitted::kRefused) {
-    cold_ = sent == platform::ReadRing::Submitted::kQueued;
-  }
-  if (sent != platform::ReadRing::Submitted::kRefused) return;
+  if (ring_->submit(file, s.bytes, wanted, index)) return;
   const std::lock_guard<std::mutex> lock(mutex_);
   s.in_flight = false;
   --in_flight_;

@@ -8,11 +8,10 @@
 //
 // Reads ahead pay on a cold cache only: a file in the page cache is read
 // faster by the plain read the scan makes anyway than through the ring. So
-// every kProbeEvery-th file is a probe, tried within the submitting call: a
-// probe that finishes there says the files are cached, and until the next
-// probe says otherwise the others are not started; one that does not says
-// they are cold, and the files after it are all started, handed to the
-// system's workers.
+// every kProbeEvery-th file is a probe: the system is asked whether its
+// first bytes are cached. Until the next probe, the files are started when
+// the last probe found them cold, and left to plain reads when it found
+// them cached.
 //
 // Each file started holds a buffer of kBytes until its bytes are taken or it
 // is closed (and its read has finished); there are `slots` buffers, made

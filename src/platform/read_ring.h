@@ -16,16 +16,13 @@ class ReadRing {
   virtual ~ReadRing() = default;
   // Queues a read of up to `n` bytes into `buffer`, at the file's position
   // (which the read advances, as a plain read does), and hands it to the
-  // system at once. `tag` comes back with its completion. False when it
-  // cannot be queued; nothing is then in flight for it. One thread submits.
-  // With `in_call` the read is tried within the call first (the cheapest
-  // way for bytes in the page cache) and the result says whether it
-  // finished there; else it goes straight to the system's own workers (the
-  // cheapest way for a cold file: the call does not set up the device's
-  // read).
-  enum class Submitted { kRefused, kQueued, kFinishedInCall };
-  virtual Submitted submit(int file, char* buffer, std::size_t n, std::uint64_t tag,
-                           bool in_call) = 0;
+  // system's own workers at once: the call does not set up the device's
+  // read. `tag` comes back with its completion. False when it cannot be
+  // queued; nothing is then in flight for it. One thread submits.
+  virtual bool submit(int file, char* buffer, std::size_t n, std::uint64_t tag) = 0;
+  // Whether the first bytes of the open file are in the page cache: a read
+  // of them would not wait for the device. Moves no file position.
+  virtual bool cached(int file) = 0;
   // One finished read: its tag and result (the byte count, or a negative
   // system error code for note_read_error). Waits for one when `wait` is set
   // and reads are in flight; false when none is ready. One thread at a time

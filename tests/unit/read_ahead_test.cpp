@@ -1,6 +1,7 @@
 // The read-ahead over a fake ring: the ring's reads are done by the fake
 // file system when the reader waits for them, with results the test may
-// replace, so that failures and refusals meet the engine's real code.
+// replace, so that failures and refusals meet the engine's real code. The
+// files are cold unless a test says otherwise.
 #include "app/read_ahead.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ namespace {
 struct RingScript {
   std::map<int, std::int64_t> results;  // by file: a result instead of the read
   bool refuse = false;                  // submit fails
-  bool cached = false;                  // probes finish within the call
+  bool cached = false;                  // probes find the files cached
   bool lose = false;                    // waiting fails
   int submitted = 0;
   int probes = 0;
@@ -31,14 +32,16 @@ class FakeRing : public platform::ReadRing {
  public:
   FakeRing(platform::FileSystem& fs, RingScript& script) : fs_(fs), script_(script) {}
   ~FakeRing() override { EXPECT_EQ(reads_.size(), 0u) << "reads in flight when the ring closed"; }
-  Submitted submit(int file, char* buffer, std::size_t n, std::uint64_t tag,
-                   bool in_call) override {
-    if (script_.refuse) return Submitted::kRefused;
+  bool submit(int file, char* buffer, std::size_t n, std::uint64_t tag) override {
+    if (script_.refuse) return false;
     reads_.push_back({file, buffer, n, tag});
     ++script_.submitted;
-    if (in_call) ++script_.probes;
     script_.pending = static_cast<int>(reads_.size());
-    return in_call && script_.cached ? Submitted::kFinishedInCall : Submitted::kQueued;
+    return true;
+  }
+  bool cached(int) override {
+    ++script_.probes;
+    return script_.cached;
   }
   bool complete(bool wait, std::uint64_t& tag, std::int64_t& result) override {
     if (!wait || reads_.empty() || script_.lose) return false;
@@ -169,8 +172,8 @@ TEST_F(ReadAheadTest, BuffersAreBoundedAndComeBackAfterClosing) {
   EXPECT_EQ(fs_.open_handles(), 0);
 }
 
-// Cached files are read plainly but for the probes; after a probe that does
-// not finish within the call every file is started, until a probe does.
+// Cached files are read plainly; after a probe that finds a file cold every
+// file is started, until a probe finds one cached.
 TEST_F(ReadAheadTest, ProbesDecideWhetherFilesAreStarted) {
   constexpr int k = static_cast<int>(ReadAhead::kProbeEvery);
   struct Case {
@@ -178,8 +181,8 @@ TEST_F(ReadAheadTest, ProbesDecideWhetherFilesAreStarted) {
     int submitted, probes;  // over 3k files, cached_then from file k on
   };
   int n = 0;
-  for (const Case& c : {Case{true, true, 3, 3}, Case{false, false, 3 * k, 3},
-                        Case{false, true, k + 2, 3}, Case{true, false, 1 + 2 * k, 3}}) {
+  for (const Case& c : {Case{true, true, 0, 3}, Case{false, false, 3 * k, 3},
+                        Case{false, true, k, 3}, Case{true, false, 2 * k, 3}}) {
     SCOPED_TRACE(testing::Message() << c.cached_first << c.cached_then);
     auto ahead = make(4);
     script_.cached = c.cached_first;
