@@ -1,8 +1,11 @@
 // The capture rules: what each recognised line adds to the HeaderRecord.
 //
-// A rule gets the cleaned line (which it may change; the scanner is done with
-// it) and the rule context. Rules that read ahead take the next line raw from
-// the reader and either consume it or push it back.
+// A rule gets the cleaned line and the rule context. The line is a view,
+// often of the reader's buffer, so a rule uses it up (appends what it keeps)
+// before it reads ahead: a read may refill the buffer. Rules that read ahead
+// take the next line raw from the reader and either consume it or push it
+// back. Where a field keeps a line's text changed (a delimiter or a TAB made
+// a space), the change is made to the copy in the field.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +29,8 @@ struct RuleContext {
 };
 
 // Reads the next line raw (its text ends at a NUL byte); false at the end.
-bool read_ahead(RuleContext& ctx, std::string& into);
+// `into` views the reader's buffer or ctx.ahead until the next read.
+bool read_ahead(RuleContext& ctx, std::string_view& into);
 
 // Appends "(#<counter>:) " or "(#body:) " and grows the counter either way.
 void append_label(std::string& field, std::int32_t& counter, bool body = false);
@@ -38,19 +42,19 @@ inline constexpr std::string_view kSeparator = "  ";
 // Appends the continuation lines of a To, CC or Bcc header to its field.
 void fold_continuation(RuleContext& ctx, std::string& field);
 
-void capture_from(RuleContext& ctx, std::string& line);
-void capture_to(RuleContext& ctx, std::string& line);
-void capture_cc(RuleContext& ctx, std::string& line);
-void capture_bcc(RuleContext& ctx, std::string& line);
-void capture_date(RuleContext& ctx, std::string& line);
-void capture_sent(RuleContext& ctx, std::string& line);
-void capture_subject(RuleContext& ctx, std::string& line);
-void capture_read_flags(RuleContext& ctx, std::string& line);
-void capture_mozilla_status(RuleContext& ctx, std::string& line);
-void capture_attachment_keyword(RuleContext& ctx, std::string& line);
-void capture_forwarded_message(RuleContext& ctx, std::string& line);
-void capture_content_type_name(RuleContext& ctx, std::string& line);
-void capture_bracketed_address(RuleContext& ctx, std::string& line);
-void capture_receiving_host(RuleContext& ctx, std::string& line);
+void capture_from(RuleContext& ctx, std::string_view line);
+void capture_to(RuleContext& ctx, std::string_view line);
+void capture_cc(RuleContext& ctx, std::string_view line);
+void capture_bcc(RuleContext& ctx, std::string_view line);
+void capture_date(RuleContext& ctx, std::string_view line);
+void capture_sent(RuleContext& ctx, std::string_view line);
+void capture_subject(RuleContext& ctx, std::string_view line);
+void capture_read_flags(RuleContext& ctx, std::string_view line);
+void capture_mozilla_status(RuleContext& ctx, std::string_view line);
+void capture_attachment_keyword(RuleContext& ctx, std::string_view line);
+void capture_forwarded_message(RuleContext& ctx, std::string_view line);
+void capture_content_type_name(RuleContext& ctx, std::string_view line);
+void capture_bracketed_address(RuleContext& ctx, std::string_view line);
+void capture_receiving_host(RuleContext& ctx, std::string_view line);
 
 }  // namespace mailsift

@@ -63,7 +63,7 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted,
     const std::string_view text = clean_line_view(raw, ws.line, changed);
     const LineFacts facts(text, reader);
     note_attachment_flag(rec, facts);
-    offer_scanned_line(ctx, ws.line, facts);
+    offer_scanned_line(ctx, facts);
   }
 }
 

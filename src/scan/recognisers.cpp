@@ -118,19 +118,6 @@ bool is_received_by(const Record&, const LineFacts& line) {
 
 constexpr std::size_t kFirstRelayRecogniser = 12;
 
-// Makes `line` hold `text`, which may view a part of it or other memory.
-void take_text(std::string& line, std::string_view text) {
-  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
-  const auto at = reinterpret_cast<std::uintptr_t>(text.data());
-  if (at >= begin && at + text.size() <= begin + line.size()) {
-    const std::size_t offset = at - begin;
-    line.resize(offset + text.size());
-    line.erase(0, offset);
-  } else {
-    line.assign(text);
-  }
-}
-
 }  // namespace
 
 static_assert(kHasattachText == 1u << 7);
@@ -197,8 +184,7 @@ struct LeadTable {
 
 }  // namespace
 
-bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first,
-                std::size_t last) {
+bool offer_line(RuleContext& ctx, const LineFacts& facts, std::size_t first, std::size_t last) {
   static const LeadTable table;
   const unsigned char lead = facts.text.empty() ? 0 : static_cast<unsigned char>(facts.text[0]);
   // An empty line can only meet the "contains" recognisers, which need text.
@@ -209,21 +195,20 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
     mask &= mask - 1;
     const Recogniser& r = kRecognisers[i];
     if (r.accepts(ctx.record, facts)) {
-      take_text(line, facts.text);
-      r.capture(ctx, line);
+      r.capture(ctx, facts.text);
       return true;
     }
   }
   return false;
 }
 
-bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts) {
+bool offer_scanned_line(RuleContext& ctx, const LineFacts& facts) {
   const std::string_view text = facts.text;
   if (text.empty()) return false;  // every recogniser needs text
   // The table's order, with the lead byte choosing among the "starts with"
   // recognisers: of the first seven at most one fits a lead, and each of
   // them comes before every "contains" recogniser.
-  void (*capture)(RuleContext&, std::string&) = nullptr;
+  void (*capture)(RuleContext&, std::string_view) = nullptr;
   switch (text[0] | 0x20) {
     case 'f':
       if (is_from(ctx.record, facts)) capture = capture_from;
@@ -270,13 +255,12 @@ bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& fa
       return false;
     }
   }
-  take_text(line, text);
-  capture(ctx, line);
+  capture(ctx, text);
   return true;
 }
 
-bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line) {
-  return offer_line(ctx, line, LineFacts(line), kFirstRelayRecogniser, kRecogniserCount);
+bool offer_to_relay_recognisers(RuleContext& ctx, std::string_view line) {
+  return offer_line(ctx, LineFacts(line), kFirstRelayRecogniser, kRecogniserCount);
 }
 
 }  // namespace mailsift

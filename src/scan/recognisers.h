@@ -42,24 +42,23 @@ struct Recogniser {
   // that most lines are passed over without a call; 0 for the others.
   char first;
   bool (*accepts)(const HeaderRecord& record, const LineFacts& line);
-  void (*capture)(RuleContext& ctx, std::string& line);
+  void (*capture)(RuleContext& ctx, std::string_view line);
 };
 
 inline constexpr std::size_t kRecogniserCount = 15;
 extern const Recogniser kRecognisers[kRecogniserCount];
 
-// Offers the line to recognisers [first, last) in order; true when one took it.
-// `facts` describes the line, whose text `facts.text` may view in place: the
-// recogniser that takes it gets it in `line` to work on.
-bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first = 0,
+// Offers the line `facts.text` to recognisers [first, last) in order; true
+// when one took it.
+bool offer_line(RuleContext& ctx, const LineFacts& facts, std::size_t first = 0,
                 std::size_t last = kRecogniserCount);
 
 // offer_line over all fifteen, with the choice made by the line's first byte
 // and its contained texts rather than by trying the recognisers one by one.
-bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts);
+bool offer_scanned_line(RuleContext& ctx, const LineFacts& facts);
 
 // The relay recognisers (13 to 15), for a line read ahead by the Content-type
 // name rule.
-bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line);
+bool offer_to_relay_recognisers(RuleContext& ctx, std::string_view line);
 
 }  // namespace mailsift
