@@ -292,6 +292,11 @@ void TextReader::push_back(std::string_view line) {
 
 bool TextReader::rereads_as(std::string_view line) const {
   const char* raw = bytes_.get() + line_begin_;
+  // A view of the line where it lies (as read_line_view gave it) is the line
+  // whole when it still ends where the line does.
+  if (line.data() == raw) {
+    return line.size() + (line_overwrote_cr_ ? 1 : 0) == line_end_ - line_begin_;
+  }
   const std::size_t span = line_end_ - line_begin_;
   const bool crlf = line_overwrote_cr_ || (span >= 2 && raw[span - 2] == '\r');
   const std::size_t length = span - (crlf ? 1 : 0);

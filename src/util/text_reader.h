@@ -146,6 +146,13 @@ class TextReader {
     return line_in_buffer_ ? index_.span_classes(line_begin_, line_end_) : search_classes(line);
   }
 
+  // Whether `line`, the line the last read returned, holds an odd byte
+  // (line_classes & kHoldsOdd, without the question about marks).
+  bool line_holds_odd(std::string_view line) {
+    return line_in_buffer_ ? index_.any_odd(line_begin_, line_end_)
+                           : (search_classes(line) & kHoldsOdd) != 0;
+  }
+
   // True when `text` lies within the last line read, in the buffer, whose
   // index then answers mark_bits; `at` is its offset in the buffer.
   bool indexes(std::string_view text, std::size_t& at) const { return in_last_line(text, at); }
