@@ -33,7 +33,7 @@ void capture_folded(RuleContext& ctx, std::string_view line, std::size_t keyword
   field.append(line);
   replace_delimiter_at(field, at, line, keyword, ctx.delimiter);
   fold_continuation(ctx, field);
-  field.append(kSeparator);
+  append_separator(field);
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ void capture_from(RuleContext& ctx, std::string_view line) {
     }
     std::replace(field.begin() + static_cast<std::ptrdiff_t>(at), field.end(), '\t', ' ');
   }
-  field.append(kSeparator);
+  append_separator(field);
 }
 
 void capture_to(RuleContext& ctx, std::string_view line) {

@@ -28,7 +28,7 @@ void capture_bracketed_address(RuleContext& ctx, std::string_view line) {
       ctx.reader.push_back(next);
     }
   }
-  rec.recent_ip.append(kSeparator);
+  append_separator(rec.recent_ip);
 }
 
 void capture_receiving_host(RuleContext& ctx, std::string_view line) {

@@ -56,14 +56,7 @@ bool read_ahead(RuleContext& ctx, std::string_view& into) {
   return true;
 }
 
-void append_label(std::string& field, std::int32_t& counter, bool body) {
-  if (!body && counter >= 1 && counter <= 9) {
-    // Most fields hold fewer than ten entries.
-    const char label[6] = {'(', '#', static_cast<char>('0' + counter), ':', ')', ' '};
-    field.append(label, sizeof label);
-    next_count(counter);
-    return;
-  }
+void append_long_label(std::string& field, std::int32_t& counter, bool body) {
   // Built whole, then appended once: "(#", the number or "body", ":) ".
   char label[24] = {'(', '#'};
   char* end = label + 2;
@@ -77,12 +70,6 @@ void append_label(std::string& field, std::int32_t& counter, bool body) {
   next_count(counter);
 }
 
-void append_entry(std::string& field, std::int32_t& counter, std::string_view text, bool body) {
-  append_label(field, counter, body);
-  field.append(text);
-  field.append(kSeparator);
-}
-
 void capture_date(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   append_label(rec.date, rec.counters.date);
@@ -92,7 +79,7 @@ void capture_date(RuleContext& ctx, std::string_view line) {
   // and for the date reading, which reads the field's copy.
   if (line.size() > 5 && (line[5] == ctx.delimiter || line[5] == '\t')) rec.date[at + 5] = ' ';
   parse_once(rec, std::string_view(rec.date).substr(at));
-  rec.date.append(kSeparator);
+  append_separator(rec.date);
 }
 
 void capture_sent(RuleContext& ctx, std::string_view line) {
@@ -135,7 +122,7 @@ void capture_attachment_keyword(RuleContext& ctx, std::string_view line) {
   std::size_t start = find_text(line, "filename=");
   if (start == kNotFound) start = 0;
   append_without_tabs(rec.attachment_info, up_to_semicolon(line, start));
-  rec.attachment_info.append(kSeparator);
+  append_separator(rec.attachment_info);
 }
 
 void capture_forwarded_message(RuleContext& ctx, std::string_view) {
@@ -150,7 +137,7 @@ void capture_forwarded_message(RuleContext& ctx, std::string_view) {
   std::size_t start = find_text(next, "name=");
   if (start == kNotFound) start = 0;
   append_without_tabs(rec.attachment_info, up_to_semicolon(next, start));
-  rec.attachment_info.append(kSeparator);
+  append_separator(rec.attachment_info);
 }
 
 void capture_content_type_name(RuleContext& ctx, std::string_view line) {
@@ -167,7 +154,7 @@ void capture_content_type_name(RuleContext& ctx, std::string_view line) {
       text = text.substr(start);
     }
     rec.attachment_info.append(text);
-    rec.attachment_info.append(kSeparator);
+    append_separator(rec.attachment_info);
     return;
   }
   // The name is expected on the next line.
@@ -184,7 +171,7 @@ void capture_content_type_name(RuleContext& ctx, std::string_view line) {
   rec.attachment_info.append(next.substr(0, find_text(next, "charset")));
   // A TAB that starts the line becomes a space.
   if (!next.empty() && next[0] == '\t' && rec.attachment_info.size() > at) rec.attachment_info[at] = ' ';
-  rec.attachment_info.append(kSeparator);
+  append_separator(rec.attachment_info);
 }
 
 }  // namespace mailsift
