@@ -42,19 +42,6 @@ bool contains(const LineFacts& line, SearchText text) {
   return find_text(line.text, text) != kNotFound;
 }
 
-// The texts looked for anywhere in a line, in the order of kContainedTexts'
-// bits.
-constexpr SearchText kContainedTextList[] = {
-    "Mapi-Message-Flags:",
-    "Attachment:",
-    "name=Attach",
-    "filename=\"",
-    "Attachment Converted:",
-    "X-Attachments:",
-    "Content-Type: message",
-    "Mapi-Hasattach:",
-};
-constexpr SearchTextSet kContainedTexts(kContainedTextList);
 constexpr unsigned kReadFlagsText = 1u;
 constexpr unsigned kAttachmentTexts = 0x1fu << 1;
 constexpr unsigned kForwardedText = 1u << 6;
@@ -122,22 +109,17 @@ constexpr std::size_t kFirstRelayRecogniser = 12;
 
 static_assert(kHasattachText == 1u << 7);
 
-unsigned LineFacts::contained() const {
-  if (contained_ >= 0) return static_cast<unsigned>(contained_);
-  unsigned found = 0;
+unsigned contained_texts_searched(std::string_view text, const TextReader& reader) {
   std::size_t at = 0;
-  if (reader_ != nullptr && reader_->indexes(text, at)) {
-    // The marks of the line, 64 bytes at a time, from the reader's index.
-    for (std::size_t base = 0; base < text.size(); base += 64) {
-      std::uint64_t bits = reader_->mark_bits(at + base, std::min<std::size_t>(64, text.size() - base));
-      for (; bits != 0; bits &= bits - 1) {
-        found |= kContainedTexts.texts_at(text, base + static_cast<std::size_t>(std::countr_zero(bits)), found);
-      }
+  if (!reader.indexes(text, at)) return kContainedTexts.holds(text);
+  // A line longer than 64 bytes: its marks a word of the index at a time.
+  unsigned found = 0;
+  for (std::size_t base = 0; base < text.size(); base += 64) {
+    std::uint64_t bits = reader.mark_bits(at + base, std::min<std::size_t>(64, text.size() - base));
+    for (; bits != 0; bits &= bits - 1) {
+      found |= kContainedTexts.texts_at(text, base + static_cast<std::size_t>(std::countr_zero(bits)), found);
     }
-  } else {
-    found = kContainedTexts.holds(text);
   }
-  contained_ = static_cast<int>(found);
   return found;
 }
 
