@@ -8,7 +8,7 @@ namespace mailsift {
 void LineIndex::classify_to(std::size_t stop) {
   // At least this many bytes at a time: one call per stretch, and the index
   // stays close behind the bytes the reader works on.
-  constexpr std::size_t kStretch = 256;
+  constexpr std::size_t kStretch = 512;
   const std::size_t target = std::min(end_, std::max(stop, indexed_ + kStretch));
   if (target <= indexed_) return;
   // indexed_ is a multiple of the block size until the end is classified.
