@@ -191,45 +191,8 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
   return got;
 }
 
-bool TextReader::read_marked_line(std::string_view& line, std::string& scratch,
-                                  std::size_t max_len, unsigned& classes) {
-  const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
-  // An observer sees every line: none is passed over.
-  while (!has_pushed_ && pos_ < end_ && observer_ == nullptr) {
-    // The first mark ahead, the start of its line (after the last LF before
-    // it) and that line's LF, all from the index.
-    const std::size_t data_end = next_in_buffer(26, next_sub_);
-    const std::size_t mark = index_.next_mark(pos_, data_end);
-    if (mark >= data_end) break;
-    std::size_t begin = 0;
-    std::size_t lf = 0;
-    index_.line_around(pos_, mark, data_end, begin, lf);
-    if (lf >= data_end || lf > begin + limit) {
-      // No whole line: passed over to where that line starts, it is read
-      // below.
-      pos_ = begin;
-      break;
-    }
-    const bool crlf = lf > begin && bytes_[lf - 1] == '\r';
-    if (lf - begin + (crlf ? 0 : 1) > limit) {
-      pos_ = begin;
-      break;
-    }
-    char* start = bytes_.get() + begin;
-    line_in_buffer_ = true;
-    line_overwrote_cr_ = crlf;
-    line_begin_ = begin;
-    line_end_ = lf + 1;
-    if (crlf) {
-      bytes_[lf - 1] = '\n';
-      line = std::string_view(start, lf - begin);
-    } else {
-      line = std::string_view(start, lf + 1 - begin);
-    }
-    pos_ = lf + 1;
-    classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
-    return true;
-  }
+bool TextReader::read_marked_line_slow(std::string_view& line, std::string& scratch,
+                                       std::size_t max_len, unsigned& classes) {
   // Lines across a refill, pieces, lines before a Ctrl-Z, a pushed-back line.
   for (;;) {
     skip_unmarked_lines();

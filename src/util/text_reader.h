@@ -110,8 +110,44 @@ class TextReader {
   // skip_unmarked_lines, read_line_view and line_classes in one step: the
   // next line that holds a mark, with its classes. A line that lies whole in
   // the buffer is found from the index alone.
+  // Inline: the scanner calls it for every line it looks at.
   bool read_marked_line(std::string_view& line, std::string& scratch, std::size_t max_len,
-                        unsigned& classes);
+                        unsigned& classes) {
+    const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+    // An observer sees every line: none is passed over.
+    if (has_pushed_ || pos_ >= end_ || observer_ != nullptr) {
+      return read_marked_line_slow(line, scratch, max_len, classes);
+    }
+    // The first mark ahead, the start of its line (after the last LF before
+    // it) and that line's LF, all from the index.
+    const std::size_t data_end = next_in_buffer(26, next_sub_);
+    const std::size_t mark = index_.next_mark(pos_, data_end);
+    if (mark >= data_end) return read_marked_line_slow(line, scratch, max_len, classes);
+    std::size_t begin = 0;
+    std::size_t lf = 0;
+    index_.line_around(pos_, mark, data_end, begin, lf);
+    const bool crlf = lf < data_end && lf > begin && bytes_[lf - 1] == '\r';
+    if (lf >= data_end || lf - begin + (crlf ? 0 : 1) > limit) {
+      // No whole line: passed over to where that line starts, it is read
+      // byte by byte.
+      pos_ = begin;
+      return read_marked_line_slow(line, scratch, max_len, classes);
+    }
+    char* start = bytes_.get() + begin;
+    line_in_buffer_ = true;
+    line_overwrote_cr_ = crlf;
+    line_begin_ = begin;
+    line_end_ = lf + 1;
+    if (crlf) {
+      bytes_[lf - 1] = '\n';
+      line = std::string_view(start, lf - begin);
+    } else {
+      line = std::string_view(start, lf + 1 - begin);
+    }
+    pos_ = lf + 1;
+    classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
+    return true;
+  }
 
   // The next read returns this line again. Only one line is held. The last
   // line read, pushed back unchanged, is read again from the buffer (with
@@ -201,6 +237,9 @@ class TextReader {
     crlf = lf > pos_ && bytes_[lf - 1] == '\r';
     return lf - pos_ + (crlf ? 0 : 1) <= limit;
   }
+  // read_marked_line for the lines its index alone does not give.
+  bool read_marked_line_slow(std::string_view& line, std::string& scratch, std::size_t max_len,
+                             unsigned& classes);
   // line_classes of a line built byte by byte.
   unsigned search_classes(std::string_view line) const;
   // True when `line` is the last line read, as it lies in the buffer.
