@@ -1,8 +1,11 @@
 #include "scan/recognisers.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "scan/line_cleaning.h"
 #include "util/ascii.h"
@@ -13,29 +16,65 @@ namespace {
 
 using Record = HeaderRecord;
 
-// The prefixes are literals, so these loops unroll: for each letter one OR
-// and one compare.
+// A prefix a line may start with, as a template argument, so that its words
+// below are constants.
 template <std::size_t N>
-bool starts_exact(const LineFacts& line, const char (&prefix)[N]) {
-  constexpr std::size_t n = N - 1;
-  if (line.text.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (line.text[i] != prefix[i]) return false;
+struct Prefix {
+  static constexpr std::size_t size = N - 1;
+  char text[N] = {};
+  consteval Prefix(const char (&literal)[N]) {
+    for (std::size_t i = 0; i < N; ++i) text[i] = literal[i];
   }
-  return true;
+};
+
+// The prefix as words of 8 bytes (NUL past its end), each letter made lower
+// case when `any_case`; or, with `case_bits`, 0x20 where such a letter
+// stands and 0 elsewhere. A word holds its bytes in memory order, as
+// word_of reads them.
+template <Prefix P, bool any_case, bool case_bits>
+consteval std::array<std::uint64_t, (P.size + 7) / 8> prefix_words() {
+  std::array<std::uint64_t, (P.size + 7) / 8> words = {};
+  for (std::size_t w = 0; w < words.size(); ++w) {
+    std::array<char, 8> word = {};
+    for (std::size_t i = 0; i < 8 && 8 * w + i < P.size; ++i) {
+      const char c = P.text[8 * w + i];
+      const bool letter = any_case && ascii_lower(c) >= 'a' && ascii_lower(c) <= 'z';
+      word[i] = case_bits ? (letter ? '\x20' : '\0') : (letter ? ascii_lower(c) : c);
+    }
+    words[w] = std::bit_cast<std::uint64_t>(word);
+  }
+  return words;
 }
 
-// Any case.
-template <std::size_t N>
-bool starts_any_case(const LineFacts& line, const char (&prefix)[N]) {
-  constexpr std::size_t n = N - 1;
-  if (line.text.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char lower = ascii_lower(prefix[i]);
-    const char c = line.text[i];
-    if (lower >= 'a' && lower <= 'z' ? (c | 0x20) != lower : c != prefix[i]) return false;
-  }
-  return true;
+// `n` bytes (at most 8) as one word, NUL past them.
+template <std::size_t n>
+std::uint64_t word_of(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, n);
+  return word;
+}
+
+// Whether `line` starts with P: a word of 8 bytes at a time, each with one
+// OR (which folds the case of the letters) and one compare.
+template <Prefix P, bool any_case>
+bool starts_with(std::string_view line) {
+  static constexpr auto kText = prefix_words<P, any_case, false>();
+  static constexpr auto kCaseBits = prefix_words<P, any_case, true>();
+  if (line.size() < P.size) return false;
+  return [&]<std::size_t... W>(std::index_sequence<W...>) {
+    return (((word_of<std::min<std::size_t>(8, P.size - 8 * W)>(line.data() + 8 * W) |
+              kCaseBits[W]) == kText[W]) &&
+            ...);
+  }(std::make_index_sequence<kText.size()>{});
+}
+
+template <Prefix P>
+bool starts_exact(const LineFacts& line) {
+  return starts_with<P, false>(line.text);
+}
+template <Prefix P>
+bool starts_any_case(const LineFacts& line) {
+  return starts_with<P, true>(line.text);
 }
 
 bool contains(const LineFacts& line, SearchText text) {
@@ -47,25 +86,25 @@ constexpr unsigned kAttachmentTexts = 0x1fu << 1;
 constexpr unsigned kForwardedText = 1u << 6;
 
 bool is_from(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "From:");
+  return starts_any_case<"From:">(line);
 }
 bool is_to(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "To:");
+  return starts_any_case<"To:">(line);
 }
 bool is_cc(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Cc:");
+  return starts_any_case<"Cc:">(line);
 }
 bool is_bcc(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Bcc:");
+  return starts_any_case<"Bcc:">(line);
 }
 bool is_date(const Record&, const LineFacts& line) {
-  return starts_exact(line, "Date:");
+  return starts_exact<"Date:">(line);
 }
 bool is_sent(const Record&, const LineFacts& line) {
-  return starts_exact(line, "Sent:");
+  return starts_exact<"Sent:">(line);
 }
 bool is_subject(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Subject:");
+  return starts_any_case<"Subject:">(line);
 }
 
 bool is_read_flags(const Record&, const LineFacts& line) {
@@ -73,7 +112,7 @@ bool is_read_flags(const Record&, const LineFacts& line) {
 }
 
 bool is_mozilla_status(const Record&, const LineFacts& line) {
-  return starts_exact(line, "X-Mozilla-Status:");
+  return starts_exact<"X-Mozilla-Status:">(line);
 }
 
 bool is_attachment_keyword(const Record&, const LineFacts& line) {
@@ -87,20 +126,20 @@ bool is_forwarded_message(const Record&, const LineFacts& line) {
 // Only after a Mapi-Hasattach line that is not "True", and only when some text
 // follows the keyword.
 bool is_content_type_name(const Record& record, const LineFacts& line) {
-  return record.attach_by_content_type && starts_exact(line, "Content-Type:") &&
+  return record.attach_by_content_type && starts_exact<"Content-Type:">(line) &&
          contains(line, "Content-Type:");
 }
 
 bool is_received_from(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Received: from");
+  return starts_any_case<"Received: from">(line);
 }
 
 bool is_originating_ip(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "X-Originating-IP:");
+  return starts_any_case<"X-Originating-IP:">(line);
 }
 
 bool is_received_by(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Received: by ");
+  return starts_any_case<"Received: by ">(line);
 }
 
 constexpr std::size_t kFirstRelayRecogniser = 12;
