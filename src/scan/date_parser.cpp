@@ -42,11 +42,11 @@ constexpr MonthsByByte kMonthsByByte;
 int find_month(std::string_view value) {
   if (value.size() <= 3) return 0;
   const std::size_t starts = value.size() - 3;
-  int found = 13;
-  for (std::size_t i = 0; i < starts && found > 1; ++i) {
-    // Only months before the one found so far can still win.
-    unsigned candidates =
-        kMonthsByByte.months[static_cast<unsigned char>(value[i])] & ((1u << found) - 1u);
+  int found = 0;
+  // The months that can still win: only those before the one found so far.
+  unsigned open = 0x1ffeu;
+  for (std::size_t i = 0; i < starts; ++i) {
+    unsigned candidates = kMonthsByByte.months[static_cast<unsigned char>(value[i])] & open;
     if (candidates == 0) continue;
     const char c1 = lower(value[i + 1]);
     const char c2 = lower(value[i + 2]);
@@ -55,11 +55,13 @@ int find_month(std::string_view value) {
       const std::string_view name = kMonthNames[m - 1];
       if (name[1] == c1 && name[2] == c2) {
         found = m;
+        open = ((1u << m) - 1u) & ~1u;
         break;
       }
     }
+    if (open == 0) break;  // January: none comes before it
   }
-  return found == 13 ? 0 : found;
+  return found;
 }
 
 // A number can only start with white space, a sign or a digit: read at any
