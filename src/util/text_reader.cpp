@@ -164,7 +164,8 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
   return true;
 }
 
-bool TextReader::read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
+bool TextReader::read_line_view_slow(std::string_view& line, std::string& scratch,
+                                     std::size_t max_len) {
   line_in_buffer_ = false;
   std::size_t lf = 0;
   bool crlf = false;

@@ -8,6 +8,7 @@
 // once and reused for every file.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -99,7 +100,35 @@ class TextReader {
   // `line` views it there (a CR LF line reads as its text and an LF). Any
   // other line is built in `scratch`, which `line` then views. The view holds
   // until the next read or refill.
-  bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len);
+  // Inline for a line that lies whole in the buffer, as most do.
+  bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
+    if (has_pushed_ || pos_ >= end_) return read_line_view_slow(line, scratch, max_len);
+    const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+    // The bytes before the first Ctrl-Z; with a CR LF a line of `limit`
+    // bytes takes limit + 1 bytes of the buffer.
+    const std::size_t stop = std::min(next_in_buffer(26, next_sub_), pos_ + limit + 1);
+    const std::size_t lf = index_.next_lf(pos_, stop);
+    const bool crlf = lf < stop && lf > pos_ && bytes_[lf - 1] == '\r';
+    if (lf >= stop || lf - pos_ + (crlf ? 0 : 1) > limit) {
+      return read_line_view_slow(line, scratch, max_len);
+    }
+    char* start = bytes_.get() + pos_;
+    line_in_buffer_ = true;
+    line_begin_ = pos_;
+    line_end_ = lf + 1;
+    line_overwrote_cr_ = crlf;
+    if (crlf) {
+      // The CR, already read past, takes the LF's place so that the line
+      // reads with LF alone where it stands.
+      bytes_[lf - 1] = '\n';
+      line = std::string_view(start, lf - pos_);
+    } else {
+      line = std::string_view(start, lf + 1 - pos_);
+    }
+    pos_ = lf + 1;
+    show(line);
+    return true;
+  }
 
   // Passes over the lines ahead that lie whole in the buffer before any
   // Ctrl-Z and hold no mark byte (see index_bytes), as a caller that reads
@@ -237,6 +266,9 @@ class TextReader {
     crlf = lf > pos_ && bytes_[lf - 1] == '\r';
     return lf - pos_ + (crlf ? 0 : 1) <= limit;
   }
+  // read_line_view for any line: the inline step, or pieces, lines across a
+  // refill or before a Ctrl-Z, a pushed-back line.
+  bool read_line_view_slow(std::string_view& line, std::string& scratch, std::size_t max_len);
   // read_marked_line for the lines its index alone does not give.
   bool read_marked_line_slow(std::string_view& line, std::string& scratch, std::size_t max_len,
                              unsigned& classes);
