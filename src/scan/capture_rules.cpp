@@ -46,16 +46,6 @@ void set_read_verdict(HeaderRecord& rec, std::string_view verdict) {
 
 }  // namespace
 
-bool read_ahead(RuleContext& ctx, std::string_view& into) {
-  if (!ctx.reader.read_line_view(into, ctx.ahead, kLineBufferSize)) return false;
-  // Where the reader indexes NUL as an odd byte (the scanner's does), a line
-  // without odd bytes has no NUL to cut at.
-  if (!ctx.reader.is_odd('\0') || ctx.reader.line_holds_odd(into)) {
-    into = into.substr(0, into.find('\0'));
-  }
-  return true;
-}
-
 void append_long_label(std::string& field, std::int32_t& counter, bool body) {
   // Built whole, then appended once: "(#", the number or "body", ":) ".
   char label[24] = {'(', '#'};

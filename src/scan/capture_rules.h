@@ -30,7 +30,15 @@ struct RuleContext {
 
 // Reads the next line raw (its text ends at a NUL byte); false at the end.
 // `into` views the reader's buffer or ctx.ahead until the next read.
-bool read_ahead(RuleContext& ctx, std::string_view& into);
+inline bool read_ahead(RuleContext& ctx, std::string_view& into) {
+  if (!ctx.reader.read_line_view(into, ctx.ahead, kLineBufferSize)) return false;
+  // Where the reader indexes NUL as an odd byte (the scanner's does), a line
+  // without odd bytes has no NUL to cut at.
+  if (!ctx.reader.is_odd('\0') || ctx.reader.line_holds_odd(into)) {
+    into = into.substr(0, into.find('\0'));
+  }
+  return true;
+}
 
 // append_label for a label of more than one digit, or "(#body:) ".
 void append_long_label(std::string& field, std::int32_t& counter, bool body);
