@@ -160,7 +160,9 @@ void capture_content_type_name(RuleContext& ctx, std::string_view line) {
   const std::size_t at = rec.attachment_info.size();
   rec.attachment_info.append(next.substr(0, find_text(next, "charset")));
   // A TAB that starts the line becomes a space.
-  if (!next.empty() && next[0] == '\t' && rec.attachment_info.size() > at) rec.attachment_info[at] = ' ';
+  if (!next.empty() && next[0] == '\t' && rec.attachment_info.size() > at) {
+    rec.attachment_info[at] = ' ';
+  }
   append_separator(rec.attachment_info);
 }
 

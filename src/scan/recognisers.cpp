@@ -156,7 +156,8 @@ unsigned contained_texts_searched(std::string_view text, const TextReader& reade
   for (std::size_t base = 0; base < text.size(); base += 64) {
     std::uint64_t bits = reader.mark_bits(at + base, std::min<std::size_t>(64, text.size() - base));
     for (; bits != 0; bits &= bits - 1) {
-      found |= kContainedTexts.texts_at(text, base + static_cast<std::size_t>(std::countr_zero(bits)), found);
+      const std::size_t mark = base + static_cast<std::size_t>(std::countr_zero(bits));
+      found |= kContainedTexts.texts_at(text, mark, found);
     }
   }
   return found;

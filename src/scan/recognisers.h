@@ -45,7 +45,8 @@ inline unsigned contained_texts(std::string_view text, const TextReader& reader)
   if (text.size() > 64 || !reader.indexes(text, at)) return contained_texts_searched(text, reader);
   unsigned found = 0;
   for (std::uint64_t bits = reader.mark_bits(at, text.size()); bits != 0; bits &= bits - 1) {
-    found |= kContainedTexts.texts_at(text, static_cast<std::size_t>(std::countr_zero(bits)), found);
+    const std::size_t mark = static_cast<std::size_t>(std::countr_zero(bits));
+    found |= kContainedTexts.texts_at(text, mark, found);
   }
   return found;
 }
