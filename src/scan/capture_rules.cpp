@@ -31,6 +31,13 @@ void parse_once(HeaderRecord& rec, std::string_view line) {
   rec.date_done = true;
 }
 
+// Appends `text` with every TAB made a space.
+void append_without_tabs(std::string& field, std::string_view text) {
+  const std::size_t at = field.size();
+  field.append(text);
+  std::replace(field.begin() + static_cast<std::ptrdiff_t>(at), field.end(), '\t', ' ');
+}
+
 void set_read_verdict(HeaderRecord& rec, std::string_view verdict) {
   rec.message_read.clear();
   append_label(rec.message_read, rec.counters.read_status);
@@ -39,24 +46,7 @@ void set_read_verdict(HeaderRecord& rec, std::string_view verdict) {
 
 }  // namespace
 
-bool read_ahead(RuleContext& ctx, std::string& into) {
-  if (!ctx.reader.read_line(into, kLineBufferSize)) return false;
-  // Where the reader indexes NUL as an odd byte (the scanner's does), a line
-  // without odd bytes has no NUL to cut at.
-  if (!ctx.reader.is_odd('\0') || (ctx.reader.line_classes(into) & TextReader::kHoldsOdd) != 0) {
-    cut_at_nul(into);
-  }
-  return true;
-}
-
-void append_label(std::string& field, std::int32_t& counter, bool body) {
-  if (!body && counter >= 1 && counter <= 9) {
-    // Most fields hold fewer than ten entries.
-    const char label[6] = {'(', '#', static_cast<char>('0' + counter), ':', ')', ' '};
-    field.append(label, sizeof label);
-    next_count(counter);
-    return;
-  }
+void append_long_label(std::string& field, std::int32_t& counter, bool body) {
   // Built whole, then appended once: "(#", the number or "body", ":) ".
   char label[24] = {'(', '#'};
   char* end = label + 2;
@@ -70,20 +60,19 @@ void append_label(std::string& field, std::int32_t& counter, bool body) {
   next_count(counter);
 }
 
-void append_entry(std::string& field, std::int32_t& counter, std::string_view text, bool body) {
-  append_label(field, counter, body);
-  field.append(text);
-  field.append(kSeparator);
-}
-
-void capture_date(RuleContext& ctx, std::string& line) {
+void capture_date(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
-  if (line.size() > 5 && (line[5] == ctx.delimiter || line[5] == '\t')) line[5] = ' ';
-  append_entry(rec.date, rec.counters.date, line);
-  parse_once(rec, line);
+  append_label(rec.date, rec.counters.date);
+  const std::size_t at = rec.date.size();
+  rec.date.append(line);
+  // A delimiter or TAB right after the keyword becomes a space, in the field
+  // and for the date reading, which reads the field's copy.
+  if (line.size() > 5 && (line[5] == ctx.delimiter || line[5] == '\t')) rec.date[at + 5] = ' ';
+  parse_once(rec, std::string_view(rec.date).substr(at));
+  append_separator(rec.date);
 }
 
-void capture_sent(RuleContext& ctx, std::string& line) {
+void capture_sent(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   append_entry(rec.forward_dates, rec.counters.sent, line);
   if (rec.date_done) return;
@@ -91,13 +80,13 @@ void capture_sent(RuleContext& ctx, std::string& line) {
   parse_once(rec, line);
 }
 
-void capture_subject(RuleContext& ctx, std::string& line) {
+void capture_subject(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   append_entry(rec.subject, rec.counters.subject, line);
   rec.in_header = false;
 }
 
-void capture_read_flags(RuleContext& ctx, std::string& line) {
+void capture_read_flags(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   if (find_text(line, "(read") != kNotFound || find_text(line, " read") != kNotFound) {
     set_read_verdict(rec, " YES ");
@@ -106,42 +95,42 @@ void capture_read_flags(RuleContext& ctx, std::string& line) {
   }
 }
 
-void capture_mozilla_status(RuleContext& ctx, std::string& line) {
+void capture_mozilla_status(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   std::size_t colon = find_byte(line, ':');
   std::int32_t status =
-      colon == kNotFound ? 0 : read_int32(std::string_view(line).substr(colon + 1));
+      colon == kNotFound ? 0 : read_int32(line.substr(colon + 1));
   set_read_verdict(rec, (status % 2 != 0) ? " YES " : " NO/Unknown ");
 }
 
-void capture_attachment_keyword(RuleContext& ctx, std::string& line) {
+void capture_attachment_keyword(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   append_label(rec.attachment_info, rec.counters.attachment);
   rec.attachment_info.append(kAttachmentInfo);
-  tabs_to_spaces(line);
+  // The text searched for holds no white space, so it is found at the same
+  // place before the TABs become spaces as after.
   std::size_t start = find_text(line, "filename=");
   if (start == kNotFound) start = 0;
-  rec.attachment_info.append(up_to_semicolon(line, start));
-  rec.attachment_info.append(kSeparator);
+  append_without_tabs(rec.attachment_info, up_to_semicolon(line, start));
+  append_separator(rec.attachment_info);
 }
 
-void capture_forwarded_message(RuleContext& ctx, std::string&) {
+void capture_forwarded_message(RuleContext& ctx, std::string_view) {
   HeaderRecord& rec = ctx.record;
-  std::string& next = ctx.ahead;
+  std::string_view next;
   if (!read_ahead(ctx, next)) return;
   append_label(rec.attachment_info, rec.counters.attachment);
   rec.attachment_info.append(kAttachmentInfo);
-  tabs_to_spaces(next);
   // The line end and the character before it (often a closing quote) go.
   remove_line_end(next);
-  remove_last_char(next);
+  if (!next.empty()) next.remove_suffix(1);
   std::size_t start = find_text(next, "name=");
   if (start == kNotFound) start = 0;
-  rec.attachment_info.append(up_to_semicolon(next, start));
-  rec.attachment_info.append(kSeparator);
+  append_without_tabs(rec.attachment_info, up_to_semicolon(next, start));
+  append_separator(rec.attachment_info);
 }
 
-void capture_content_type_name(RuleContext& ctx, std::string& line) {
+void capture_content_type_name(RuleContext& ctx, std::string_view line) {
   HeaderRecord& rec = ctx.record;
   std::size_t start = find_text(line, "name=");
   if (start != kNotFound) {
@@ -155,25 +144,26 @@ void capture_content_type_name(RuleContext& ctx, std::string& line) {
       text = text.substr(start);
     }
     rec.attachment_info.append(text);
-    rec.attachment_info.append(kSeparator);
+    append_separator(rec.attachment_info);
     return;
   }
-  // The name is expected on the next line. The current line is done with, so
-  // its buffer takes the read-ahead line, leaving the read-ahead buffer free
-  // for the relay rules the line may be offered to.
-  line.swap(ctx.ahead);
-  if (!read_ahead(ctx, line)) return;
-  remove_line_end(line);
-  if (find_text(line, "name=") == kNotFound) {
-    offer_to_relay_recognisers(ctx, line);
+  // The name is expected on the next line.
+  std::string_view next;
+  if (!read_ahead(ctx, next)) return;
+  remove_line_end(next);
+  if (find_text(next, "name=") == kNotFound) {
+    offer_to_relay_recognisers(ctx, next);
     return;
   }
-  if (!line.empty() && line[0] == '\t') line[0] = ' ';
   append_label(rec.attachment_info, rec.counters.content_type);
   rec.attachment_info.append(kAttachmentInfo);
-  std::size_t charset = find_text(line, "charset");
-  rec.attachment_info.append(std::string_view(line).substr(0, charset));
-  rec.attachment_info.append(kSeparator);
+  const std::size_t at = rec.attachment_info.size();
+  rec.attachment_info.append(next.substr(0, find_text(next, "charset")));
+  // A TAB that starts the line becomes a space.
+  if (!next.empty() && next[0] == '\t' && rec.attachment_info.size() > at) {
+    rec.attachment_info[at] = ' ';
+  }
+  append_separator(rec.attachment_info);
 }
 
 }  // namespace mailsift

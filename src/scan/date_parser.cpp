@@ -19,31 +19,34 @@ constexpr char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// For each letter a to z, the months (bit m for month m) whose name begins
-// with it in any case.
-struct MonthsByLetter {
-  std::uint16_t months[26] = {};
-  constexpr MonthsByLetter() {
+// For each byte, the months (bit m for month m) whose name begins with it
+// in any case; 0 for a byte that begins none.
+struct MonthsByByte {
+  std::uint16_t months[256] = {};
+  constexpr MonthsByByte() {
     for (int m = 1; m <= 12; ++m) {
       const char first = lower(kMonthNames[m - 1][0]);
-      months[first - 'a'] = static_cast<std::uint16_t>(months[first - 'a'] | (1u << m));
+      for (const char c : {first, static_cast<char>(first - ('a' - 'A'))}) {
+        std::uint16_t& entry = months[static_cast<unsigned char>(c)];
+        entry = static_cast<std::uint16_t>(entry | (1u << m));
+      }
     }
   }
 };
-constexpr MonthsByLetter kMonthsByLetter;
+constexpr MonthsByByte kMonthsByByte;
 
 // The first month of the table whose name `value` holds in any case, where
 // a name may not end on the value's last character (find_text's rule), or 0.
-// One pass over the value instead of a search for each name.
+// One pass over the value instead of a search for each name; most bytes
+// begin no name and cost one table look-up.
 int find_month(std::string_view value) {
   if (value.size() <= 3) return 0;
   const std::size_t starts = value.size() - 3;
-  int found = 13;
-  for (std::size_t i = 0; i < starts && found > 1; ++i) {
-    const char c0 = lower(value[i]);
-    if (c0 < 'a' || c0 > 'z') continue;
-    // Only months before the one found so far can still win.
-    unsigned candidates = kMonthsByLetter.months[c0 - 'a'] & ((1u << found) - 1u);
+  int found = 0;
+  // The months that can still win: only those before the one found so far.
+  unsigned open = 0x1ffeu;
+  for (std::size_t i = 0; i < starts; ++i) {
+    unsigned candidates = kMonthsByByte.months[static_cast<unsigned char>(value[i])] & open;
     if (candidates == 0) continue;
     const char c1 = lower(value[i + 1]);
     const char c2 = lower(value[i + 2]);
@@ -52,11 +55,19 @@ int find_month(std::string_view value) {
       const std::string_view name = kMonthNames[m - 1];
       if (name[1] == c1 && name[2] == c2) {
         found = m;
+        open = ((1u << m) - 1u) & ~1u;
         break;
       }
     }
+    if (open == 0) break;  // January: none comes before it
   }
-  return found == 13 ? 0 : found;
+  return found;
+}
+
+// A number can only start with white space, a sign or a digit: read at any
+// other byte it is 0.
+inline bool may_start_number(char c) {
+  return is_digit(c) || is_c_space(c) || c == '+' || c == '-';
 }
 
 // Reads the decimal number at successive, never decreasing positions of one
@@ -71,10 +82,7 @@ class NumberReader {
   std::int32_t at(std::size_t pos) {
     // A number can only start with white space, a sign or a digit: at any
     // other byte the reading gives 0 at once.
-    if (pos < line_.size()) {
-      const char c = line_[pos];
-      if (!is_digit(c) && !is_c_space(c) && c != '+' && c != '-') return 0;
-    }
+    if (pos < line_.size() && !may_start_number(line_[pos])) return 0;
     std::size_t i = skip(pos, space_from_, space_to_, [](char c) { return is_c_space(c); });
     bool negative = false;
     if (i < line_.size() && (line_[i] == '+' || line_[i] == '-')) {
@@ -137,6 +145,12 @@ void parse_header_date(std::string_view line, ParsedDate& date) {
     if (pos + 2 < n && line[pos + 2] == ':') {
       date.time_text.assign(line.substr(pos));
       break;
+    }
+    // A byte that starts no number reads as 0, which changes nothing: the
+    // day stays as it is and the next byte comes.
+    if (!may_start_number(line[pos])) {
+      ++pos;
+      continue;
     }
     std::int32_t v = number.at(pos);
     bool taken = true;

@@ -61,9 +61,9 @@ bool scan_lines(ScanWorkspace& ws, char delimiter, InterruptCheck interrupted,
       reader.visit_odd(raw, [&](std::size_t at) { changed = changed || changes_at(raw, at); });
     }
     const std::string_view text = clean_line_view(raw, ws.line, changed);
-    const LineFacts facts(text, reader);
+    const LineFacts facts(text, contained_texts(text, reader));
     note_attachment_flag(rec, facts);
-    offer_scanned_line(ctx, ws.line, facts);
+    offer_scanned_line(ctx, facts);
   }
 }
 

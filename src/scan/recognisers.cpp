@@ -1,8 +1,11 @@
 #include "scan/recognisers.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "scan/line_cleaning.h"
 #include "util/ascii.h"
@@ -13,72 +16,95 @@ namespace {
 
 using Record = HeaderRecord;
 
-// The prefixes are literals, so these loops unroll: for each letter one OR
-// and one compare.
+// A prefix a line may start with, as a template argument, so that its words
+// below are constants.
 template <std::size_t N>
-bool starts_exact(const LineFacts& line, const char (&prefix)[N]) {
-  constexpr std::size_t n = N - 1;
-  if (line.text.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    if (line.text[i] != prefix[i]) return false;
+struct Prefix {
+  static constexpr std::size_t size = N - 1;
+  char text[N] = {};
+  consteval Prefix(const char (&literal)[N]) {
+    for (std::size_t i = 0; i < N; ++i) text[i] = literal[i];
   }
-  return true;
+};
+
+// The prefix as words of 8 bytes (NUL past its end), each letter made lower
+// case when `any_case`; or, with `case_bits`, 0x20 where such a letter
+// stands and 0 elsewhere. A word holds its bytes in memory order, as
+// word_of reads them.
+template <Prefix P, bool any_case, bool case_bits>
+consteval std::array<std::uint64_t, (P.size + 7) / 8> prefix_words() {
+  std::array<std::uint64_t, (P.size + 7) / 8> words = {};
+  for (std::size_t w = 0; w < words.size(); ++w) {
+    std::array<char, 8> word = {};
+    for (std::size_t i = 0; i < 8 && 8 * w + i < P.size; ++i) {
+      const char c = P.text[8 * w + i];
+      const bool letter = any_case && ascii_lower(c) >= 'a' && ascii_lower(c) <= 'z';
+      word[i] = case_bits ? (letter ? '\x20' : '\0') : (letter ? ascii_lower(c) : c);
+    }
+    words[w] = std::bit_cast<std::uint64_t>(word);
+  }
+  return words;
 }
 
-// Any case.
-template <std::size_t N>
-bool starts_any_case(const LineFacts& line, const char (&prefix)[N]) {
-  constexpr std::size_t n = N - 1;
-  if (line.text.size() < n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char lower = ascii_lower(prefix[i]);
-    const char c = line.text[i];
-    if (lower >= 'a' && lower <= 'z' ? (c | 0x20) != lower : c != prefix[i]) return false;
-  }
-  return true;
+// `n` bytes (at most 8) as one word, NUL past them.
+template <std::size_t n>
+std::uint64_t word_of(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, n);
+  return word;
+}
+
+// Whether `line` starts with P: a word of 8 bytes at a time, each with one
+// OR (which folds the case of the letters) and one compare.
+template <Prefix P, bool any_case>
+bool starts_with(std::string_view line) {
+  static constexpr auto kText = prefix_words<P, any_case, false>();
+  static constexpr auto kCaseBits = prefix_words<P, any_case, true>();
+  if (line.size() < P.size) return false;
+  return [&]<std::size_t... W>(std::index_sequence<W...>) {
+    return (((word_of<std::min<std::size_t>(8, P.size - 8 * W)>(line.data() + 8 * W) |
+              kCaseBits[W]) == kText[W]) &&
+            ...);
+  }(std::make_index_sequence<kText.size()>{});
+}
+
+template <Prefix P>
+bool starts_exact(const LineFacts& line) {
+  return starts_with<P, false>(line.text);
+}
+template <Prefix P>
+bool starts_any_case(const LineFacts& line) {
+  return starts_with<P, true>(line.text);
 }
 
 bool contains(const LineFacts& line, SearchText text) {
   return find_text(line.text, text) != kNotFound;
 }
 
-// The texts looked for anywhere in a line, in the order of kContainedTexts'
-// bits.
-constexpr SearchText kContainedTextList[] = {
-    "Mapi-Message-Flags:",
-    "Attachment:",
-    "name=Attach",
-    "filename=\"",
-    "Attachment Converted:",
-    "X-Attachments:",
-    "Content-Type: message",
-    "Mapi-Hasattach:",
-};
-constexpr SearchTextSet kContainedTexts(kContainedTextList);
 constexpr unsigned kReadFlagsText = 1u;
 constexpr unsigned kAttachmentTexts = 0x1fu << 1;
 constexpr unsigned kForwardedText = 1u << 6;
 
 bool is_from(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "From:");
+  return starts_any_case<"From:">(line);
 }
 bool is_to(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "To:");
+  return starts_any_case<"To:">(line);
 }
 bool is_cc(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Cc:");
+  return starts_any_case<"Cc:">(line);
 }
 bool is_bcc(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Bcc:");
+  return starts_any_case<"Bcc:">(line);
 }
 bool is_date(const Record&, const LineFacts& line) {
-  return starts_exact(line, "Date:");
+  return starts_exact<"Date:">(line);
 }
 bool is_sent(const Record&, const LineFacts& line) {
-  return starts_exact(line, "Sent:");
+  return starts_exact<"Sent:">(line);
 }
 bool is_subject(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Subject:");
+  return starts_any_case<"Subject:">(line);
 }
 
 bool is_read_flags(const Record&, const LineFacts& line) {
@@ -86,7 +112,7 @@ bool is_read_flags(const Record&, const LineFacts& line) {
 }
 
 bool is_mozilla_status(const Record&, const LineFacts& line) {
-  return starts_exact(line, "X-Mozilla-Status:");
+  return starts_exact<"X-Mozilla-Status:">(line);
 }
 
 bool is_attachment_keyword(const Record&, const LineFacts& line) {
@@ -100,57 +126,40 @@ bool is_forwarded_message(const Record&, const LineFacts& line) {
 // Only after a Mapi-Hasattach line that is not "True", and only when some text
 // follows the keyword.
 bool is_content_type_name(const Record& record, const LineFacts& line) {
-  return record.attach_by_content_type && starts_exact(line, "Content-Type:") &&
+  return record.attach_by_content_type && starts_exact<"Content-Type:">(line) &&
          contains(line, "Content-Type:");
 }
 
 bool is_received_from(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Received: from");
+  return starts_any_case<"Received: from">(line);
 }
 
 bool is_originating_ip(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "X-Originating-IP:");
+  return starts_any_case<"X-Originating-IP:">(line);
 }
 
 bool is_received_by(const Record&, const LineFacts& line) {
-  return starts_any_case(line, "Received: by ");
+  return starts_any_case<"Received: by ">(line);
 }
 
 constexpr std::size_t kFirstRelayRecogniser = 12;
-
-// Makes `line` hold `text`, which may view a part of it or other memory.
-void take_text(std::string& line, std::string_view text) {
-  const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
-  const auto at = reinterpret_cast<std::uintptr_t>(text.data());
-  if (at >= begin && at + text.size() <= begin + line.size()) {
-    const std::size_t offset = at - begin;
-    line.resize(offset + text.size());
-    line.erase(0, offset);
-  } else {
-    line.assign(text);
-  }
-}
 
 }  // namespace
 
 static_assert(kHasattachText == 1u << 7);
 
-unsigned LineFacts::contained() const {
-  if (contained_ >= 0) return static_cast<unsigned>(contained_);
-  unsigned found = 0;
+unsigned contained_texts_searched(std::string_view text, const TextReader& reader) {
   std::size_t at = 0;
-  if (reader_ != nullptr && reader_->indexes(text, at)) {
-    // The marks of the line, 64 bytes at a time, from the reader's index.
-    for (std::size_t base = 0; base < text.size(); base += 64) {
-      std::uint64_t bits = reader_->mark_bits(at + base, std::min<std::size_t>(64, text.size() - base));
-      for (; bits != 0; bits &= bits - 1) {
-        found |= kContainedTexts.texts_at(text, base + static_cast<std::size_t>(std::countr_zero(bits)), found);
-      }
+  if (!reader.indexes(text, at)) return kContainedTexts.holds(text);
+  // A line longer than 64 bytes: its marks a word of the index at a time.
+  unsigned found = 0;
+  for (std::size_t base = 0; base < text.size(); base += 64) {
+    std::uint64_t bits = reader.mark_bits(at + base, std::min<std::size_t>(64, text.size() - base));
+    for (; bits != 0; bits &= bits - 1) {
+      const std::size_t mark = base + static_cast<std::size_t>(std::countr_zero(bits));
+      found |= kContainedTexts.texts_at(text, mark, found);
     }
-  } else {
-    found = kContainedTexts.holds(text);
   }
-  contained_ = static_cast<int>(found);
   return found;
 }
 
@@ -197,8 +206,7 @@ struct LeadTable {
 
 }  // namespace
 
-bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std::size_t first,
-                std::size_t last) {
+bool offer_line(RuleContext& ctx, const LineFacts& facts, std::size_t first, std::size_t last) {
   static const LeadTable table;
   const unsigned char lead = facts.text.empty() ? 0 : static_cast<unsigned char>(facts.text[0]);
   // An empty line can only meet the "contains" recognisers, which need text.
@@ -209,21 +217,20 @@ bool offer_line(RuleContext& ctx, std::string& line, const LineFacts& facts, std
     mask &= mask - 1;
     const Recogniser& r = kRecognisers[i];
     if (r.accepts(ctx.record, facts)) {
-      take_text(line, facts.text);
-      r.capture(ctx, line);
+      r.capture(ctx, facts.text);
       return true;
     }
   }
   return false;
 }
 
-bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& facts) {
+bool offer_scanned_line(RuleContext& ctx, const LineFacts& facts) {
   const std::string_view text = facts.text;
   if (text.empty()) return false;  // every recogniser needs text
   // The table's order, with the lead byte choosing among the "starts with"
   // recognisers: of the first seven at most one fits a lead, and each of
   // them comes before every "contains" recogniser.
-  void (*capture)(RuleContext&, std::string&) = nullptr;
+  void (*capture)(RuleContext&, std::string_view) = nullptr;
   switch (text[0] | 0x20) {
     case 'f':
       if (is_from(ctx.record, facts)) capture = capture_from;
@@ -270,13 +277,12 @@ bool offer_scanned_line(RuleContext& ctx, std::string& line, const LineFacts& fa
       return false;
     }
   }
-  take_text(line, text);
-  capture(ctx, line);
+  capture(ctx, text);
   return true;
 }
 
-bool offer_to_relay_recognisers(RuleContext& ctx, std::string& line) {
-  return offer_line(ctx, line, LineFacts(line), kFirstRelayRecogniser, kRecogniserCount);
+bool offer_to_relay_recognisers(RuleContext& ctx, std::string_view line) {
+  return offer_line(ctx, LineFacts(line), kFirstRelayRecogniser, kRecogniserCount);
 }
 
 }  // namespace mailsift

@@ -164,7 +164,8 @@ bool TextReader::read_line(std::string& line, std::size_t max_len) {
   return true;
 }
 
-bool TextReader::read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
+bool TextReader::read_line_view_slow(std::string_view& line, std::string& scratch,
+                                     std::size_t max_len) {
   line_in_buffer_ = false;
   std::size_t lf = 0;
   bool crlf = false;
@@ -191,45 +192,8 @@ bool TextReader::read_line_view(std::string_view& line, std::string& scratch, st
   return got;
 }
 
-bool TextReader::read_marked_line(std::string_view& line, std::string& scratch,
-                                  std::size_t max_len, unsigned& classes) {
-  const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
-  // An observer sees every line: none is passed over.
-  while (!has_pushed_ && pos_ < end_ && observer_ == nullptr) {
-    // The first mark ahead, the start of its line (after the last LF before
-    // it) and that line's LF, all from the index.
-    const std::size_t data_end = next_in_buffer(26, next_sub_);
-    const std::size_t mark = index_.next_mark(pos_, data_end);
-    if (mark >= data_end) break;
-    std::size_t begin = 0;
-    std::size_t lf = 0;
-    index_.line_around(pos_, mark, data_end, begin, lf);
-    if (lf >= data_end || lf > begin + limit) {
-      // No whole line: passed over to where that line starts, it is read
-      // below.
-      pos_ = begin;
-      break;
-    }
-    const bool crlf = lf > begin && bytes_[lf - 1] == '\r';
-    if (lf - begin + (crlf ? 0 : 1) > limit) {
-      pos_ = begin;
-      break;
-    }
-    char* start = bytes_.get() + begin;
-    line_in_buffer_ = true;
-    line_overwrote_cr_ = crlf;
-    line_begin_ = begin;
-    line_end_ = lf + 1;
-    if (crlf) {
-      bytes_[lf - 1] = '\n';
-      line = std::string_view(start, lf - begin);
-    } else {
-      line = std::string_view(start, lf + 1 - begin);
-    }
-    pos_ = lf + 1;
-    classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
-    return true;
-  }
+bool TextReader::read_marked_line_slow(std::string_view& line, std::string& scratch,
+                                       std::size_t max_len, unsigned& classes) {
   // Lines across a refill, pieces, lines before a Ctrl-Z, a pushed-back line.
   for (;;) {
     skip_unmarked_lines();
@@ -292,6 +256,11 @@ void TextReader::push_back(std::string_view line) {
 
 bool TextReader::rereads_as(std::string_view line) const {
   const char* raw = bytes_.get() + line_begin_;
+  // A view of the line where it lies (as read_line_view gave it) is the line
+  // whole when it still ends where the line does.
+  if (line.data() == raw) {
+    return line.size() + (line_overwrote_cr_ ? 1 : 0) == line_end_ - line_begin_;
+  }
   const std::size_t span = line_end_ - line_begin_;
   const bool crlf = line_overwrote_cr_ || (span >= 2 && raw[span - 2] == '\r');
   const std::size_t length = span - (crlf ? 1 : 0);

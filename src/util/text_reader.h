@@ -8,6 +8,7 @@
 // once and reused for every file.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -99,7 +100,35 @@ class TextReader {
   // `line` views it there (a CR LF line reads as its text and an LF). Any
   // other line is built in `scratch`, which `line` then views. The view holds
   // until the next read or refill.
-  bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len);
+  // Inline for a line that lies whole in the buffer, as most do.
+  bool read_line_view(std::string_view& line, std::string& scratch, std::size_t max_len) {
+    if (has_pushed_ || pos_ >= end_) return read_line_view_slow(line, scratch, max_len);
+    const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+    // The bytes before the first Ctrl-Z; with a CR LF a line of `limit`
+    // bytes takes limit + 1 bytes of the buffer.
+    const std::size_t stop = std::min(next_in_buffer(26, next_sub_), pos_ + limit + 1);
+    const std::size_t lf = index_.next_lf(pos_, stop);
+    const bool crlf = lf < stop && lf > pos_ && bytes_[lf - 1] == '\r';
+    if (lf >= stop || lf - pos_ + (crlf ? 0 : 1) > limit) {
+      return read_line_view_slow(line, scratch, max_len);
+    }
+    char* start = bytes_.get() + pos_;
+    line_in_buffer_ = true;
+    line_begin_ = pos_;
+    line_end_ = lf + 1;
+    line_overwrote_cr_ = crlf;
+    if (crlf) {
+      // The CR, already read past, takes the LF's place so that the line
+      // reads with LF alone where it stands.
+      bytes_[lf - 1] = '\n';
+      line = std::string_view(start, lf - pos_);
+    } else {
+      line = std::string_view(start, lf + 1 - pos_);
+    }
+    pos_ = lf + 1;
+    show(line);
+    return true;
+  }
 
   // Passes over the lines ahead that lie whole in the buffer before any
   // Ctrl-Z and hold no mark byte (see index_bytes), as a caller that reads
@@ -110,8 +139,44 @@ class TextReader {
   // skip_unmarked_lines, read_line_view and line_classes in one step: the
   // next line that holds a mark, with its classes. A line that lies whole in
   // the buffer is found from the index alone.
+  // Inline: the scanner calls it for every line it looks at.
   bool read_marked_line(std::string_view& line, std::string& scratch, std::size_t max_len,
-                        unsigned& classes);
+                        unsigned& classes) {
+    const std::size_t limit = (max_len < 2 ? 2 : max_len) - 1;
+    // An observer sees every line: none is passed over.
+    if (has_pushed_ || pos_ >= end_ || observer_ != nullptr) {
+      return read_marked_line_slow(line, scratch, max_len, classes);
+    }
+    // The first mark ahead, the start of its line (after the last LF before
+    // it) and that line's LF, all from the index.
+    const std::size_t data_end = next_in_buffer(26, next_sub_);
+    const std::size_t mark = index_.next_mark(pos_, data_end);
+    if (mark >= data_end) return read_marked_line_slow(line, scratch, max_len, classes);
+    std::size_t begin = 0;
+    std::size_t lf = 0;
+    index_.line_around(pos_, mark, data_end, begin, lf);
+    const bool crlf = lf < data_end && lf > begin && bytes_[lf - 1] == '\r';
+    if (lf >= data_end || lf - begin + (crlf ? 0 : 1) > limit) {
+      // No whole line: passed over to where that line starts, it is read
+      // byte by byte.
+      pos_ = begin;
+      return read_marked_line_slow(line, scratch, max_len, classes);
+    }
+    char* start = bytes_.get() + begin;
+    line_in_buffer_ = true;
+    line_overwrote_cr_ = crlf;
+    line_begin_ = begin;
+    line_end_ = lf + 1;
+    if (crlf) {
+      bytes_[lf - 1] = '\n';
+      line = std::string_view(start, lf - begin);
+    } else {
+      line = std::string_view(start, lf + 1 - begin);
+    }
+    pos_ = lf + 1;
+    classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
+    return true;
+  }
 
   // The next read returns this line again. Only one line is held. The last
   // line read, pushed back unchanged, is read again from the buffer (with
@@ -144,6 +209,13 @@ class TextReader {
   static constexpr unsigned kHoldsOdd = 2u;
   unsigned line_classes(std::string_view line) {
     return line_in_buffer_ ? index_.span_classes(line_begin_, line_end_) : search_classes(line);
+  }
+
+  // Whether `line`, the line the last read returned, holds an odd byte
+  // (line_classes & kHoldsOdd, without the question about marks).
+  bool line_holds_odd(std::string_view line) {
+    return line_in_buffer_ ? index_.any_odd(line_begin_, line_end_)
+                           : (search_classes(line) & kHoldsOdd) != 0;
   }
 
   // True when `text` lies within the last line read, in the buffer, whose
@@ -194,6 +266,12 @@ class TextReader {
     crlf = lf > pos_ && bytes_[lf - 1] == '\r';
     return lf - pos_ + (crlf ? 0 : 1) <= limit;
   }
+  // read_line_view for any line: the inline step, or pieces, lines across a
+  // refill or before a Ctrl-Z, a pushed-back line.
+  bool read_line_view_slow(std::string_view& line, std::string& scratch, std::size_t max_len);
+  // read_marked_line for the lines its index alone does not give.
+  bool read_marked_line_slow(std::string_view& line, std::string& scratch, std::size_t max_len,
+                             unsigned& classes);
   // line_classes of a line built byte by byte.
   unsigned search_classes(std::string_view line) const;
   // True when `line` is the last line read, as it lies in the buffer.

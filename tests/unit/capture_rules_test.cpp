@@ -166,5 +166,37 @@ TEST(RelayRules, BracketedAddressesAndReceivingHosts) {
   EXPECT_EQ(record_of("received: BY h[1]\n").recent_ip, "(#1:) h[1]  ");
 }
 
+// The rules see their line where it lies in the reader's buffer and change
+// only their field's copy: the date is read from that copy, and a line read
+// ahead is used up before the next read refills the buffer.
+TEST(CaptureRules, ChangesGoToTheFieldAndReadAheadsOutliveRefills) {
+  EXPECT_EQ(record_of("Date:\t5 Aug 2013\n").parsed.day, 5);
+  EXPECT_EQ(record_of("Date:;7 Aug 2013\n", ';').parsed.day, 7);
+  EXPECT_EQ(record_of("Date:|7 Aug 2013\n", ';').parsed.day, 0);
+  const struct {
+    const char* message;
+    std::string HeaderRecord::*field;
+    const char* expected;
+  } cases[] = {
+      {"To: a,\n\tbb cc,\n\tdd ee\n> ff gg\nX: y\n", &HeaderRecord::to,
+       "(#1:) To: a bb cc dd ee> ff gg  "},
+      {"From: =\nJane\tDoe <jane@x.org>\n", &HeaderRecord::from,
+       "(#1:) From: Jane Doe <jane@x.org>  "},
+      {"Received: from relay [1.2.3.4]\n\tby mx [5.6.7.8] id 1\n", &HeaderRecord::recent_ip,
+       "(#1:) [1.2.3.4][5.6.7.8]  "},
+      {"Content-Type: message/rfc822\n\tname=\"f\tg.eml\"\n", &HeaderRecord::attachment_info,
+       "(#1:) Attachment info: name=\"f g.eml  "},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t buffer : {16u, 17u, 23u, 40u, 1u << 17}) {
+      ScanWorkspace ws(buffer);
+      StringSource source(c.message);
+      ws.reader.reset(&source);
+      scan_lines(ws, '|', nullptr);
+      EXPECT_EQ(ws.record.*c.field, c.expected) << c.message << " buffer " << buffer;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace mailsift
