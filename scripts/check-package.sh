@@ -29,11 +29,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Description) == *"delimited report"* ]] || fail "Description: $(field Description)"
 dpkg-deb -x "$deb" "$scratch/root"
 depends=$(field Depends)
-# The C and C++ runtimes always; libcrypto's and zlib's packages whenever the
-# program needs those libraries, as it does once it computes digests.
+# The C and C++ runtimes always; libcrypto's, zlib's and liburing's packages
+# whenever the program needs those libraries.
 packages=(libc6 libstdc++6 libgcc-s1)
 needed=$(objdump -p "$scratch/root/usr/bin/mailsift" | sed -n 's/^ *NEEDED *//p')
-for pair in libcrypto.so.3:libssl3 libz.so.1:zlib1g; do
+for pair in libcrypto.so.3:libssl3 libz.so.1:zlib1g liburing.so.2:liburing2; do
   grep -qx "${pair%%:*}" <<<"$needed" && packages+=("${pair#*:}")
 done
 for package in "${packages[@]}"; do

@@ -4,7 +4,8 @@
 # the charset conversion and the digests from several threads at once) and
 # the real binary with several jobs over a generated tree of a few thousand
 # messages: every row format (JSON Lines with its decoded header fields), the
-# counting pass, and interrupts; then the same messages in one mbox archive.
+# counting pass, every file read ahead, and interrupts; then the same
+# messages in one mbox archive.
 # Any race report fails the script (halt_on_error); every run's report must
 # equal the one-job run's.
 set -euo pipefail
@@ -32,7 +33,7 @@ CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
 cmake --build "$build" -j2 --target mailsift mailsift_unit_tests mailsift_make_tree
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 suppressions=$src/scripts/tsan-suppressions.txt"
-"$build/tests/mailsift_unit_tests" --gtest_filter='ParallelScan*:ArchiveReader*:CharsetConversion.ThreadsConvertAtOnce:DigestSet*' --gtest_brief=1
+"$build/tests/mailsift_unit_tests" --gtest_filter='ParallelScan*:ReadAhead*:ArchiveReader*:CharsetConversion.ThreadsConvertAtOnce:DigestSet*' --gtest_brief=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$probe" "$work"' EXIT
@@ -44,7 +45,7 @@ run() {
   local want=$1
   shift
   local got=0
-  env -i PATH="$PATH" TZ=UTC TSAN_OPTIONS="$TSAN_OPTIONS" "$build/mailsift" "$@" </dev/null \
+  env -i PATH="$PATH" TZ=UTC TSAN_OPTIONS="$TSAN_OPTIONS" MAILSIFT_IO="${io:-}" "$build/mailsift" "$@" </dev/null \
     >out.txt 2>err.txt || got=$?
   if [ "$got" -ne "$want" ]; then
     echo "mailsift $*: exit $got, expected $want" >&2
@@ -68,6 +69,12 @@ for format in "-d ," "-d 9" "--quote" "--format=jsonl" ""; do
 done
 run 0 tree -o counted.txt --jobs=4 --immediate
 cmp counted.txt one.txt
+# Every file read ahead through the ring, as on a cold cache: the walking
+# thread submits, the scanning threads take the completions.
+for jobs in 1 2 8; do
+  io=ahead run 0 tree -o ahead.txt --jobs=$jobs
+  cmp ahead.txt one.txt
+done
 
 # The tree's messages in one mbox archive, with a message larger than the
 # read windows in the middle: the units and windows shared between threads.

@@ -1,5 +1,7 @@
 #include "app/parallel_scan.h"
 
+#include "app/read_ahead_queue.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -23,9 +25,12 @@ bool worker_should_stop() {
 }  // namespace
 
 std::size_t ParallelScan::ring_size(int jobs) {
-  // Every file in flight holds a handle: at most a quarter of what the
-  // process may hold, leaving the rest to the walk's directories.
-  const std::size_t by_handles = std::max<std::size_t>(platform::open_handle_limit() / 4, 2);
+  // Every file in flight holds a handle: with those the read-ahead queue
+  // holds, at most a quarter of what the process may hold, leaving the rest
+  // to the walk's directories.
+  const std::size_t limit = platform::open_handle_limit();
+  const std::size_t quarter = limit / 4 - std::min(limit / 4, ReadAheadQueue::depth_for(jobs, limit));
+  const std::size_t by_handles = std::max<std::size_t>(quarter, 2);
   return std::bit_floor(
       std::min({static_cast<std::size_t>(std::max(jobs, 2)) * kSlotsPerJob, kMaxSlots, by_handles}));
 }

@@ -18,8 +18,8 @@ void RunContext::attach_test_streams(std::string* out, std::string* err, std::st
   console.report_on_stdout = nullptr;
 }
 
-WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer) {
-  return WalkContext{ctx.walk_options, ctx.lists,  *ctx.fs, *ctx.clock,
+WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer, platform::FileSystem* fs) {
+  return WalkContext{ctx.walk_options, ctx.lists,  fs != nullptr ? *fs : *ctx.fs, *ctx.clock,
                      ctx.skip_set,     ctx.counts, consumer};
 }
 

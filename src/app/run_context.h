@@ -77,7 +77,8 @@ struct RunContext {
 };
 
 // A walk over the run's walk options, lists and counters that hands its files to
-// `consumer` (null: the counting pass).
-WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer);
+// `consumer` (null: the counting pass), through `fs` (null: the run's).
+WalkContext make_walk_context(RunContext& ctx, FileConsumer* consumer,
+                              platform::FileSystem* fs = nullptr);
 
 }  // namespace mailsift

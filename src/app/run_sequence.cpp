@@ -8,6 +8,8 @@
 #include "app/accounting_log.h"
 #include "app/environment.h"
 #include "app/parallel_scan.h"
+#include "app/read_ahead.h"
+#include "app/read_ahead_queue.h"
 #include "app/report_setup.h"
 #include "app/run_config.h"
 #include "app/run_context.h"
@@ -16,6 +18,7 @@
 #include "app/usage.h"
 #include "platform/path_syntax.h"
 #include "platform/platform.h"
+#include "platform/read_ring.h"
 #include "report/row_sink.h"
 #include "util/count_format.h"
 #include "walk/walk.h"
@@ -116,10 +119,25 @@ void run_sequence(RunContext& ctx) {
 
 RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots, bool from_list) {
   RowSink sink(ctx.report, ctx.console.err, ctx.counts.file_count, &ctx.archive_counts);
+  const int jobs = resolve_jobs(ctx.run_options.jobs);
+  // Every read of the scan goes through the read-ahead, which reads the
+  // files held back in the queue, and those waiting in the parallel scan's
+  // ring, ahead of their scan. Only the system's own files can be read by
+  // the system's ring (tests walk trees in memory).
+  const std::size_t depth = ReadAheadQueue::depth_for(jobs, platform::open_handle_limit());
+  const std::size_t slots = depth + (jobs > 1 ? ParallelScan::ring_size(jobs) : 0) + static_cast<std::size_t>(jobs);
+  const platform::ReadMode mode = platform::read_mode();
+  ReadAhead ahead(*ctx.fs,
+                  ctx.fs == &platform::real_file_system() && mode != platform::ReadMode::kPlain
+                      ? platform::open_read_ring(static_cast<unsigned>(slots))
+                      : nullptr,
+                  slots, mode == platform::ReadMode::kAhead);
   const std::unique_ptr<ScanStage> scan = make_scan_stage(
-      LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink,
-      resolve_jobs(ctx.run_options.jobs));
-  WalkContext walk = make_walk_context(ctx, scan.get());
+      LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink, jobs);
+  ReadAheadQueue queue(ahead, *scan, depth);
+  // The walk opens the files through the read-ahead, so that the scan's
+  // reads of them go through it.
+  WalkContext walk = make_walk_context(ctx, &queue, &ahead);
   Stop source_stop = Stop::kNone;
   if (from_list) {
     source_stop = read_file_list(walk, ctx.file_list);
@@ -129,7 +147,7 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
       if (source_stop != Stop::kNone) break;
     }
   }
-  const Stop stop = scan->finish(source_stop);
+  const Stop stop = queue.finish(source_stop);
   if (scan->read_failed()) ctx.read_failed = true;
   if (from_list) {
     ctx.file_list.close();

@@ -47,7 +47,7 @@ class FaultE2E : public ::testing::TestWithParam<int> {
     // A sanitizer build wants its runtime first; the fault library is not
     // instrumented and may come before it.
     o.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
-    if (!fault.empty()) o.env.push_back(fault);
+    if (!fault.empty()) add_fault(o.env, fault);
     return o;
   }
   // A run of `args` plus the job count, with `fault` set.

@@ -49,7 +49,7 @@ class MboxE2E : public ::testing::TestWithParam<int> {
     if (!fault.empty()) {
       o.env.push_back(std::string("LD_PRELOAD=") + MAILSIFT_FAULT_SHIM);
       o.env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
-      o.env.push_back(fault);
+      add_fault(o.env, fault);
     }
     return run_mailsift(args, o);
   }

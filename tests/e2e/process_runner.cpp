@@ -266,13 +266,18 @@ std::string config_home(const std::string& home) {
 
 }  // namespace
 
+// With MAILSIFT_E2E_IO=plain every run reads without the read ring, with
+// MAILSIFT_E2E_IO=ahead every file through it.
 std::vector<std::string> clean_env(const std::string& home) {
-  return {"TZ=UTC",
-          "LANG=C",
-          "LC_ALL=C",
-          "HOME=" + home,
-          "PATH=/usr/bin:/bin",
-          "XDG_CONFIG_HOME=" + config_home(home)};
+  std::vector<std::string> env = {"TZ=UTC",
+                                  "LANG=C",
+                                  "LC_ALL=C",
+                                  "HOME=" + home,
+                                  "PATH=/usr/bin:/bin",
+                                  "XDG_CONFIG_HOME=" + config_home(home)};
+  const char* io = std::getenv("MAILSIFT_E2E_IO");
+  if (io != nullptr && *io != '\0') env.push_back(std::string("MAILSIFT_IO=") + io);
+  return env;
 }
 
 }  // namespace mailsift::test

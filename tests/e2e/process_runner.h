@@ -68,4 +68,14 @@ void set_mtime_local(const std::string& path, int year, int month, int day, int 
 // The default clean environment: TZ=UTC, LANG=C, HOME pointing at the scratch dir.
 std::vector<std::string> clean_env(const std::string& home);
 
+// The fault library's read faults reach reads through the C library only,
+// not the reads the kernel's ring does ahead: a run with one reads plainly.
+// The ring's own failures are the read-ahead's unit tests'.
+inline void add_fault(std::vector<std::string>& env, const std::string& fault) {
+  env.push_back(fault);
+  if (fault.rfind("MAILSIFT_FAULT_READ_", 0) != 0) return;
+  std::erase_if(env, [](const std::string& v) { return v.rfind("MAILSIFT_IO=", 0) == 0; });
+  env.push_back("MAILSIFT_IO=plain");
+}
+
 }  // namespace mailsift::test

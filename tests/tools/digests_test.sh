@@ -34,7 +34,7 @@ run() {
   local want=$1 got=0
   shift
   env -i TZ=UTC LANG=C HOME="$scratch" PATH=/usr/bin:/bin LD_PRELOAD="$shim" ASAN_OPTIONS=verify_asan_link_order=0 \
-    MAILSIFT_FAULT_READ_EIO=read-fails.eml:70000 "$binary" "$@" </dev/null >out.txt 2>err.txt ||
+    MAILSIFT_IO=plain MAILSIFT_FAULT_READ_EIO=read-fails.eml:70000 "$binary" "$@" </dev/null >out.txt 2>err.txt ||
     got=$?
   [ "$got" -eq "$want" ] || fail "mailsift $*: exit $got, expected $want: $(tail -5 err.txt)"
 }
