@@ -170,20 +170,7 @@ bool TextReader::read_line_view_slow(std::string_view& line, std::string& scratc
   std::size_t lf = 0;
   bool crlf = false;
   if (whole_line_ahead((max_len < 2 ? 2 : max_len) - 1, lf, crlf)) {
-    char* start = bytes_.get() + pos_;
-    line_in_buffer_ = true;
-    line_begin_ = pos_;
-    line_end_ = lf + 1;
-    line_overwrote_cr_ = crlf;
-    if (crlf) {
-      // The CR, already read past, takes the LF's place so that the line
-      // reads with LF alone where it stands.
-      bytes_[lf - 1] = '\n';
-      line = std::string_view(start, lf - pos_);
-    } else {
-      line = std::string_view(start, lf + 1 - pos_);
-    }
-    pos_ = lf + 1;
+    view_whole_line(line, pos_, lf, crlf);
     show(line);
     return true;
   }

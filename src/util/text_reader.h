@@ -112,20 +112,7 @@ class TextReader {
     if (lf >= stop || lf - pos_ + (crlf ? 0 : 1) > limit) {
       return read_line_view_slow(line, scratch, max_len);
     }
-    char* start = bytes_.get() + pos_;
-    line_in_buffer_ = true;
-    line_begin_ = pos_;
-    line_end_ = lf + 1;
-    line_overwrote_cr_ = crlf;
-    if (crlf) {
-      // The CR, already read past, takes the LF's place so that the line
-      // reads with LF alone where it stands.
-      bytes_[lf - 1] = '\n';
-      line = std::string_view(start, lf - pos_);
-    } else {
-      line = std::string_view(start, lf + 1 - pos_);
-    }
-    pos_ = lf + 1;
+    view_whole_line(line, pos_, lf, crlf);
     show(line);
     return true;
   }
@@ -162,18 +149,7 @@ class TextReader {
       pos_ = begin;
       return read_marked_line_slow(line, scratch, max_len, classes);
     }
-    char* start = bytes_.get() + begin;
-    line_in_buffer_ = true;
-    line_overwrote_cr_ = crlf;
-    line_begin_ = begin;
-    line_end_ = lf + 1;
-    if (crlf) {
-      bytes_[lf - 1] = '\n';
-      line = std::string_view(start, lf - begin);
-    } else {
-      line = std::string_view(start, lf + 1 - begin);
-    }
-    pos_ = lf + 1;
+    view_whole_line(line, begin, lf, crlf);
     classes = kHoldsMark | (index_.any_odd(begin, lf) ? kHoldsOdd : 0u);
     return true;
   }
@@ -252,6 +228,20 @@ class TextReader {
   }
 
  private:
+  // Delivers the line from `begin` to its LF at `lf`, lying whole in the
+  // buffer, as a view of it there; reading goes on after it. With `crlf` the
+  // CR, already read past, takes the LF's place so that the line reads with
+  // LF alone where it stands.
+  void view_whole_line(std::string_view& line, std::size_t begin, std::size_t lf, bool crlf) {
+    line_in_buffer_ = true;
+    line_begin_ = begin;
+    line_end_ = lf + 1;
+    line_overwrote_cr_ = crlf;
+    if (crlf) bytes_[lf - 1] = '\n';
+    line = std::string_view(bytes_.get() + begin, lf + (crlf ? 0 : 1) - begin);
+    pos_ = lf + 1;
+  }
+
   // The line at pos_ if it lies whole in the buffer before any Ctrl-Z and
   // reads as at most `limit` bytes: the place of its LF, and whether a CR
   // stands just before (the pair reads as LF). False for any other line.
