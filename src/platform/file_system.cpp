@@ -19,15 +19,14 @@ DirectoryFailure FileSystem::directory_failure(std::string&) {
 }
 
 std::ptrdiff_t File::read(char* buffer, std::size_t n) {
-  return fs_ != nullptr ? fs_->read_file(handle_, buffer, n) : read_handle(handle_, buffer, n);
+  return fs() != nullptr ? fs()->read_file(handle(), buffer, n) : read_handle(handle(), buffer, n);
 }
 
-void File::close() {
-  if (handle_ < 0) return;
-  if (fs_ != nullptr) {
-    fs_->close_file(std::exchange(handle_, -1));
+void close_file_of(FileSystem* fs, int handle) {
+  if (fs != nullptr) {
+    fs->close_file(handle);
   } else {
-    close_handle(std::exchange(handle_, -1));
+    close_handle(handle);
   }
 }
 

@@ -121,16 +121,17 @@ class FileSystem {
   virtual bool set_attributes(int dir, const std::string& name, std::uint32_t attributes) = 0;
 };
 
-// An open directory of a FileSystem, closed when it goes out of scope. Only
-// moved, never copied, so that exactly one owner closes it. Borrowers use
+// One open handle with its owner: moved, never copied, so that exactly one
+// owner closes it (with `Close`) when it goes out of scope. Borrowers use
 // handle() for the FileSystem calls.
-class Directory {
+template <void (*Close)(FileSystem* fs, int handle)>
+class OwnedHandle {
  public:
-  Directory() = default;
-  Directory(FileSystem& fs, int handle) : fs_(&fs), handle_(handle) {}
-  Directory(Directory&& other) noexcept
+  OwnedHandle() = default;
+  OwnedHandle(FileSystem* fs, int handle) : fs_(fs), handle_(handle) {}
+  OwnedHandle(OwnedHandle&& other) noexcept
       : fs_(other.fs_), handle_(std::exchange(other.handle_, -1)) {}
-  Directory& operator=(Directory&& other) noexcept {
+  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
     if (this != &other) {
       close();
       fs_ = other.fs_;
@@ -138,46 +139,43 @@ class Directory {
     }
     return *this;
   }
-  ~Directory() { close(); }
+  ~OwnedHandle() { close(); }
   bool is_open() const { return handle_ >= 0; }
   int handle() const { return handle_; }
   void close() {
-    if (handle_ >= 0) fs_->close_directory(std::exchange(handle_, -1));
+    if (handle_ >= 0) Close(fs_, std::exchange(handle_, -1));
   }
+
+ protected:
+  FileSystem* fs() const { return fs_; }
 
  private:
   FileSystem* fs_ = nullptr;
   int handle_ = -1;
 };
 
-// An open file, closed when it goes out of scope; only moved. Either a
-// message file opened through a FileSystem, or (without one) a raw handle of
-// open_path: a list or INI file. Both are read the same way.
-class File {
+inline void close_directory_of(FileSystem* fs, int handle) { fs->close_directory(handle); }
+// A FileSystem's file, or without one a raw handle of open_path.
+void close_file_of(FileSystem* fs, int handle);
+
+// An open directory of a FileSystem.
+class Directory : public OwnedHandle<&close_directory_of> {
+ public:
+  Directory() = default;
+  Directory(FileSystem& fs, int handle) : OwnedHandle(&fs, handle) {}
+};
+
+// An open file: either a message file opened through a FileSystem, or
+// (without one) a raw handle of open_path: a list or INI file. Both are read
+// the same way.
+class File : public OwnedHandle<&close_file_of> {
  public:
   File() = default;
-  File(FileSystem& fs, int handle) : fs_(&fs), handle_(handle) {}
-  explicit File(int raw_handle) : handle_(raw_handle) {}
-  File(File&& other) noexcept : fs_(other.fs_), handle_(std::exchange(other.handle_, -1)) {}
-  File& operator=(File&& other) noexcept {
-    if (this != &other) {
-      close();
-      fs_ = other.fs_;
-      handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-  }
-  ~File() { close(); }
-  bool is_open() const { return handle_ >= 0; }
-  int handle() const { return handle_; }
+  File(FileSystem& fs, int handle) : OwnedHandle(&fs, handle) {}
+  explicit File(int raw_handle) : OwnedHandle(nullptr, raw_handle) {}
   // Reads up to n bytes: the count, 0 at end of file (or when a signal
   // interrupted the read), -1 on a read error (last_error_text() says why).
   std::ptrdiff_t read(char* buffer, std::size_t n);
-  void close();
-
- private:
-  FileSystem* fs_ = nullptr;
-  int handle_ = -1;
 };
 
 // The owning forms of the FileSystem's opens: a closed Directory or File
