@@ -26,20 +26,10 @@ if [ "$(id -u)" -ne 0 ] || ! [ -w /proc/sys/vm/drop_caches ]; then
   exit 2
 fi
 
-scripts/ensure-tools.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target mailsift mailsift_read_floor mailsift_make_tree >/dev/null
+. bench/common.sh
+bench_build mailsift mailsift_read_floor mailsift_make_tree
 
-tree=${1:-}
-if [ -z "$tree" ]; then
-  tree=${TMPDIR:-/tmp}/mailsift-bench-20000
-  if [ ! -f "$tree.made" ]; then
-    rm -rf "$tree"
-    "$build/mailsift_make_tree" "$tree" 20000
-    touch "$tree.made"
-  fi
-fi
-tree=$(cd "$tree" && pwd)
+bench_tree "${1:-}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

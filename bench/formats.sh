@@ -16,20 +16,10 @@ src=$PWD
 build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-9}
 
-scripts/ensure-tools.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target mailsift mailsift_make_tree >/dev/null
+. bench/common.sh
+bench_build mailsift mailsift_make_tree
 
-tree=${1:-}
-if [ -z "$tree" ]; then
-  tree=${TMPDIR:-/tmp}/mailsift-bench-20000
-  if [ ! -f "$tree.made" ]; then
-    rm -rf "$tree"
-    "$build/mailsift_make_tree" "$tree" 20000
-    touch "$tree.made"
-  fi
-fi
-tree=$(cd "$tree" && pwd)
+bench_tree "${1:-}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -23,21 +23,11 @@ build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-5}
 before=${MAILSIFT_BEFORE:-}
 
-scripts/ensure-tools.sh
+. bench/common.sh
+bench_build mailsift mailsift_read_floor mailsift_make_tree
 command -v rg >/dev/null 2>&1 || install_missing ripgrep
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target mailsift mailsift_read_floor mailsift_make_tree >/dev/null
 
-tree=${1:-}
-if [ -z "$tree" ]; then
-  tree=${TMPDIR:-/tmp}/mailsift-bench-20000
-  if [ ! -f "$tree.made" ]; then
-    rm -rf "$tree"
-    "$build/mailsift_make_tree" "$tree" 20000
-    touch "$tree.made"
-  fi
-fi
-tree=$(cd "$tree" && pwd)
+bench_tree "${1:-}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -19,9 +19,8 @@ runs=${RUNS:-3}
 before=${MAILSIFT_BEFORE:-}
 base=${1:-${TMPDIR:-/tmp}}
 
-scripts/ensure-tools.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMAILSIFT_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target mailsift mailsift_make_tree >/dev/null
+. bench/common.sh
+bench_build mailsift mailsift_make_tree
 [ -x /usr/bin/time ] || { echo "bench/scale.sh: /usr/bin/time is needed (package time)" >&2; exit 2; }
 
 work=$(mktemp -d "$base/mailsift-scale-XXXXXX")
