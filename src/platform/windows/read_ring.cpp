@@ -5,7 +5,6 @@
 
 #include "platform/read_ring.h"
 
-#include <string>
 
 #include "platform/platform.h"
 #include "platform/windows/windows_util.h"
@@ -13,13 +12,6 @@
 namespace mailsift::platform {
 
 std::unique_ptr<ReadRing> open_read_ring(unsigned) { return nullptr; }
-
-ReadMode read_mode() {
-  std::string io;
-  if (!get_environment("MAILSIFT_IO", io)) return ReadMode::kJudged;
-  if (io == "plain") return ReadMode::kPlain;
-  return io == "ahead" ? ReadMode::kAhead : ReadMode::kJudged;
-}
 
 void note_read_error(std::int64_t result) {
   ::SetLastError(static_cast<DWORD>(-result));
