@@ -12,13 +12,14 @@ of its own, name and modification time aside. The output must be the same
 with --jobs 1, 2 and 8, and the summary must count the messages."""
 import hashlib
 import json
-import mailbox
 import os
 import random
 import re
 import subprocess
 import sys
 import tempfile
+
+from mbox_reference import reference
 
 binary = os.path.abspath(sys.argv[1])
 SEPARATOR = "From sender@example.org Mon Jan  1 00:00:00 2024"
@@ -78,20 +79,6 @@ def cases(rng):
         "many.mbox": archive(rng, 4000),
         "long_message.mbox": archive(rng, 5) + b"\n" + big_message + b"\n" + archive(rng, 5),
     }
-
-
-def reference(path):
-    """(separator, start, end, bytes) of each message, as mailbox.mbox gives them."""
-    box = mailbox.mbox(path, create=False)
-    try:
-        found = []
-        for key in box.keys():
-            separator, stop = box._toc[key]
-            body = box.get_bytes(key)
-            found.append((separator, stop - len(body), stop, body))
-        return found
-    finally:
-        box.close()
 
 
 def run(args, cwd):

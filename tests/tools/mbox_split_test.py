@@ -7,12 +7,13 @@ from one byte to 1 MiB, and checks the message count, each message's separator
 offset, start and end, and its bytes against mailbox.mbox's table of contents
 and get_bytes(). Also checks that a file counts as an mbox exactly when Python
 finds a message at its first byte."""
-import mailbox
 import os
 import random
 import subprocess
 import sys
 import tempfile
+
+from mbox_reference import reference
 
 probe = os.path.abspath(sys.argv[1])
 WINDOWS = [1, 2, 5, 6, 7, 13, 4096, 1 << 20]
@@ -95,20 +96,6 @@ def random_cases(rng, count):
             data = b"From " + data
         cases["random_%d" % k] = data
     return cases
-
-
-def reference(path):
-    """(separator, start, end, bytes) of each message, as mailbox.mbox gives them."""
-    box = mailbox.mbox(path, create=False)
-    try:
-        found = []
-        for key in box.keys():
-            separator, stop = box._toc[key]
-            body = box.get_bytes(key)
-            found.append((separator, stop - len(body), stop, body))
-        return found
-    finally:
-        box.close()
 
 
 def split(paths, window):
