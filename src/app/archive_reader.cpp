@@ -6,15 +6,6 @@
 
 namespace mailsift {
 
-namespace {
-
-std::unique_ptr<char[], ArchiveWindow::PageAligned> page_aligned(std::size_t n) {
-  return std::unique_ptr<char[], ArchiveWindow::PageAligned>(
-      static_cast<char*>(::operator new[](n, ArchiveWindow::PageAligned::kAlignment)));
-}
-
-}  // namespace
-
 bool UnitPieces::next(std::string_view& piece) {
   if (at_ < end_ && window_ != nullptr) {
     // A unit reaching past a window was queued after the next one was
@@ -55,7 +46,7 @@ bool ArchiveReader::may_be_archive(const SelectedFile& file) {
 }
 
 bool ArchiveReader::open(SelectedFile& file) {
-  if (!head_) head_ = page_aligned(kHeadBytes);
+  if (!head_) head_ = make_page_aligned(kHeadBytes);
   head_size_ = 0;
   head_whole_ = false;
   // A read that fails here fails again in the file's own scan, which says so.
@@ -90,7 +81,7 @@ ArchiveWindow* ArchiveReader::take_window() {
     if (windows_.size() >= window_count_) return nullptr;
     windows_.push_back(std::make_unique<ArchiveWindow>());
     w = windows_.back().get();
-    w->bytes = page_aligned(window_size_);
+    w->bytes = make_page_aligned(window_size_);
   }
   w->size = 0;
   w->offset = read_;

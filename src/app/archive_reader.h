@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,17 +20,14 @@
 #include "scan/scan_file.h"
 #include "util/mbox_splitter.h"
 #include "util/message_pieces.h"
+#include "util/page_aligned.h"
 #include "util/selected_file.h"
 
 namespace mailsift {
 
 // One buffer of archive bytes.
 struct ArchiveWindow {
-  struct PageAligned {
-    static constexpr std::align_val_t kAlignment{4096};
-    void operator()(char* block) const { ::operator delete[](block, kAlignment); }
-  };
-  std::unique_ptr<char[], PageAligned> bytes;
+  PageAlignedBytes bytes;
   std::size_t size = 0;          // bytes read into it
   std::uint64_t offset = 0;      // the file offset of its first byte
   ArchiveWindow* next = nullptr;  // the window read after it, while both are in use
@@ -170,7 +166,7 @@ class ArchiveReader {
   // message being read, and the one fed last.
   std::vector<ArchiveWindow*> held_;
 
-  std::unique_ptr<char[], ArchiveWindow::PageAligned> head_;
+  PageAlignedBytes head_;
   std::size_t head_size_ = 0;
   bool head_whole_ = false;
   bool head_pending_ = false;  // the archive's first bytes, not yet in a window

@@ -6,14 +6,18 @@
 namespace mailsift {
 
 ReadAhead::ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring,
-                     std::size_t slots, bool every_file)
-    : fs_(fs), ring_(std::move(ring)), cold_(every_file), every_file_(every_file) {
+                     std::size_t slots, std::size_t batch, bool every_file)
+    : fs_(fs),
+      ring_(std::move(ring)),
+      cold_(every_file),
+      every_file_(every_file),
+      batch_size_(std::clamp<std::size_t>(batch, 1, std::max<std::size_t>(slots, 1))) {
   if (ring_ == nullptr || slots == 0) {
     ring_.reset();
     return;
   }
-  // Not filled in: only the pages reads land in become memory of the process.
-  buffers_.reset(new char[slots * kBytes]);
+  buffers_ = make_page_aligned(slots * kBytes);
+  batch_.reserve(batch_size_);
   slots_.resize(slots);
   free_.reserve(slots);
   for (std::size_t i = slots; i-- > 0;) {
@@ -24,6 +28,7 @@ ReadAhead::ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRin
 
 ReadAhead::~ReadAhead() {
   if (ring_ == nullptr) return;
+  flush();
   const std::lock_guard<std::mutex> reap(reap_);
   for (;;) {
     {
@@ -37,6 +42,35 @@ ReadAhead::~ReadAhead() {
     const std::lock_guard<std::mutex> lock(mutex_);
     finish(tag, result);
   }
+}
+
+void ReadAhead::flush() {
+  if (batch_.empty()) return;
+  const std::size_t taken = ring_->flush();
+  const std::lock_guard<std::mutex> lock(mutex_);
+  for (std::size_t i = 0; i < batch_.size(); ++i) {
+    Slot& s = slots_[batch_[i]];
+    s.queued = false;
+    if (i < taken) continue;
+    // Never handed over: its file is where it was, for a plain read.
+    ring_failed_ = true;
+    s.in_flight = false;
+    --in_flight_;
+    s.result = kNotRead;
+    if (s.file == kNone) give_back(batch_[i]);
+  }
+  batch_.clear();
+}
+
+void ReadAhead::ready(int file) {
+  if (batch_.empty()) return;
+  bool queued = false;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const Slot* s = slot_of(file);
+    queued = s != nullptr && s->queued;
+  }
+  if (queued) flush();
 }
 
 std::size_t ReadAhead::held() const { return held_.load(std::memory_order_relaxed); }
@@ -80,7 +114,7 @@ void ReadAhead::take_completions() {
 }
 
 void ReadAhead::start(int file, std::int64_t size) {
-  if (ring_ == nullptr || file < 0 || size <= 0) return;
+  if (ring_ == nullptr || ring_failed_ || file < 0 || size <= 0) return;
   if (!every_file_ && ++since_probe_ >= kProbeEvery) {
     since_probe_ = 0;
     cold_ = !ring_->cached(file);
@@ -102,6 +136,7 @@ void ReadAhead::start(int file, std::int64_t size) {
     // thread at once must not free the buffer.
     Slot& s = slots_[index];
     s.in_flight = true;
+    s.queued = true;
     s.taken = 0;
     s.result = 0;
     s.file = file;
@@ -116,9 +151,14 @@ void ReadAhead::start(int file, std::int64_t size) {
   // without the lock: the readers of other files need not wait for it.
   Slot& s = slots_[index];
   const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(size, kBytes));
-  if (ring_->submit(file, s.bytes, wanted, index)) return;
+  if (ring_->submit(file, s.bytes, wanted, index)) {
+    batch_.push_back(index);
+    if (batch_.size() >= batch_size_) flush();
+    return;
+  }
   const std::lock_guard<std::mutex> lock(mutex_);
   s.in_flight = false;
+  s.queued = false;
   --in_flight_;
   let_go(index);
 }
@@ -169,6 +209,13 @@ std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
   }
   // The slot is this reader's: only it lets go of it.
   Slot& s = slots_[index];
+  if (s.result == kNotRead) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      let_go(index);
+    }
+    return fs_.read_file(file, buffer, n);
+  }
   if (s.result < 0) {
     const std::int64_t result = s.result;
     {

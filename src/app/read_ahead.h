@@ -13,6 +13,10 @@
 // the last probe found them cold, and left to plain reads when it found
 // them cached.
 //
+// On a cold cache the reads are handed over in batches: the system starts
+// the device's reads of a batch together, and a read of a file that turns
+// out to be cached costs no more than a plain one.
+//
 // Each file started holds a buffer of kBytes until its bytes are taken or it
 // is closed (and its read has finished); there are `slots` buffers, made
 // once, so memory does not grow with the files. A file started when none is
@@ -22,6 +26,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +34,7 @@
 
 #include "platform/platform.h"
 #include "platform/read_ring.h"
+#include "util/page_aligned.h"
 
 namespace mailsift {
 
@@ -38,10 +44,11 @@ class ReadAhead : public platform::FileSystem {
   static constexpr std::size_t kBytes = 64 << 10;
   static constexpr unsigned kProbeEvery = 16;
 
-  // With `every_file` no probes: every file is started, handed to the
-  // system's workers.
+  // Reads started are handed to the system `batch` at a time (and before a
+  // file whose read is still queued goes to the scan: see ready). With
+  // `every_file` no probes: every file is started.
   ReadAhead(platform::FileSystem& fs, std::unique_ptr<platform::ReadRing> ring, std::size_t slots,
-            bool every_file = false);
+            std::size_t batch = 1, bool every_file = false);
   // Waits for the reads still in flight: their buffers are the system's until
   // then.
   ~ReadAhead() override;
@@ -53,6 +60,10 @@ class ReadAhead : public platform::FileSystem {
   // only), unless the files are cached. Nothing happens for an empty file,
   // or when no buffer is free or the ring refuses the read.
   void start(int file, std::int64_t size);
+  // Before `file` goes to a thread that may wait for its read: a read still
+  // queued goes to the system now, with those queued before it (the walking
+  // thread only).
+  void ready(int file);
   // Files started whose buffers are not free again (for tests).
   std::size_t held() const;
 
@@ -92,15 +103,21 @@ class ReadAhead : public platform::FileSystem {
 
  private:
   static constexpr int kNone = -1;
+  // A slot's result when its read was never handed to the system.
+  static constexpr std::int64_t kNotRead = std::numeric_limits<std::int64_t>::min();
   struct Slot {
     int file = kNone;       // the reader's file, kNone once let go of
     bool in_flight = false;  // the system still owns the buffer
     bool lost = false;       // its completion never came: never used again
     std::int64_t result = 0;
     std::size_t taken = 0;  // bytes handed to the reader
+    bool queued = false;    // in the batch not handed to the system yet
     char* bytes = nullptr;
   };
 
+  // Hands the batch to the system; a read it does not take is marked to be
+  // read plainly, and the ring is used no more.
+  void flush();
   // Under mutex_.
   Slot* slot_of(int file);
   void finish(std::uint64_t tag, std::int64_t result);
@@ -114,7 +131,7 @@ class ReadAhead : public platform::FileSystem {
 
   platform::FileSystem& fs_;
   std::unique_ptr<platform::ReadRing> ring_;
-  std::unique_ptr<char[]> buffers_;
+  PageAlignedBytes buffers_;  // kBytes for each slot
   std::vector<Slot> slots_;
   std::vector<std::uint32_t> free_;  // a stack: the buffers used last are reused first
   std::vector<std::int32_t> by_file_;  // slot index by handle, or -1
@@ -124,6 +141,10 @@ class ReadAhead : public platform::FileSystem {
   bool cold_ = false;
   unsigned since_probe_ = kProbeEvery - 1;
   bool every_file_;
+  // The walking thread's: the slots queued and not handed over, in order.
+  std::vector<std::uint32_t> batch_;
+  std::size_t batch_size_;
+  bool ring_failed_ = false;
   mutable std::mutex mutex_;  // the slots, the free stack and the index
   std::mutex reap_;           // one thread at a time takes completions
 };

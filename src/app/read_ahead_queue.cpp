@@ -30,6 +30,7 @@ void ReadAheadQueue::close_held() {
 
 Stop ReadAheadQueue::hand_on() {
   SelectedFile& oldest = held_[first_];
+  ahead_.ready(oldest.file.handle());
   first_ = (first_ + 1) % held_.size();
   --count_;
   return stage_.accept(oldest);

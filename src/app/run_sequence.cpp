@@ -131,7 +131,7 @@ RunEnd report_files(RunContext& ctx, const std::vector<std::string>& walk_roots,
                   ctx.fs == &platform::real_file_system() && mode != platform::ReadMode::kPlain
                       ? platform::open_read_ring(static_cast<unsigned>(slots))
                       : nullptr,
-                  slots, mode == platform::ReadMode::kAhead);
+                  slots, depth, mode == platform::ReadMode::kAhead);
   const std::unique_ptr<ScanStage> scan = make_scan_stage(
       LaneOptions{ctx.scan_options, ctx.report_options, ctx.run_options.mbox}, sink, jobs);
   ReadAheadQueue queue(ahead, *scan, depth);

@@ -15,11 +15,15 @@ class ReadRing {
  public:
   virtual ~ReadRing() = default;
   // Queues a read of up to `n` bytes into `buffer`, at the file's position
-  // (which the read advances, as a plain read does), and hands it to the
-  // system's own workers at once: the call does not set up the device's
-  // read. `tag` comes back with its completion. False when it cannot be
-  // queued; nothing is then in flight for it. One thread submits.
+  // (which the read advances, as a plain read does); flush hands the queued
+  // reads to the system, all in one call. `tag` comes back with its
+  // completion. False when it cannot be queued; nothing is then in flight
+  // for it. One thread submits and flushes.
   virtual bool submit(int file, char* buffer, std::size_t n, std::uint64_t tag) = 0;
+  // Hands the reads queued so far to the system, in the order queued: how
+  // many it took. Those it did not take never run; the ring is then not to
+  // be used for reads again.
+  virtual std::size_t flush() = 0;
   // Whether the first bytes of the open file are in the page cache: a read
   // of them would not wait for the device. Moves no file position.
   virtual bool cached(int file) = 0;

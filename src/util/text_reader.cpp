@@ -30,7 +30,7 @@ std::size_t FileSource::read(char* buffer, std::size_t n) {
 
 TextReader::TextReader(std::size_t buffer_size)
     : size_(std::max<std::size_t>(buffer_size, 16)),
-      bytes_(static_cast<char*>(::operator new[](size_, AlignedBytes::kAlignment))),
+      bytes_(make_page_aligned(size_)),
       index_(size_) {}
 
 void TextReader::reset(ByteSource* source) {

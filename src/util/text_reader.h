@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "util/line_index.h"
+#include "util/page_aligned.h"
 
 namespace mailsift::platform {
 class File;
@@ -291,12 +291,6 @@ class TextReader {
   // wraps to 0, so one comparison covers both).
   static bool passed(std::size_t cached, std::size_t pos) { return cached + 1 <= pos; }
 
-  // Page-aligned: a copy from the system's page cache into a buffer at another
-  // offset within a cache line runs several times slower on some processors.
-  struct AlignedBytes {
-    static constexpr std::align_val_t kAlignment{4096};
-    void operator()(char* bytes) const { ::operator delete[](bytes, kAlignment); }
-  };
   // Shows a line read from the source to the observer, if one is set.
   void show(std::string_view line) {
     if (shown_again_) {
@@ -310,7 +304,7 @@ class TextReader {
   LineObserver* observer_ = nullptr;
   bool shown_again_ = false;  // the next line delivered was shown already
   std::size_t size_;
-  std::unique_ptr<char[], AlignedBytes> bytes_;
+  PageAlignedBytes bytes_;  // page-aligned: see util/page_aligned.h
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;

@@ -23,6 +23,7 @@ struct RingScript {
   bool refuse = false;                  // submit fails
   bool cached = false;                  // probes find the files cached
   bool lose = false;                    // waiting fails
+  std::size_t takes = ~std::size_t{0};  // reads a flush hands over, at most
   int submitted = 0;
   int probes = 0;
   int pending = 0;
@@ -34,10 +35,18 @@ class FakeRing : public platform::ReadRing {
   ~FakeRing() override { EXPECT_EQ(reads_.size(), 0u) << "reads in flight when the ring closed"; }
   bool submit(int file, char* buffer, std::size_t n, std::uint64_t tag) override {
     if (script_.refuse) return false;
-    reads_.push_back({file, buffer, n, tag});
+    queued_.push_back({file, buffer, n, tag});
     ++script_.submitted;
-    script_.pending = static_cast<int>(reads_.size());
     return true;
+  }
+  std::size_t flush() override {
+    std::size_t taken = 0;
+    for (; !queued_.empty() && taken < script_.takes; ++taken) {
+      reads_.push_back(queued_.front());
+      queued_.pop_front();
+    }
+    script_.pending = static_cast<int>(reads_.size());
+    return taken;
   }
   bool cached(int) override {
     ++script_.probes;
@@ -64,7 +73,7 @@ class FakeRing : public platform::ReadRing {
   };
   platform::FileSystem& fs_;
   RingScript& script_;
-  std::deque<Read> reads_;
+  std::deque<Read> queued_, reads_;  // not handed over; in flight
 };
 
 std::string content(std::size_t size) {
@@ -88,8 +97,9 @@ std::string read_all(platform::FileSystem& fs, int file, std::size_t chunk) {
 
 class ReadAheadTest : public ::testing::Test {
  protected:
-  std::unique_ptr<ReadAhead> make(std::size_t slots) {
-    return std::make_unique<ReadAhead>(fs_, std::make_unique<FakeRing>(fs_, script_), slots);
+  std::unique_ptr<ReadAhead> make(std::size_t slots, std::size_t batch = 1) {
+    return std::make_unique<ReadAhead>(fs_, std::make_unique<FakeRing>(fs_, script_), slots,
+                                       batch);
   }
   int open(const std::string& name, const std::string& bytes) {
     fs_.add_file("/m/" + name, static_cast<std::int64_t>(bytes.size()), bytes);
@@ -213,6 +223,48 @@ TEST_F(ReadAheadTest, LostCompletionFailsTheReadAndKeepsItsBuffer) {
   EXPECT_EQ(script_.submitted, 1);
   ahead->close_file(next);
   script_.lose = false;  // the ring gives the lost read back before it closes
+}
+
+// Reads go to the system a batch at a time, or sooner for a file about to be
+// scanned; a batch the system takes only part of leaves the rest to plain
+// reads, and the ring is used no more.
+TEST_F(ReadAheadTest, BatchesGoWhenFullOrWhenTheirFileIsNeeded) {
+  struct Case {
+    std::size_t takes;
+    int pending_after_ready;
+    int submitted;  // of four starts
+  };
+  for (const Case& c : {Case{~std::size_t{0}, 2, 4}, Case{1, 1, 2}}) {
+    SCOPED_TRACE(c.takes);
+    auto ahead = make(4, 3);
+    script_.takes = c.takes;
+    std::vector<int> files;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 2; ++i) {
+      texts.push_back(content(50 + static_cast<std::size_t>(i)));
+      files.push_back(open("q" + std::to_string(i) + std::to_string(c.takes), texts.back()));
+      ahead->start(files.back(), static_cast<std::int64_t>(texts.back().size()));
+    }
+    EXPECT_EQ(script_.pending, 0) << "a batch of three is not full yet";
+    ahead->ready(files[1]);
+    EXPECT_EQ(script_.pending, c.pending_after_ready);
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(read_all(*ahead, files[i], 16), texts[i]);
+      ahead->close_file(files[i]);
+    }
+    for (int i = 2; i < 4; ++i) {
+      const int file = open("r" + std::to_string(i) + std::to_string(c.takes), content(20));
+      ahead->start(file, 20);
+      ahead->ready(file);
+      EXPECT_EQ(read_all(*ahead, file, 16), content(20));
+      ahead->close_file(file);
+    }
+    EXPECT_EQ(script_.submitted, c.submitted);
+    EXPECT_EQ(ahead->held(), 0u);
+    ahead.reset();
+    script_ = RingScript{};
+  }
+  EXPECT_EQ(fs_.open_handles(), 0);
 }
 
 }  // namespace
