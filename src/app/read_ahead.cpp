@@ -63,14 +63,13 @@ void ReadAhead::flush() {
 }
 
 void ReadAhead::ready(int file) {
-  if (batch_.empty()) return;
-  bool queued = false;
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    const Slot* s = slot_of(file);
-    queued = s != nullptr && s->queued;
-  }
-  if (queued) flush();
+  if (!batch_.empty() && queued(file)) flush();
+}
+
+bool ReadAhead::queued(int file) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const Slot* s = slot_of(file);
+  return s != nullptr && s->queued;
 }
 
 std::size_t ReadAhead::held() const { return held_.load(std::memory_order_relaxed); }
@@ -242,6 +241,10 @@ std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
 
 void ReadAhead::close_file(int file) {
   if (held_.load(std::memory_order_relaxed) != 0) {
+    // A read still queued goes to the system first: it names the file by its
+    // handle, which may be another file's once this one is closed. Only the
+    // walking thread holds such a file (the others get theirs ready).
+    if (queued(file)) flush();
     const std::lock_guard<std::mutex> lock(mutex_);
     if (Slot* s = slot_of(file)) let_go(static_cast<std::size_t>(s - slots_.data()));
   }

@@ -118,6 +118,8 @@ class ReadAhead : public platform::FileSystem {
   // Hands the batch to the system; a read it does not take is marked to be
   // read plainly, and the ring is used no more.
   void flush();
+  // Whether the read of `file` is in the batch not handed over yet.
+  bool queued(int file);
   // Under mutex_.
   Slot* slot_of(int file);
   void finish(std::uint64_t tag, std::int64_t result);

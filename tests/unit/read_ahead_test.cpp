@@ -261,6 +261,15 @@ TEST_F(ReadAheadTest, BatchesGoWhenFullOrWhenTheirFileIsNeeded) {
     }
     EXPECT_EQ(script_.submitted, c.submitted);
     EXPECT_EQ(ahead->held(), 0u);
+    if (c.submitted == 4) {
+      // Closed while its read is queued: the read goes first, while the
+      // handle is still the file's.
+      const int closed = open("s" + std::to_string(c.takes), content(30));
+      ahead->start(closed, 30);
+      EXPECT_EQ(script_.pending, 0);
+      ahead->close_file(closed);
+      EXPECT_EQ(script_.pending, 1);
+    }
     ahead.reset();
     script_ = RingScript{};
   }
