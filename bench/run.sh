@@ -75,7 +75,7 @@ cmp -s <(grep -v Elapsed one.err) <(grep -v Elapsed default.err) ||
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)," \
   "kernel $(uname -r)"
 echo "tree: $tree: $("${floor[@]}")"
-echo "ripgrep: $(rg --version | head -1)"
+echo "ripgrep: $(rg --version 2>/dev/null | sed -n 1p)"
 for name in "${names[@]}"; do timed /dev/null ${command[$name]}; done
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((i = 0; i < runs; i++)); do
