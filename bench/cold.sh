@@ -15,10 +15,7 @@
 # TREE it uses the tree bench/run.sh makes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-src=$PWD
-build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-3}
-before=${MAILSIFT_BEFORE:-}
 
 if [ "$(id -u)" -ne 0 ] || ! [ -w /proc/sys/vm/drop_caches ]; then
   echo "bench/cold.sh: cannot drop the page cache (it takes root and a writable" \
@@ -31,11 +28,8 @@ bench_build mailsift mailsift_read_floor mailsift_make_tree
 
 bench_tree "${1:-}"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+bench_scratch
 
-pattern='^(from|to|cc|bcc|date|sent|subject):'
 declare -A command
 command[floor]="$build/mailsift_read_floor $tree"
 command[floor_8]="$build/mailsift_read_floor $tree 8"
@@ -43,7 +37,7 @@ command[default]="$build/mailsift $tree -o report.txt"
 command[one]="$build/mailsift $tree -o report.txt --jobs=1"
 names=(floor floor_8 default one)
 if command -v rg >/dev/null 2>&1; then
-  command[rg]="rg -uuu --no-config -i -e $pattern $tree"
+  command[rg]="rg -uuu --no-config -i -e $header_pattern $tree"
   names+=(rg)
 fi
 if [ -n "$before" ]; then

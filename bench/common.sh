@@ -1,5 +1,14 @@
-# Sourced by the benchmark scripts, from the repository's root with `build`
-# set: the Release build of the targets named, and the tree to time.
+# Sourced by the benchmark scripts, from the repository's root: the build
+# folder and the settings they share, the Release build of the targets
+# named, the tree to time and a scratch folder.
+
+# The build folder (MAILSIFT_BENCH_BUILD, by default build-bench/) and an
+# earlier mailsift binary to time in the same rounds (MAILSIFT_BEFORE).
+src=$PWD
+build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
+before=${MAILSIFT_BEFORE:-}
+# The header lines ripgrep is asked to find.
+header_pattern='^(from|to|cc|bcc|date|sent|subject):'
 
 # Installs the build tools when missing, then builds the targets given in
 # $build (a Release build without the tests).
@@ -23,4 +32,11 @@ bench_tree() {
     fi
   fi
   tree=$(cd "$tree" && pwd)
+}
+
+# Makes a scratch folder, $work, removed at exit, and goes into it.
+bench_scratch() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cd "$work"
 }

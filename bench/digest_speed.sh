@@ -12,8 +12,7 @@
 #   bench/digest_speed.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-src=$PWD
-build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
+. bench/common.sh
 rounds=${ROUNDS:-3}
 seconds=${SECONDS_EACH:-2}
 

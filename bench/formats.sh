@@ -12,17 +12,13 @@
 # ${TMPDIR:-/tmp}/mailsift-bench-20000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-src=$PWD
-build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-9}
 
 . bench/common.sh
 bench_build mailsift mailsift_make_tree
 
 bench_tree "${1:-}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+bench_scratch
 
 names=(plain jsonl sha2 all)
 declare -A args=(

@@ -19,8 +19,6 @@
 # peak RSS of at most 64 MiB.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-src=$PWD
-build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-7}
 
 . bench/common.sh
@@ -29,9 +27,7 @@ bench_build mailsift mailsift_make_tree
 bench_tree "${1:-}"
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (package time)" >&2; exit 1; }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+bench_scratch
 mkdir box
 
 files=("$build/mailsift" "$tree" -o report.txt)

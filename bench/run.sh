@@ -18,10 +18,7 @@
 set -euo pipefail
 . "$(dirname "$0")/../scripts/apt-install-missing.sh"
 cd "$(dirname "$0")/.."
-src=$PWD
-build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-5}
-before=${MAILSIFT_BEFORE:-}
 
 . bench/common.sh
 bench_build mailsift mailsift_read_floor mailsift_make_tree
@@ -29,19 +26,16 @@ command -v rg >/dev/null 2>&1 || install_missing ripgrep
 
 bench_tree "${1:-}"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+bench_scratch
 
-pattern='^(from|to|cc|bcc|date|sent|subject):'
 declare -A command
 command[floor]="$build/mailsift_read_floor $tree"
 command[floor_n]="$build/mailsift_read_floor $tree 0"
 command[one]="$build/mailsift $tree -o report.txt --jobs=1"
 command[default]="$build/mailsift $tree -o report.txt"
 command[jsonl]="$build/mailsift $tree -o report.jsonl --format=jsonl"
-command[rg_one]="rg -uuu --no-config -i -e $pattern -j1 $tree"
-command[rg]="rg -uuu --no-config -i -e $pattern $tree"
+command[rg_one]="rg -uuu --no-config -i -e $header_pattern -j1 $tree"
+command[rg]="rg -uuu --no-config -i -e $header_pattern $tree"
 names=(floor floor_n one default jsonl rg_one rg)
 if [ -n "$before" ]; then
   command[before_one]="$before $tree -o report.txt --jobs=1"

@@ -13,10 +13,7 @@
 # same rounds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-src=$PWD
-build=${MAILSIFT_BENCH_BUILD:-$src/build-bench}
 runs=${RUNS:-3}
-before=${MAILSIFT_BEFORE:-}
 base=${1:-${TMPDIR:-/tmp}}
 
 . bench/common.sh
