@@ -241,12 +241,18 @@ std::ptrdiff_t ReadAhead::read_file(int file, char* buffer, std::size_t n) {
 
 void ReadAhead::close_file(int file) {
   if (held_.load(std::memory_order_relaxed) != 0) {
-    // A read still queued goes to the system first: it names the file by its
-    // handle, which may be another file's once this one is closed. Only the
-    // walking thread holds such a file (the others get theirs ready).
-    if (queued(file)) flush();
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (Slot* s = slot_of(file)) let_go(static_cast<std::size_t>(s - slots_.data()));
+    std::unique_lock<std::mutex> lock(mutex_);
+    Slot* s = slot_of(file);
+    if (s != nullptr && s->queued) {
+      // A read still queued goes to the system first: it names the file by
+      // its handle, which may be another file's once this one is closed.
+      // Only the walking thread holds such a file (the others get theirs
+      // ready).
+      lock.unlock();
+      flush();
+      lock.lock();
+    }
+    if (s != nullptr) let_go(static_cast<std::size_t>(s - slots_.data()));
   }
   fs_.close_file(file);
 }
