@@ -65,8 +65,6 @@ for ((i = 0; i < runs; i++)); do
 done
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
-median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 f8=$(median floor_8.t 1)
 printf '%-32s %8s %8s %8s %9s\n' "cold, median of $runs (seconds)" real user system "/floor 8"

@@ -40,3 +40,10 @@ bench_scratch() {
   trap 'rm -rf "$work"' EXIT
   cd "$work"
 }
+
+# The median of column $2 of a file $1 of "real user system" lines.
+median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# The median processor time (user + system) of such a file.
+cpu() { awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# $1 over $2, to two places.
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }

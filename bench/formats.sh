@@ -46,20 +46,18 @@ for ((i = 0; i < runs; i++)); do
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 plain=$(median plain.t 1)
 jsonl=$(median jsonl.t 1)
 printf '%-30s %8s %8s %8s %8s %8s\n' "median of $runs (seconds)" real user system /plain /jsonl
 for name in "${names[@]}"; do
   real=$(median "$name.t" 1)
   printf '%-30s %8s %8s %8s %8s %8s\n' "${labels[$name]}" "$real" "$(median "$name.t" 2)" \
-    "$(median "$name.t" 3)" "$(awk -v a="$real" -v b="$plain" 'BEGIN { printf "%.2f", a / b }')" \
-    "$(awk -v a="$real" -v b="$jsonl" 'BEGIN { printf "%.2f", a / b }')"
+    "$(median "$name.t" 3)" "$(ratio "$real" "$plain")" \
+    "$(ratio "$real" "$jsonl")"
 done
 # The processor time (user + system) against JSON Lines alone: other programs on
 # a shared machine disturb it less than the real time.
-cpu() { awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 for name in sha2 all; do
   echo "${labels[$name]} against --format=jsonl, user + system:" \
-    "$(awk -v a="$(cpu "$name.t")" -v b="$(cpu jsonl.t)" 'BEGIN { printf "%.2f", a / b }')"
+    "$(ratio "$(cpu "$name.t")" "$(cpu jsonl.t)")"
 done

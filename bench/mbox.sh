@@ -72,8 +72,6 @@ for ((i = 0; i < runs; i++)); do
 done
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# The median of column $2 of file $1.
-median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 f=$(median files.t 1)
 a=$(median archive.t 1)
@@ -82,5 +80,5 @@ printf '%-34s %8s %8s %8s %10s %8s\n' "separate files" "$f" "$(median files.t 2)
   "$(median files.t 3)" "$(median files.rss 1)" "1.00"
 printf '%-34s %8s %8s %8s %10s %8s\n' "one mbox, --mbox" "$a" "$(median archive.t 2)" \
   "$(median archive.t 3)" "$(median archive.rss 1)" \
-  "$(awk -v a="$a" -v b="$f" 'BEGIN { printf "%.2f", a / b }')"
+  "$(ratio "$a" "$f")"
 echo "largest peak RSS of the archive runs: $(sort -n archive.rss | tail -1) KiB"

@@ -77,9 +77,6 @@ for ((i = 0; i < runs; i++)); do
 done
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# The median of column $2 of file $1.
-median() { cut -d' ' -f"$2" "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 f1=$(median floor.t 1)
 fn=$(median floor_n.t 1)
@@ -105,7 +102,6 @@ echo "ripgrep / mailsift (default jobs): $(ratio "$(median rg.t 1)" "$(median de
 # The processor time (user + system) of the JSON Lines report over the
 # plain one's: other programs on a shared machine disturb it less than the
 # real time.
-cpu() { awk '{ print $2 + $3 }' "$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "--format=jsonl against the plain report (default jobs): real" \
   "$(ratio "$(median jsonl.t 1)" "$(median default.t 1)"), user + system" \
   "$(ratio "$(cpu jsonl.t)" "$(cpu default.t)")"
